@@ -1,0 +1,169 @@
+#include "platform/ini_file.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/atomic_file.h"
+
+namespace platform {
+namespace {
+
+struct Line {
+    std::string text;  // without its line ending
+};
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        unsigned char ca = static_cast<unsigned char>(a[i]);
+        unsigned char cb = static_cast<unsigned char>(b[i]);
+        if (ca < 0x80) ca = static_cast<unsigned char>(std::tolower(ca));
+        if (cb < 0x80) cb = static_cast<unsigned char>(std::tolower(cb));
+        if (ca != cb) return false;
+    }
+    return true;
+}
+
+// "[name]" gives true and the trimmed name.
+bool SectionName(std::string_view line, std::string_view &name) {
+    line = TrimBlanks(line);
+    if (line.size() < 2 || line.front() != '[') return false;
+    auto close = line.find(']');
+    if (close == std::string_view::npos) return false;
+    name = TrimBlanks(line.substr(1, close - 1));
+    return true;
+}
+
+// "key = value" gives true, the trimmed key and the raw value.
+bool KeyValue(std::string_view line, std::string_view &key, std::string_view &value) {
+    std::string_view t = TrimBlanks(line);
+    if (t.empty() || t.front() == ';') return false;
+    auto eq = t.find('=');
+    if (eq == std::string_view::npos) return false;
+    key = TrimBlanks(t.substr(0, eq));
+    value = TrimBlanks(t.substr(eq + 1));
+    return true;
+}
+
+std::string_view Unquote(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+std::vector<std::string> SplitLines(const std::string &bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        auto nl = bytes.find('\n', start);
+        if (nl == std::string::npos) {
+            lines.emplace_back(bytes.substr(start));
+            break;
+        }
+        lines.emplace_back(bytes.substr(start, nl - start));
+        start = nl + 1;
+    }
+    return lines;
+}
+
+bool FindValue(const std::string &path, const std::string &section, const std::string &key,
+               std::string &value) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return false;
+    bool inSection = false;
+    for (const std::string &line : SplitLines(bytes)) {
+        std::string_view name, k, v;
+        if (SectionName(line, name)) {
+            if (inSection) return false;  // the first section of that name only
+            inSection = EqualsNoCase(name, section);
+            continue;
+        }
+        if (inSection && KeyValue(line, k, v) && EqualsNoCase(k, key)) {
+            value.assign(Unquote(v));
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string GetProfileString(const std::string &path, const std::string &section,
+                             const std::string &key, const std::string &defaultValue) {
+    std::string value;
+    if (FindValue(path, section, key, value)) return value;
+    return std::string(TrimBlanks(defaultValue));
+}
+
+int GetProfileInt(const std::string &path, const std::string &section, const std::string &key,
+                  int defaultValue) {
+    std::string value;
+    if (!FindValue(path, section, key, value)) return defaultValue;
+    const char *p = value.c_str();
+    while (*p == ' ' || *p == '\t') ++p;
+    bool negative = false;
+    if (*p == '-' || *p == '+') negative = (*p++ == '-');
+    unsigned long long n = 0;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && std::isxdigit(static_cast<unsigned char>(p[2]))) {
+        n = std::strtoull(p + 2, nullptr, 16);
+    } else {
+        while (*p >= '0' && *p <= '9') n = n * 10 + static_cast<unsigned>(*p++ - '0'), n &= 0xFFFFFFFFull;
+    }
+    auto u = static_cast<unsigned int>(n);
+    return static_cast<int>(negative ? 0u - u : u);
+}
+
+bool WriteProfileString(const std::string &path, const std::string &section,
+                        const std::string &key, const std::string &value) {
+    std::string bytes;
+    ReadWholeFile(path, bytes);  // a missing file is an empty one
+    const bool crlf = bytes.find("\r\n") != std::string::npos;
+    const std::string eol = crlf ? "\r\n" : "\n";
+    std::vector<std::string> lines = SplitLines(bytes);
+    for (auto &l : lines)
+        if (!l.empty() && l.back() == '\r') l.pop_back();
+
+    const std::string entry = key + "=" + value;
+    std::ptrdiff_t sectionAt = -1, insertAt = -1;
+    bool done = false;
+    for (std::size_t i = 0; i < lines.size() && !done; ++i) {
+        std::string_view name, k, v;
+        if (SectionName(lines[i], name)) {
+            if (sectionAt >= 0) break;  // end of our section
+            if (EqualsNoCase(name, section)) {
+                sectionAt = static_cast<std::ptrdiff_t>(i);
+                insertAt = sectionAt + 1;
+            }
+            continue;
+        }
+        if (sectionAt < 0) continue;
+        if (KeyValue(lines[i], k, v) && EqualsNoCase(k, key)) {
+            lines[i] = entry;
+            done = true;
+        } else if (!TrimBlanks(lines[i]).empty()) {
+            insertAt = static_cast<std::ptrdiff_t>(i) + 1;
+        }
+    }
+    if (!done) {
+        if (sectionAt < 0) {
+            if (!lines.empty() && !TrimBlanks(lines.back()).empty()) lines.emplace_back();
+            lines.push_back("[" + section + "]");
+            lines.push_back(entry);
+        } else {
+            lines.insert(lines.begin() + insertAt, entry);
+        }
+    }
+    std::string out;
+    for (const auto &l : lines) out += l + eol;
+    return WriteFileAtomically(path, out) == AtomicWriteResult::kOk;
+}
+
+}  // namespace platform

@@ -1,0 +1,114 @@
+#pragma once
+// The in-memory standard table: per device of the line, the items it tests;
+// per item, its distinct judging conditions; per condition, the limits of the
+// item's parameters. Storage grows on demand but never beyond the fixed
+// capacities below; a key that would need an entry beyond a capacity takes
+// over the last entry of that level instead (the count stays at the capacity).
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/item_set.h"
+
+namespace store {
+
+inline constexpr int kMaxDevices = 20;
+inline constexpr int kMaxItemsPerDevice = 30;
+inline constexpr int kMaxConditionsPerItem = 500;
+inline constexpr int kMaxParamsPerCondition = 50;
+inline constexpr int kConditionBytes = 150;  // text of at most 149 bytes plus NUL
+
+// Devices with an id outside 1..kMaxDeviceId are skipped by the file loader.
+inline constexpr int kMaxDeviceId = 200;
+
+struct StdParam {
+    int32_t paramid;
+    float hvalue;  // upper limit
+    float lvalue;  // lower limit
+};
+
+struct StdCondition {
+    std::string condition;  // at most 149 bytes, no NUL inside
+    std::vector<StdParam> params;
+};
+
+struct StdItem {
+    int32_t itemid;
+    std::vector<StdCondition> conditions;
+    std::vector<uint32_t> conditionHashes;  // exact-text hash per condition, for insertion
+};
+
+struct StdDevice {
+    int32_t devid;
+    std::vector<StdItem> items;
+};
+
+// One record of the standard file, decoded: the table flattened.
+struct StdRecord {
+    int32_t devid = 0;
+    int32_t itemid = 0;
+    std::string_view condition;  // up to its terminator, at most 149 bytes are kept
+    int32_t paramid = 0;
+    float hvalue = 0;
+    float lvalue = 0;
+};
+
+class StandardTable {
+public:
+    StandardTable();
+    ~StandardTable();
+    StandardTable(const StandardTable &) = delete;
+    StandardTable &operator=(const StandardTable &) = delete;
+
+    // Empties every level; presentItems is untouched.
+    void ResetCounts();
+
+    // Merges one record: device by devid, item by itemid, condition by exact
+    // (case-sensitive) text, parameter by paramid; an existing parameter is
+    // overwritten, so of duplicate keys the last record wins.
+    void InsertRecord(const StdRecord &record);
+
+    // Fills the table from a standard file. 1 loaded, 0 failed (missing or
+    // unreadable file, byteCount <= 0). Only whole records within the bytes
+    // actually read are taken; records with devid outside 1..200 are skipped;
+    // each taken record sets its item's flag in presentItems.
+    int LoadFromFile(const std::string &path);
+
+    // Writes the table as a standard file, replacing `path` atomically.
+    // 1 written; 0 no device ("没有发现标准"); -5 no parameter
+    // ("没有发现标准2/设备"); -6 no memory ("空间不够"); -7 a write, flush or
+    // rename failed ("异常"); -8 the temporary file could not be created. The
+    // texts are notices; on any failure the old file is untouched.
+    int WriteFile(const std::string &path) const;
+
+    // Copies presentItems (88 bytes, slot for slot) into `target`.
+    void CopyPresentItems(engine::ItemSet &target) const { target = presentItems_; }
+
+    // The first condition, scanning devices, their items and the items'
+    // conditions in table order, whose item is `itemId` and whose text equals
+    // `condition` ignoring ASCII case outside GBK characters; null if none.
+    // Answers from an index that is rebuilt after the table changed.
+    const StdCondition *FindStandard(int itemId, std::string_view condition) const;
+
+    // The same answer by a plain scan of the table (reference for the index).
+    const StdCondition *ScanStandard(int itemId, std::string_view condition) const;
+
+    const std::vector<StdDevice> &Devices() const { return devices_; }
+    engine::ItemSet &PresentItems() { return presentItems_; }
+    const engine::ItemSet &PresentItems() const { return presentItems_; }
+    // Sum of paramCount over the whole table: the records a file would hold.
+    std::size_t RecordCount() const;
+
+private:
+    struct LookupIndex;
+    void RebuildIndex() const;
+
+    std::vector<StdDevice> devices_;
+    engine::ItemSet presentItems_;
+    mutable std::unique_ptr<LookupIndex> index_;
+    mutable bool indexStale_ = true;
+};
+
+}  // namespace store
