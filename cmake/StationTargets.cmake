@@ -5,7 +5,7 @@ function(station_shared_library target)
     cmake_parse_arguments(ARG "" "VERSION_SCRIPT" "SOURCES" ${ARGN})
     add_library(${target} SHARED ${ARG_SOURCES})
     set_target_properties(${target} PROPERTIES
-        BUILD_RPATH "\$ORIGIN"
+        BUILD_WITH_INSTALL_RPATH ON
         INSTALL_RPATH "\$ORIGIN"
         LINK_DEPENDS ${ARG_VERSION_SCRIPT})
     target_link_options(${target} PRIVATE "-Wl,--version-script=${ARG_VERSION_SCRIPT}")

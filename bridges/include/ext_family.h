@@ -10,6 +10,13 @@
 extern "C" {
 #endif
 
+/* Exported from a plug-in built with hidden visibility. */
+#if defined(__GNUC__)
+#define EXT_API __attribute__((visibility("default")))
+#else
+#define EXT_API
+#endif
+
 /* Passed by value as one 16-byte struct, never as four int parameters. */
 typedef struct ExtRect { int left, top, right, bottom; } ExtRect;
 
@@ -21,33 +28,33 @@ typedef struct ExtRect { int left, top, right, bottom; } ExtRect;
 #define EXT_MISSING_ENTRY   (-1007)
 #define EXT_DRIVEN_EXCEPTION (-1008)
 
-int   ExtInit(void *initRecord);
-int   ExtInitInfo(void *infoBuffer);
-int   ExtInitItem(void *itemBuffer);
-int   ExtGetStand(void *stdBuffer);
-int   ExtShow(int show, ExtRect rect);
-int   ExtParamSave(void *unused);
-void  ExtGetErrorInfo(char *out);
-void *GetDevData(void);
-int   ExtRelease(void);
-int   ExtStop(void);
+EXT_API int   ExtInit(void *initRecord);
+EXT_API int   ExtInitInfo(void *infoBuffer);
+EXT_API int   ExtInitItem(void *itemBuffer);
+EXT_API int   ExtGetStand(void *stdBuffer);
+EXT_API int   ExtShow(int show, ExtRect rect);
+EXT_API int   ExtParamSave(void *unused);
+EXT_API void  ExtGetErrorInfo(char *out);
+EXT_API void *GetDevData(void);
+EXT_API int   ExtRelease(void);
+EXT_API int   ExtStop(void);
 /* The remaining members take (void *unused) and return int. */
-int   ExtInitStd(void *unused);
-int   ExtInitResult(void *unused);
-int   ExtInitCalib(void *unused);
-int   ExtRun(void *unused);
-int   ExtMove(void *unused);
-int   ExtGetType(void *unused);
-int   ExtGetInfo(void *unused);
-int   ExtGetItem(void *unused);
-int   ExtGetResult(void *unused);
-int   ExtGetCalib(void *unused);
+EXT_API int   ExtInitStd(void *unused);
+EXT_API int   ExtInitResult(void *unused);
+EXT_API int   ExtInitCalib(void *unused);
+EXT_API int   ExtRun(void *unused);
+EXT_API int   ExtMove(void *unused);
+EXT_API int   ExtGetType(void *unused);
+EXT_API int   ExtGetInfo(void *unused);
+EXT_API int   ExtGetItem(void *unused);
+EXT_API int   ExtGetResult(void *unused);
+EXT_API int   ExtGetCalib(void *unused);
 
 /* Limbank only, for hosts that explain a verdict: the condition text of
  * `itemId` for the current vehicle and mode. 1 written, 0 none, -1003 null
  * out or outSize < 1, -1002 exception; cut at outSize - 1 bytes on a
  * character boundary. */
-int   ExtGetCondition(int itemId, char *out, int outSize);
+EXT_API int   ExtGetCondition(int itemId, char *out, int outSize);
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that the build, the tests and the station
+# need. Runs as root (or through sudo when it is available).
+set -euo pipefail
+packages=(
+    g++ cmake make pkg-config libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev valgrind
+    unixodbc unixodbc-dev libsqliteodbc odbc-postgresql tdsodbc postgresql sqlite3
+    qt6-base-dev libqt6test6 fonts-wqy-microhei
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+SUDO=
+if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q || true
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

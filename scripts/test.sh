@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds everything into build/ and runs
+# the whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup-debian.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"
+ctest --test-dir build --output-on-failure -j"$(nproc)"

@@ -1,0 +1,46 @@
+#pragma once
+// Limbank's module-wide state and its load and unload routines. One object of
+// LimbankModule lives from the plug-in's load to its unload; the exports work
+// on it and on nothing else.
+#include <string>
+#include <vector>
+
+#include "bridges/device_data.h"
+#include "bridges/plinth_bridge.h"
+#include "engine/item_set.h"
+#include "engine/vehicle_profile.h"
+#include "store/standard_table.h"
+
+namespace limbank {
+
+inline constexpr std::size_t kErrorTextBytes = 1000;
+inline constexpr std::size_t kConnectStringChars = 499;
+inline constexpr std::size_t kSeriesModeFieldChars = 29;
+inline constexpr int kSeriesModeField = 17;
+inline constexpr int kPlinthVariant = 1;
+
+struct LimbankModule {
+    bridges::PlinthBridge plinth;
+    std::vector<char> plinthEnv;  // the environment record that GetPlinth fills
+    store::StandardTable table;
+    engine::ItemSet items;
+    engine::VehicleProfile profile;
+    int seriesStandardMode = 0;
+    std::string standardFilePath;
+    std::string connectString;
+    bridges::DeviceDataRecord deviceData;
+    char errorText[kErrorTextBytes] = {};
+};
+
+// The load routine: trace, load the environment library, read the
+// configuration from its environment record, fill the table and select the
+// items it holds. `moduleAddress` is an address inside the plug-in (its
+// directory is the system directory unless $STATION_SYSDIR says otherwise).
+void Attach(LimbankModule &module, const void *moduleAddress);
+// The unload routine: trace and release the environment library.
+void Detach(LimbankModule &module);
+
+// 1 when the table was filled: from the standard file when it exists, else 0.
+int LoadAtStartup(LimbankModule &module);
+
+}  // namespace limbank

@@ -1,0 +1,55 @@
+#include "platform/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include "temp_dir.h"
+
+using testing_support::ReadBytes;
+using testing_support::TempDir;
+using testing_support::WriteBytes;
+
+TEST(IniFile, ReadsWithWindowsSemantics) {
+    TempDir dir;
+    const std::string path = dir.File("a.ini");
+    WriteBytes(path,
+               "; comment\r\n[Other]\r\nTIME=1\r\n[CreateTime]\r\n  time =  \"42\"  \r\n"
+               "Text = hello world \r\nbad=x12\r\nneg=-7\r\n[CREATETIME]\r\nTIME=99\r\n");
+    EXPECT_EQ(platform::GetProfileString(path, "CREATETIME", "TIME", "d"), "42");
+    EXPECT_EQ(platform::GetProfileString(path, "createtime", "text", "d"), "hello world");
+    EXPECT_EQ(platform::GetProfileString(path, "CREATETIME", "missing", "dflt"), "dflt");
+    EXPECT_EQ(platform::GetProfileString(path, "nosection", "TIME", "dflt"), "dflt");
+    EXPECT_EQ(platform::GetProfileString(dir.File("none.ini"), "a", "b", "dflt"), "dflt");
+    EXPECT_EQ(platform::GetProfileInt(path, "CREATETIME", "TIME", 5), 42);
+    EXPECT_EQ(platform::GetProfileInt(path, "CREATETIME", "bad", 5), 0);
+    EXPECT_EQ(platform::GetProfileInt(path, "CREATETIME", "neg", 5), -7);
+    EXPECT_EQ(platform::GetProfileInt(path, "CREATETIME", "missing", 5), 5);
+}
+
+TEST(IniFile, WriteKeepsEveryOtherLine) {
+    TempDir dir;
+    const std::string path = dir.File("memstd.ini");
+    WriteBytes(path, "; keep me\n[A]\nx=1\n\n[CREATETIME]\nTIME=1\nother=\xd6\xd0\n");
+    ASSERT_TRUE(platform::WriteProfileString(path, "createtime", "time", "77"));
+    EXPECT_EQ(ReadBytes(path), "; keep me\n[A]\nx=1\n\n[CREATETIME]\ntime=77\nother=\xd6\xd0\n");
+    ASSERT_TRUE(platform::WriteProfileString(path, "A", "y", "2"));
+    EXPECT_EQ(platform::GetProfileString(path, "A", "y", ""), "2");
+    EXPECT_EQ(platform::GetProfileString(path, "A", "x", ""), "1");
+    ASSERT_TRUE(platform::WriteProfileString(path, "New", "k", "v"));
+    EXPECT_EQ(platform::GetProfileString(path, "new", "K", ""), "v");
+    EXPECT_EQ(platform::GetProfileInt(path, "CREATETIME", "TIME", 0), 77);
+}
+
+TEST(IniFile, WriteCreatesTheFile) {
+    TempDir dir;
+    const std::string path = dir.File("fresh.ini");
+    ASSERT_TRUE(platform::WriteProfileString(path, "CREATETIME", "TIME", "5"));
+    EXPECT_EQ(ReadBytes(path), "[CREATETIME]\nTIME=5\n");
+}
+
+TEST(IniFile, FailedWriteLeavesOldFile) {
+    TempDir dir;
+    WriteBytes(dir.File("regular"), "x");
+    // A directory under a regular file cannot exist, even for root.
+    EXPECT_FALSE(platform::WriteProfileString(dir.File("regular/sub.ini"), "A", "b", "c"));
+    EXPECT_EQ(ReadBytes(dir.File("regular")), "x");
+}

@@ -1,0 +1,39 @@
+#pragma once
+// Loads the limits plug-in with dlopen exactly as a host does, against a
+// station of its own in a temporary directory: plinth.ini, the configuration
+// directory and the trace file.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ext_family.h"
+#include "platform/dynamic_library.h"
+#include "temp_dir.h"
+
+namespace testing_support {
+
+class LimbankPlugin : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes plinth.ini for this station ([env] with configDirectory and stationLine).
+    void WriteEnvironment(const std::string &stationLine = "");
+    // Opens the plug-in file (default: liblimbank.so of the build); false on failure.
+    bool Load(const std::string &file = "liblimbank.so");
+    void Unload() { library_.Close(); }
+    template <typename Fn>
+    Fn Entry(const char *name) {
+        return reinterpret_cast<Fn>(library_.Symbol(name));
+    }
+    std::string ConfigDir() const { return station_.File("config"); }
+    std::string TraceText() const { return ReadBytes(station_.File("trace.log")); }
+
+    TempDir station_;
+    platform::DynamicLibrary library_;
+};
+
+// Occurrences of `needle` in `haystack`.
+int CountOf(const std::string &haystack, const std::string &needle);
+
+}  // namespace testing_support
