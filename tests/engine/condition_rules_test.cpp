@@ -280,6 +280,82 @@ const RuleCase kMassCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Masses, ConditionRule, ::testing::ValuesIn(kMassCases), CaseName);
 
+// Which profile fields each rule reads: the class flags where the rule goes
+// by them (216, 244), the masses and seats where it does not (207, 276). A
+// goods kind of 2500 kg and 5 seats is a light vehicle of the second class.
+const RuleCase kFieldChoiceCases[] = {
+    {"I216_SecondClassByFlagNotByMasses",
+     216,
+     {.date = "2001-09-30", .kind = K(1), .lightClass = 2},
+     "标准2/1930<RM<=2150"},
+    {"I216_HeavyForeign",
+     216,
+     {.date = "2004-09-01", .totalMass = 4000, .isHeavy = 1, .lightClass = 2, .isForeign = 1},
+     "外籍车_标准1/RM>=2500"},
+    {"I244_SecondClassByFlagNotByMasses",
+     244,
+     {.date = "2006-06-30", .kind = K(1), .lightClass = 2},
+     "条件2"},
+    {"I276_FirstClassByMassesNotByFlag",
+     276,
+     {.date = "2000-07-01", .kind = K(1), .lightClass = 2},
+     "所有第一类车",
+     1},
+    {"I207_InUseFirstClassByMassesNotByFlag",
+     207,
+     {.date = "2000-07-01", .kind = K(1), .lightClass = 2},
+     "在用车/2000年7月1日起生产的第一类轻型汽车*"},
+    {"I207_Kind8RuleOnlyForVehiclesInUse",
+     207,
+     {.date = "2005-06-30", .kind = K(7), .isNew = 1},
+     "新注册车/2005年7月1日起新生产的第二类轻型汽车"},
+    {"I207_Kind9FromMay2001EndSecondClass",
+     207,
+     {.date = "2001-05-31", .kind = K(8), .seats = 7, .lightClass = 2},
+     "在用车/2000年7月1日起生产的第一类轻型汽车*"},
+    {"I207_Kind8BeforeMay2001EndSecondClass",
+     207,
+     {.date = "2001-05-30", .kind = K(7), .seats = 7, .lightClass = 2},
+     "在用车/2001年10月1日起生产的第二类轻型汽车"},
+    // Pieces that some kinds leave out.
+    {"I234_ThreeWheelCarFast", 234, {.kind = K(11)}, "三轮汽车/车速>=100km"},
+    {"I235_Kind10HasNoSpeedText",
+     235,
+     {.kind = K(10), .speed = 50.0f},
+     "在用车/摩托车两灯/其他机动车"},
+    {"I236_TwoWheelHasNoSpeedText",
+     236,
+     {.kind = K(9), .speed = 50.0f},
+     "在用车/轻便摩托车/一灯/其他机动车"},
+    {"I237_ThreeWheelCarNewHasNoSpeedText",
+     237,
+     {.kind = K(11), .isNew = 1, .lamp = 10090003, .speed = 50.0f},
+     "新注册车/三轮汽车/四灯/其他机动车"},
+};
+INSTANTIATE_TEST_SUITE_P(FieldChoice, ConditionRule, ::testing::ValuesIn(kFieldChoiceCases),
+                         CaseName);
+
+// Item 212: every drive type of parameter 1006 and its axle text.
+TEST(ConditionRules, AxleTextOfEveryDriveType) {
+    const struct {
+        int axle;
+        const char *text;
+    } kRows[] = {
+        {10060000, "单轴"}, {10060001, "单轴"}, {10060002, "单轴"}, {10060003, "单轴"},
+        {10060004, "双轴"}, {10060005, "双轴"}, {10060006, "单轴"}, {10060007, "单轴"},
+        {10060008, "双轴"}, {10060009, "双轴"}, {10060010, "双轴"}, {10060011, "单轴"},
+        {10060012, "单轴"}, {10060013, "双轴"}, {10060014, "双轴"}, {10060015, "单轴"},
+        {10060016, "双轴"}, {10060017, "双轴"}, {10060018, "双轴"}, {10060019, "双轴"},
+        {10060020, "单轴"}, {0, "单轴"},
+    };
+    for (const auto &row : kRows) {
+        VehicleProfile p = Apply({.curbMass = 999, .axle = row.axle});
+        char out[kConditionBytes] = {};
+        EXPECT_EQ(BuildCondition(p, 212, out, 0), 1);
+        EXPECT_EQ(std::string(out), Gbk(std::string("RM<1000kg/") + row.text)) << row.axle;
+    }
+}
+
 // Series mode: the series key is every item's condition.
 void SetKey(VehicleProfile &p, const std::string &key) {
     std::snprintf(p.seriesKey, sizeof p.seriesKey, "%s", key.c_str());

@@ -145,32 +145,55 @@ TEST_F(ProfileIntake, RejectedBuffersLeaveTheProfileUnchanged) {
     EXPECT_TRUE(SameProfile(profile_, before));
 }
 
+// Every field that has a default for an absent parameter.
+void ExpectIntakeDefaults(const VehicleProfile &p) {
+    EXPECT_STREQ(p.productionDate, "2011-01-01");
+    EXPECT_STREQ(p.seriesKey, "VEH");
+    EXPECT_EQ(p.totalMass, 2500);
+    EXPECT_EQ(p.curbMass, 1875);
+    EXPECT_EQ(p.seatCount, 5);
+    EXPECT_EQ(p.intakeCode, 10480001);
+    EXPECT_EQ(p.vehicleKind, 10820001);
+    EXPECT_EQ(p.maxSpeed, 120.0f);
+    EXPECT_EQ(p.brakeCode, 10370001);
+    EXPECT_EQ(p.axleCode, 10060003);
+    EXPECT_EQ(p.lampCode, 10090002);
+    EXPECT_EQ(p.powerKw, 20.0f);
+    EXPECT_EQ(p.isNewRegistration, 0);
+    EXPECT_EQ(p.displacement, 0.05f);
+    EXPECT_EQ(p.strokeCount, 2);
+    EXPECT_EQ(p.lightClass, 1);
+    EXPECT_EQ(p.isHeavy, 0);
+    EXPECT_EQ(p.highRatio, 1);  // 2500 / 1875
+    EXPECT_EQ(p.notPassengerKind, 0);
+    EXPECT_EQ(p.isForeign, 0);
+}
+
 TEST_F(ProfileIntake, AbsentParametersGiveTheDefaults) {
     ASSERT_EQ(Take({{1001, "unused"}}), 1);
-    EXPECT_STREQ(profile_.productionDate, "2011-01-01");
-    EXPECT_STREQ(profile_.seriesKey, "VEH");
-    EXPECT_EQ(profile_.totalMass, 2500);
-    EXPECT_EQ(profile_.curbMass, 1875);
-    EXPECT_EQ(profile_.seatCount, 5);
-    EXPECT_EQ(profile_.intakeCode, 10480001);
-    EXPECT_EQ(profile_.vehicleKind, 10820001);
-    EXPECT_EQ(profile_.maxSpeed, 120.0f);
-    EXPECT_EQ(profile_.brakeCode, 10370001);
-    EXPECT_EQ(profile_.axleCode, 10060003);
-    EXPECT_EQ(profile_.lampCode, 10090002);
-    EXPECT_EQ(profile_.powerKw, 20.0f);
-    EXPECT_EQ(profile_.isNewRegistration, 0);
-    EXPECT_EQ(profile_.displacement, 0.05f);
-    EXPECT_EQ(profile_.strokeCount, 2);
-    EXPECT_EQ(profile_.lightClass, 1);
-    EXPECT_EQ(profile_.isHeavy, 0);
-    EXPECT_EQ(profile_.highRatio, 1);  // 2500 / 1875
-    EXPECT_EQ(profile_.notPassengerKind, 0);
-    EXPECT_EQ(profile_.isForeign, 0);
+    ExpectIntakeDefaults(profile_);
     // No defaults: the load values stay for a first vehicle.
     EXPECT_EQ(profile_.modelNumber, 10690038);
     EXPECT_EQ(profile_.isPetrol, 1);
     EXPECT_EQ(profile_.gearCode, 10700001);
+}
+
+TEST_F(ProfileIntake, AbsentParametersDoNotKeepThePreviousVehicle) {
+    ASSERT_EQ(
+        Take({{1082, "10820010"}, {1088, "4000"},       {1164, "11640001"}, {1089, "9"},
+              {1083, "1000"},     {1014, "2004-09-01"}, {1104, "东风"},     {1069, "EQ1090"},
+              {1011, "1.1"},      {1037, "10370002"},   {1009, "10090003"}, {1066, "45"},
+              {1084, "3"},        {1008, "10080001"},   {1047, "0.04"},     {1045, "4"},
+              {1048, "10480002"}, {1005, "10050002"},   {1070, "10700002"}, {1006, "10060004"}}),
+        1);
+    EXPECT_EQ(profile_.highRatio, 0);
+    EXPECT_EQ(profile_.notPassengerKind, 1);
+    EXPECT_EQ(profile_.modelNumber, 0);  // the leading number of "EQ1090"
+    ASSERT_EQ(Take({{1001, "unused"}}), 1);
+    ExpectIntakeDefaults(profile_);
+    EXPECT_EQ(profile_.modelNumber, 0);
+    EXPECT_EQ(profile_.isPetrol, 0);
+    EXPECT_EQ(profile_.gearCode, 10700002);
 }
 
 TEST_F(ProfileIntake, CarriedOverFieldsKeepThePreviousVehicleAndAxleResets) {
@@ -414,6 +437,10 @@ const std::vector<SeriesCase> kSeriesCases = {
     {"Codes", {{1104, "11040004"}, {1069, "10690038"}}, "东风_FV7160FG"},
     {"ModelAsSeriesCode", {{1069, "10130001"}}, "_捷达"},
     {"UnknownBrandCode", {{1104, "11049999"}}, "11049999_"},
+    {"UnknownModelCode", {{1069, "10699999"}}, "_10699999"},
+    {"BrandIsNotLookedUpAsASeries", {{1104, "10130001"}}, "10130001_"},
+    {"ModelIsNotLookedUpAsABrand", {{1069, "11040004"}}, "_11040004"},
+    {"BrandNameAndSeriesCode", {{1104, " 东风"}, {1069, "10130001 "}}, "东风_捷达"},
     {"CutAt99OnACharacterBoundary",
      {{1104, "11040099"}, {1069, "10690099"}},
      kLongBrand + "_" + "重型载货汽车底盘重型载货汽车底盘重型"},
