@@ -1,1 +1,219 @@
-// placeholder
+// Reading and writing StandarFile.sfd; the layout is in standard_file_format.h.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include "engine/item_set.h"
+#include "gbk_texts.h"
+#include "platform/atomic_file.h"
+#include "platform/coding.h"
+#include "platform/trace.h"
+#include "store/standard_file_format.h"
+#include "store/standard_table.h"
+
+namespace store {
+namespace {
+
+// Records read at a time (about 170 KiB).
+constexpr std::size_t kChunkRecords = 1024;
+
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int Get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+// Reads up to `size` bytes at `offset`; the number read, or -1 on an error.
+ssize_t ReadAt(int fd, char *buffer, std::size_t size, off_t offset) {
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::pread(fd, buffer + done, size - done, offset + static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+// Decodes the fixed-width fields of the record at `r` (kRecordSize bytes);
+// the condition is left empty.
+StdRecord DecodeFixedFields(const char *r) {
+    StdRecord record;
+    record.devid = platform::DecodeSigned32(r + sfd::kDevid);
+    record.itemid = platform::DecodeSigned32(r + sfd::kItemid);
+    record.paramid = platform::DecodeSigned32(r + sfd::kParamid);
+    record.hvalue = platform::DecodeFloat(r + sfd::kHvalue);
+    record.lvalue = platform::DecodeFloat(r + sfd::kLvalue);
+    return record;
+}
+
+// The condition of the record at `r`: the text up to the first NUL of its
+// field, or the first kConditionSize - 1 bytes.
+std::string_view DecodeCondition(const char *r) {
+    const char *text = r + sfd::kCondition;
+    const void *nul = std::memchr(text, '\0', sfd::kConditionSize);
+    return std::string_view(
+        text, nul != nullptr ? static_cast<std::size_t>(static_cast<const char *>(nul) - text)
+                             : sfd::kConditionSize - 1);
+}
+
+void EncodeRecord(char *r, int32_t devid, int32_t itemid, const std::string &condition,
+                  const StdParam &param) {
+    platform::EncodeFixed32(r + sfd::kDevid, static_cast<uint32_t>(devid));
+    platform::EncodeFixed32(r + sfd::kItemid, static_cast<uint32_t>(itemid));
+    // The table keeps at most kConditionSize - 1 bytes; the rest of the field
+    // is already zero.
+    std::memcpy(r + sfd::kCondition, condition.data(),
+                std::min(condition.size(), sfd::kConditionSize - 1));
+    platform::EncodeFixed32(r + sfd::kParamid, static_cast<uint32_t>(param.paramid));
+    platform::EncodeFloat(r + sfd::kHvalue, param.hvalue);
+    platform::EncodeFloat(r + sfd::kLvalue, param.lvalue);
+}
+
+}  // namespace
+
+int StandardTable::LoadFromFile(const std::string &path) {
+    ResetCounts();
+    try {
+        FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (file.Get() < 0) return 0;
+        char header[sfd::kHeaderSize];
+        if (ReadAt(file.Get(), header, sizeof header, 0) != static_cast<ssize_t>(sizeof header))
+            return 0;
+        const int32_t recordCount = platform::DecodeSigned32(header + sfd::kHeaderRecordCount);
+        const int32_t byteCount = platform::DecodeSigned32(header + sfd::kHeaderByteCount);
+        if (byteCount <= 0) return 0;
+
+        // The header is not trusted: only records that the file holds count.
+        struct stat st;
+        if (::fstat(file.Get(), &st) != 0 || st.st_size < 0) return 0;
+        const std::size_t admitted =
+            std::min(static_cast<std::size_t>(st.st_size),
+                     sfd::kHeaderSize + static_cast<std::size_t>(byteCount));
+        const std::size_t whole =
+            admitted > sfd::kHeaderSize ? (admitted - sfd::kHeaderSize) / sfd::kRecordSize : 0;
+        const std::size_t count =
+            recordCount > 0 ? std::min(whole, static_cast<std::size_t>(recordCount)) : 0;
+
+        // The records of one condition follow each other in a file: a record
+        // whose device, item and condition bytes (up to the NUL) equal those
+        // of the previous record taken only adds its parameter there.
+        char previous[sfd::kCondition + sfd::kConditionSize];
+        std::size_t previousKeyBytes = 0;  // 0: no previous record to compare with
+        int lastFlaggedItem = 0;           // a known item's flag needs setting once per run
+        auto take = [&](const char *r) {
+            StdRecord record = DecodeFixedFields(r);
+            if (record.devid <= 0 || record.devid > kMaxDeviceId) return;
+            if (previousKeyBytes != 0 && std::memcmp(r, previous, previousKeyBytes) == 0) {
+                MergeIntoLastCondition(record);
+            } else {
+                record.condition = DecodeCondition(r);
+                InsertRecord(record);
+                const std::size_t length = record.condition.size();
+                previousKeyBytes =
+                    length < sfd::kConditionSize - 1 ? sfd::kCondition + length + 1 : 0;
+                std::memcpy(previous, r, previousKeyBytes);
+            }
+            if (lastFlaggedItem == 0 || record.itemid != lastFlaggedItem) {
+                presentItems_.SetItemFlag(record.itemid, 1);
+                lastFlaggedItem = engine::ItemSlot(record.itemid) >= 0 ? record.itemid : 0;
+            }
+        };
+
+        // Whole records, in chunks that stay in cache; a short read (the
+        // file shrank meanwhile) ends the records taken.
+        const std::size_t chunkRecords = std::min(count, kChunkRecords);
+        auto chunk = std::make_unique_for_overwrite<char[]>(chunkRecords * sfd::kRecordSize + 1);
+        for (std::size_t done = 0; done < count;) {
+            const std::size_t wanted = std::min(chunkRecords, count - done);
+            const ssize_t got =
+                ReadAt(file.Get(), chunk.get(), wanted * sfd::kRecordSize,
+                       static_cast<off_t>(sfd::kHeaderSize + done * sfd::kRecordSize));
+            if (got < 0) return 0;
+            const std::size_t records = static_cast<std::size_t>(got) / sfd::kRecordSize;
+            for (std::size_t i = 0; i < records; ++i) take(chunk.get() + i * sfd::kRecordSize);
+            if (records < wanted) break;
+            done += records;
+        }
+        return 1;
+    } catch (const std::bad_alloc &) {
+        return 0;  // partially filled, as a failed load may be
+    }
+}
+
+int StandardTable::WriteFile(const std::string &path) const {
+    if (devices_.empty()) {
+        platform::Notice(texts::kNoStandardFound);
+        return 0;
+    }
+    const std::size_t count = RecordCount();
+    if (count == 0) {
+        platform::Notice(texts::kNoStandardFound2);
+        return -5;
+    }
+    // The header holds the byte count as a signed 32-bit number.
+    const std::size_t maxRecords =
+        static_cast<std::size_t>(std::numeric_limits<int32_t>::max()) / sfd::kRecordSize;
+    std::string image;
+    try {
+        if (count > maxRecords) throw std::bad_alloc();
+        image.assign(sfd::kHeaderSize + sfd::kRecordSize * count, '\0');
+    } catch (const std::bad_alloc &) {
+        platform::Notice(texts::kNotEnoughSpace);
+        return -6;
+    }
+
+    platform::EncodeFixed32(image.data() + sfd::kHeaderRecordCount, static_cast<uint32_t>(count));
+    platform::EncodeFixed32(image.data() + sfd::kHeaderByteCount,
+                            static_cast<uint32_t>(count * sfd::kRecordSize));
+    char *r = image.data() + sfd::kHeaderSize;
+    for (const StdDevice &device : devices_) {
+        for (const StdItem &item : device.items) {
+            for (const StdCondition &condition : item.conditions) {
+                for (const StdParam &param : condition.params) {
+                    EncodeRecord(r, device.devid, item.itemid, condition.condition, param);
+                    r += sfd::kRecordSize;
+                }
+            }
+        }
+    }
+
+    platform::AtomicWriteResult result;
+    try {
+        result = platform::WriteFileAtomically(path, image);
+    } catch (const std::exception &) {
+        result = platform::AtomicWriteResult::kWriteFailed;
+    }
+    switch (result) {
+        case platform::AtomicWriteResult::kOk:
+            return 1;
+        case platform::AtomicWriteResult::kCannotCreate:
+            return -8;
+        case platform::AtomicWriteResult::kWriteFailed:
+            break;
+    }
+    platform::Notice(texts::kException);
+    return -7;
+}
+
+}  // namespace store

@@ -56,7 +56,7 @@ struct StdRecord {
 };
 
 class StandardTable {
-public:
+  public:
     StandardTable();
     ~StandardTable();
     StandardTable(const StandardTable &) = delete;
@@ -67,7 +67,9 @@ public:
 
     // Merges one record: device by devid, item by itemid, condition by exact
     // (case-sensitive) text, parameter by paramid; an existing parameter is
-    // overwritten, so of duplicate keys the last record wins.
+    // overwritten, so of duplicate keys the last record wins. The condition
+    // counts up to a NUL and at most 149 bytes. A new key at a full level
+    // takes over the level's last entry (its children stay).
     void InsertRecord(const StdRecord &record);
 
     // Fills the table from a standard file. 1 loaded, 0 failed (missing or
@@ -89,11 +91,24 @@ public:
     // The first condition, scanning devices, their items and the items'
     // conditions in table order, whose item is `itemId` and whose text equals
     // `condition` ignoring ASCII case outside GBK characters; null if none.
-    // Answers from an index that is rebuilt after the table changed.
+    // Answers from an index that is rebuilt after the table changed. The
+    // pointer stays valid until the table changes. Never allocates once the
+    // index is built; a condition longer than 149 bytes never matches.
     const StdCondition *FindStandard(int itemId, std::string_view condition) const;
 
     // The same answer by a plain scan of the table (reference for the index).
     const StdCondition *ScanStandard(int itemId, std::string_view condition) const;
+
+    // Level-wise filling, for a loader that stores each level in turn: no
+    // search, no merging and no takeover of the last entry. Each appends one
+    // entry under the given (valid) indices and returns false, changing
+    // nothing, when the level is full or an index is out of range. A condition
+    // keeps at most 149 bytes of `condition`, up to a NUL.
+    bool AppendDevice(int32_t devid);
+    bool AppendItem(std::size_t device, int32_t itemid);
+    bool AppendCondition(std::size_t device, std::size_t item, std::string_view condition);
+    bool AppendParam(std::size_t device, std::size_t item, std::size_t condition,
+                     const StdParam &param);
 
     const std::vector<StdDevice> &Devices() const { return devices_; }
     engine::ItemSet &PresentItems() { return presentItems_; }
@@ -101,11 +116,26 @@ public:
     // Sum of paramCount over the whole table: the records a file would hold.
     std::size_t RecordCount() const;
 
-private:
+  private:
     struct LookupIndex;
     void RebuildIndex() const;
+    void TableChanged();
+    // Merges the parameter of `record` into the condition where the previous
+    // InsertRecord landed; the record's device, item and condition must be
+    // those of that insertion.
+    void MergeIntoLastCondition(const StdRecord &record);
+
+    // Where the previous InsertRecord landed: records of a file come grouped
+    // by device, item and condition, so the next one usually lands there too.
+    struct InsertPosition {
+        bool valid = false;
+        std::size_t device = 0;
+        std::size_t item = 0;
+        std::size_t condition = 0;
+    };
 
     std::vector<StdDevice> devices_;
+    InsertPosition lastInsert_;
     engine::ItemSet presentItems_;
     mutable std::unique_ptr<LookupIndex> index_;
     mutable bool indexStale_ = true;
