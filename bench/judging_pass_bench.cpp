@@ -26,11 +26,11 @@ constexpr int kParamsPerCondition = 5;
 
 // A heavy truck in use; texts are the information buffer's GBK bytes (ASCII here).
 const std::vector<std::pair<int, const char *>> kVehicle = {
-    {1082, "10820002"}, {1088, "18000"},    {1083, "7600"},     {1089, "3"},
+    {1082, "10820002"},   {1088, "18000"},    {1083, "7600"},     {1089, "3"},
     {1014, "2016-04-12"}, {1005, "10050002"}, {1048, "10480001"}, {1066, "95"},
-    {1037, "10370002"}, {1009, "10090002"}, {1084, "220"},      {1008, "10080002"},
-    {1047, "6.7"},      {1045, "4"},        {1011, "2.3"},      {1164, "11640002"},
-    {1104, "11040003"}, {1069, "10690005"}, {1070, "10700001"}, {1006, "10060005"}};
+    {1037, "10370002"},   {1009, "10090002"}, {1084, "220"},      {1008, "10080002"},
+    {1047, "6.7"},        {1045, "4"},        {1011, "2.3"},      {1164, "11640002"},
+    {1104, "11040003"},   {1069, "10690005"}, {1070, "10700001"}, {1006, "10060005"}};
 
 struct Fixture {
     std::string dir;
@@ -99,7 +99,10 @@ void BM_JudgingPass(benchmark::State &state) {
     }
     state.counters["items"] = items;
 }
-BENCHMARK(BM_JudgingPass)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_JudgingPass)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -7,7 +7,8 @@ namespace bridges {
 DeviceDataRecord::DeviceDataRecord() {
     bytes_[1] = 2;
     constexpr std::size_t kFirstSubRecord = 41, kSubRecordBytes = 84, kSubRecords = 4;
-    for (std::size_t i = 0; i < kSubRecords; ++i) bytes_[kFirstSubRecord + i * kSubRecordBytes + 2] = 255;
+    for (std::size_t i = 0; i < kSubRecords; ++i)
+        bytes_[kFirstSubRecord + i * kSubRecordBytes + 2] = 255;
     bytes_[377] = 255;
 }
 

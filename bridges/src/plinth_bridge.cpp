@@ -20,11 +20,16 @@ bool Resolve(const platform::DynamicLibrary &library, const char *name, Fn &slot
 
 const char *PlinthFileName(int variant) {
     switch (variant) {
-        case 2: return "libplinth2b.so";
-        case 4: return "libplinth4b.so";
-        case 8: return "libplinth8b.so";
-        case 16: return "libplinth16b.so";
-        default: return "libplinth.so";
+        case 2:
+            return "libplinth2b.so";
+        case 4:
+            return "libplinth4b.so";
+        case 8:
+            return "libplinth8b.so";
+        case 16:
+            return "libplinth16b.so";
+        default:
+            return "libplinth.so";
     }
 }
 
@@ -85,8 +90,12 @@ void PlinthBridge::UnloadPlinth() {
 #define PLINTH_FORWARD(slot, ...) \
     return ops_.slot != nullptr ? ops_.slot(__VA_ARGS__) : kPlinthAbsent
 
-int PlinthBridge::GetPlinthStrSize() const { PLINTH_FORWARD(getPlinthStrSize); }
-int PlinthBridge::GetPlinth(char *env) const { PLINTH_FORWARD(getPlinth, env); }
+int PlinthBridge::GetPlinthStrSize() const {
+    PLINTH_FORWARD(getPlinthStrSize);
+}
+int PlinthBridge::GetPlinth(char *env) const {
+    PLINTH_FORWARD(getPlinth, env);
+}
 int PlinthBridge::GetField(const char *line, char *out, int n) const {
     PLINTH_FORWARD(getField, line, out, n);
 }
@@ -120,12 +129,18 @@ int PlinthBridge::WriteStdHead_Std(void *buf, int paramId, float lvalue, float h
 int PlinthBridge::WriteStdHead_Item(void *buf, int itemId, int devId) const {
     PLINTH_FORWARD(writeStdHeadItem, buf, itemId, devId);
 }
-int PlinthBridge::IsSubID_char(const char *text) const { PLINTH_FORWARD(isSubIdChar, text); }
-int PlinthBridge::IsSubID_int(int number) const { PLINTH_FORWARD(isSubIdInt, number); }
+int PlinthBridge::IsSubID_char(const char *text) const {
+    PLINTH_FORWARD(isSubIdChar, text);
+}
+int PlinthBridge::IsSubID_int(int number) const {
+    PLINTH_FORWARD(isSubIdInt, number);
+}
 int PlinthBridge::IsSubID_charEx(const char *text, int paramId) const {
     PLINTH_FORWARD(isSubIdCharEx, text, paramId);
 }
-int PlinthBridge::GetMainID(int code) const { PLINTH_FORWARD(getMainId, code); }
+int PlinthBridge::GetMainID(int code) const {
+    PLINTH_FORWARD(getMainId, code);
+}
 int PlinthBridge::GetParamIDByName(const char *text, int paramId, char *out) const {
     PLINTH_FORWARD(getParamIdByName, text, paramId, out);
 }

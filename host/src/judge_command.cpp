@@ -49,7 +49,9 @@ struct LimitsModule {
 };
 
 using Buffer = std::unique_ptr<unsigned char[]>;
-Buffer NewBuffer() { return Buffer(new unsigned char[PLINTH_BUFFER_BYTES]()); }
+Buffer NewBuffer() {
+    return Buffer(new unsigned char[PLINTH_BUFFER_BYTES]());
+}
 
 bool ParseId(const std::string &text, int &id) {
     char *end = nullptr;
@@ -231,7 +233,8 @@ std::string JsonString(const std::string &utf8) {
 void PrintLimitsTable(const bridges::PlinthBridge &plinth, const std::vector<Limit> &limits,
                       const char *indent) {
     std::size_t nameWidth = 4;
-    for (const Limit &l : limits) nameWidth = std::max(nameWidth, DisplayWidth(ParamName(plinth, l.paramId)));
+    for (const Limit &l : limits)
+        nameWidth = std::max(nameWidth, DisplayWidth(ParamName(plinth, l.paramId)));
     std::printf("%s%-7s %s %12s %12s\n", indent, "param", Pad("name", nameWidth).c_str(), "lower",
                 "upper");
     for (const Limit &l : limits)
@@ -306,7 +309,8 @@ int JudgeCommand(const std::string &stationOption, const Args &args) {
         }
     }
     if (int rc = limits.initInfo(info.get()); rc != 1) {
-        Complain("the plug-in did not take the vehicle (ExtInitInfo gave " + std::to_string(rc) + ")");
+        Complain("the plug-in did not take the vehicle (ExtInitInfo gave " + std::to_string(rc) +
+                 ")");
         return kExitBadVehicle;
     }
     if (options.items.empty()) {
@@ -331,7 +335,8 @@ int JudgeCommand(const std::string &stationOption, const Args &args) {
                 std::printf("%s{\"item\": %d, \"condition\": %s, \"held\": %s, \"limits\": %s}",
                             i ? ", " : "", e.itemId,
                             e.hasCondition ? JsonString(e.condition).c_str() : "null",
-                            e.limits.empty() ? "false" : "true", JsonLimits(plinth, e.limits).c_str());
+                            e.limits.empty() ? "false" : "true",
+                            JsonLimits(plinth, e.limits).c_str());
             }
             std::printf("]");
         }
@@ -348,7 +353,8 @@ int JudgeCommand(const std::string &stationOption, const Args &args) {
             }
             std::printf("\n");
         }
-        std::printf("%d items with limits, %zu limits\n", itemCount < 0 ? 0 : itemCount, all.size());
+        std::printf("%d items with limits, %zu limits\n", itemCount < 0 ? 0 : itemCount,
+                    all.size());
         if (!all.empty()) PrintLimitsTable(plinth, all, "");
     }
     return itemCount > 0 ? kExitOk : kExitNoLimits;

@@ -8,16 +8,17 @@
 namespace {
 
 void Usage() {
-    std::fprintf(stderr,
-                 "usage: stdhost [--station DIR] COMMAND [ARGS]\n"
-                 "commands:\n"
-                 "  judge [--set ID=TEXT]... [--vehicle FILE] [--items ID,ID...] [--json] [--explain]\n"
-                 "      hand one vehicle to liblimbank.so and print its limits\n"
-                 "  build-standards SOURCE.tsv OUT.sfd\n"
-                 "      write a standard file from a readable table (UTF-8, tab-separated)\n"
-                 "  show-standards FILE.sfd\n"
-                 "      print what a standard file holds, in the same readable form\n"
-                 "The station directory (default $STATION_DIR, else ./station) holds plinth.ini.\n");
+    std::fprintf(
+        stderr,
+        "usage: stdhost [--station DIR] COMMAND [ARGS]\n"
+        "commands:\n"
+        "  judge [--set ID=TEXT]... [--vehicle FILE] [--items ID,ID...] [--json] [--explain]\n"
+        "      hand one vehicle to liblimbank.so and print its limits\n"
+        "  build-standards SOURCE.tsv OUT.sfd\n"
+        "      write a standard file from a readable table (UTF-8, tab-separated)\n"
+        "  show-standards FILE.sfd\n"
+        "      print what a standard file holds, in the same readable form\n"
+        "The station directory (default $STATION_DIR, else ./station) holds plinth.ini.\n");
 }
 
 }  // namespace

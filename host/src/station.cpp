@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-
 namespace stdhost {
 namespace {
 
@@ -25,7 +24,9 @@ std::string ProgramDirectory() {
     return file.substr(0, file.rfind('/'));
 }
 
-void ExportDefault(const char *name, const std::string &value) { ::setenv(name, value.c_str(), 0); }
+void ExportDefault(const char *name, const std::string &value) {
+    ::setenv(name, value.c_str(), 0);
+}
 
 }  // namespace
 

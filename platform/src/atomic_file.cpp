@@ -54,7 +54,8 @@ bool ReadWholeFile(const std::string &path, std::string &bytes) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st;
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+    if (::fstat(fd, &st) == 0 && st.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
     char chunk[65536];
     for (;;) {
         ssize_t n = ::read(fd, chunk, sizeof chunk);

@@ -112,17 +112,19 @@ int GetProfileInt(const std::string &path, const std::string &section, const std
     bool negative = false;
     if (*p == '-' || *p == '+') negative = (*p++ == '-');
     unsigned long long n = 0;
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && std::isxdigit(static_cast<unsigned char>(p[2]))) {
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') &&
+        std::isxdigit(static_cast<unsigned char>(p[2]))) {
         n = std::strtoull(p + 2, nullptr, 16);
     } else {
-        while (*p >= '0' && *p <= '9') n = n * 10 + static_cast<unsigned>(*p++ - '0'), n &= 0xFFFFFFFFull;
+        while (*p >= '0' && *p <= '9')
+            n = n * 10 + static_cast<unsigned>(*p++ - '0'), n &= 0xFFFFFFFFull;
     }
     auto u = static_cast<unsigned int>(n);
     return static_cast<int>(negative ? 0u - u : u);
 }
 
-bool WriteProfileString(const std::string &path, const std::string &section,
-                        const std::string &key, const std::string &value) {
+bool WriteProfileString(const std::string &path, const std::string &section, const std::string &key,
+                        const std::string &value) {
     std::string bytes;
     ReadWholeFile(path, bytes);  // a missing file is an empty one
     const bool crlf = bytes.find("\r\n") != std::string::npos;

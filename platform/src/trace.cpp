@@ -70,7 +70,11 @@ void Notice(std::string_view gbkText) {
     Trace(gbkText);
 }
 
-void SetTraceHook(std::function<void(std::string_view)> hook) { TraceHook() = std::move(hook); }
-void SetNoticeHook(std::function<void(std::string_view)> hook) { NoticeHook() = std::move(hook); }
+void SetTraceHook(std::function<void(std::string_view)> hook) {
+    TraceHook() = std::move(hook);
+}
+void SetNoticeHook(std::function<void(std::string_view)> hook) {
+    NoticeHook() = std::move(hook);
+}
 
 }  // namespace platform

@@ -21,10 +21,17 @@ bool Unescape(const std::string &in, std::string &out) {
         }
         if (++i == in.size()) return false;
         switch (in[i]) {
-            case 'n': out.push_back('\n'); break;
-            case 't': out.push_back('\t'); break;
-            case '\\': out.push_back('\\'); break;
-            default: return false;
+            case 'n':
+                out.push_back('\n');
+                break;
+            case 't':
+                out.push_back('\t');
+                break;
+            case '\\':
+                out.push_back('\\');
+                break;
+            default:
+                return false;
         }
     }
     return true;
@@ -65,7 +72,8 @@ int main(int argc, char **argv) {
         std::string text, gbk;
         if (tab == std::string::npos || !ValidName(name) || !names.insert(name).second ||
             !Unescape(raw, text) || !platform::Utf8ToGbk(text, gbk)) {
-            std::cerr << argv[1] << ":" << lineNo << ": bad row (name, duplicate, escape or no GBK form)\n";
+            std::cerr << argv[1] << ":" << lineNo
+                      << ": bad row (name, duplicate, escape or no GBK form)\n";
             return 1;
         }
         out << "inline constexpr char " << name << "[] = \"";

@@ -12,11 +12,13 @@
 
 namespace {
 
-const void *Here() { return reinterpret_cast<const void *>(&Here); }
+const void *Here() {
+    return reinterpret_cast<const void *>(&Here);
+}
 
 // Points the bridge at `dir` for one test and collects the notices.
 class PlinthBridgeTest : public ::testing::Test {
-protected:
+  protected:
     void UseSystemDirectory(const std::string &dir) { ::setenv("STATION_SYSDIR", dir.c_str(), 1); }
     void SetUp() override {
         platform::SetNoticeHook([this](std::string_view t) { notices_.emplace_back(t); });

@@ -20,7 +20,7 @@ struct Outcome {
 };
 
 class StdHost : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::filesystem::create_directory(station_.File("config"));
         WriteBytes(station_.File("plinth.ini"),
@@ -75,7 +75,8 @@ TEST_F(StdHost, JsonWithAnItemList) {
     ASSERT_EQ(BuildStandards().exitCode, 0);
     Outcome run = Stdhost("judge --set 1082=10820001 --set 1088=1580 --items 231 --json");
     EXPECT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(run.out.substr(0, run.out.find(", \"name\"")), "{\"items\": 1, \"limits\": [{\"param\": 2311");
+    EXPECT_EQ(run.out.substr(0, run.out.find(", \"name\"")),
+              "{\"items\": 1, \"limits\": [{\"param\": 2311");
     EXPECT_NE(run.out.find("\"lower\": -5, \"upper\": 5}]}"), std::string::npos) << run.out;
 }
 

@@ -13,7 +13,7 @@ using testing_support::TempDir;
 namespace {
 
 class TraceTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         ::unsetenv("STATION_TRACE");
         platform::SetTraceHook({});

@@ -30,7 +30,7 @@ struct Limit {
 };
 
 class Judging : public testing_support::LimbankPlugin {
-protected:
+  protected:
     using Buffer = std::vector<unsigned char>;
 
     void SetUp() override {
@@ -59,7 +59,8 @@ protected:
 
     Buffer Info(const std::vector<std::pair<int, const char *>> &values) {
         Buffer b(PLINTH_BUFFER_BYTES);
-        for (auto &[id, utf8] : values) EXPECT_EQ(plinth_.WriteStdHead_Info(b.data(), id, Gbk(utf8).c_str()), 1);
+        for (auto &[id, utf8] : values)
+            EXPECT_EQ(plinth_.WriteStdHead_Info(b.data(), id, Gbk(utf8).c_str()), 1);
         return b;
     }
     Buffer Items(const std::vector<int> &ids) {
@@ -73,7 +74,8 @@ protected:
         if (plinth_.ParseStdHead(b.data(), &head) != 1) return out;
         for (int i = 0; i < head.count; ++i) {
             StdEntry e{};
-            if (plinth_.ParseStdHead_Std_Idx(b.data(), i, &e) == 1) out.push_back({e.paramId, e.lvalue, e.hvalue});
+            if (plinth_.ParseStdHead_Std_Idx(b.data(), i, &e) == 1)
+                out.push_back({e.paramId, e.lvalue, e.hvalue});
         }
         return out;
     }
@@ -92,8 +94,8 @@ protected:
 
 // A sedan in use with hydraulic brakes and two headlamps.
 const std::vector<std::pair<int, const char *>> kSedan = {
-    {1082, "10820001"}, {1088, "1580"}, {1083, "1230"}, {1089, "5"},  {1014, "2015-06-18"},
-    {1037, "10370001"}, {1009, "10090002"}, {1066, "185"}, {1008, "10080002"}};
+    {1082, "10820001"}, {1088, "1580"},     {1083, "1230"}, {1089, "5"},       {1014, "2015-06-18"},
+    {1037, "10370001"}, {1009, "10090002"}, {1066, "185"},  {1008, "10080002"}};
 
 const std::vector<Row> kSedanTable = {
     {1, 223, "液压制动/乘用车,总质量<=3500kg的货车", 2231, 60, 100},
@@ -112,7 +114,8 @@ TEST_F(Judging, WritesTheLimitsOfEveryItemTheTableHolds) {
     ASSERT_EQ(initInfo_(info.data()), 1);
     Buffer standard(PLINTH_BUFFER_BYTES);
     EXPECT_EQ(getStand_(standard.data()), 3);
-    const std::vector<Limit> expected = {{2231, 60, 100}, {2232, 0, 20}, {2351, 15000, 0}, {2311, -5, 5}};
+    const std::vector<Limit> expected = {
+        {2231, 60, 100}, {2232, 0, 20}, {2351, 15000, 0}, {2311, -5, 5}};
     EXPECT_EQ(Limits(standard), expected);
     EXPECT_EQ(Condition(223), Gbk("液压制动/乘用车,总质量<=3500kg的货车"));
 
@@ -165,8 +168,8 @@ TEST_F(Judging, RejectsBuffersThatAreNotInformation) {
 
 TEST_F(Judging, SeriesModeUsesTheSeriesKey) {
     WriteEnvironment("1,x,,,,,,,,,,,,,,,,1");
-    WriteStandards({{1, 223, "一汽大众_FV7160FG", 2231, 55, 100},
-                    {1, 252, "一汽大众_FV7160FG", 2521, 1, 9}});
+    WriteStandards(
+        {{1, 223, "一汽大众_FV7160FG", 2231, 55, 100}, {1, 252, "一汽大众_FV7160FG", 2521, 1, 9}});
     LoadPlugin();
     auto sedan = kSedan;
     sedan.push_back({1104, "一汽大众"});

@@ -64,8 +64,9 @@ TEST_F(LimbankPlugin, FixedAnswersOfTheFamily) {
     EXPECT_EQ(release(), 1);
     EXPECT_EQ(stop(), -1000);
     EXPECT_EQ(paramSave(nullptr), -1000);
-    for (const char *name : {"ExtInitStd", "ExtInitResult", "ExtInitCalib", "ExtRun", "ExtMove",
-                             "ExtGetType", "ExtGetInfo", "ExtGetItem", "ExtGetResult", "ExtGetCalib"}) {
+    for (const char *name :
+         {"ExtInitStd", "ExtInitResult", "ExtInitCalib", "ExtRun", "ExtMove", "ExtGetType",
+          "ExtGetInfo", "ExtGetItem", "ExtGetResult", "ExtGetCalib"}) {
         auto entry = Entry<int (*)(void *)>(name);
         ASSERT_NE(entry, nullptr) << name;
         EXPECT_EQ(entry(nullptr), -1000) << name;
@@ -75,7 +76,10 @@ TEST_F(LimbankPlugin, FixedAnswersOfTheFamily) {
 TEST_F(LimbankPlugin, ExportsExactlyTheFamily) {
     ASSERT_TRUE(Load()) << library_.LastError();
     // Internal names stay hidden behind the version script.
-    EXPECT_EQ(library_.Symbol("_ZN5store13StandardTable11FindStandardEiSt17basic_string_viewIcSt11char_traitsIcEE"), nullptr);
+    EXPECT_EQ(
+        library_.Symbol(
+            "_ZN5store13StandardTable11FindStandardEiSt17basic_string_viewIcSt11char_traitsIcEE"),
+        nullptr);
     EXPECT_EQ(library_.Symbol("GetPlinth"), nullptr);
     EXPECT_NE(library_.Symbol("ExtGetCondition"), nullptr);
 }

@@ -23,7 +23,8 @@ void LimbankPlugin::TearDown() {
 void LimbankPlugin::WriteEnvironment(const std::string &stationLine) {
     WriteBytes(station_.File("plinth.ini"), "[env]\nconfigDirectory=" + ConfigDir() +
                                                 "\ndatabaseLine=station,,,,,user,secret\n"
-                                                "stationLine=" + stationLine + "\n");
+                                                "stationLine=" +
+                                                stationLine + "\n");
 }
 
 bool LimbankPlugin::Load(const std::string &file) {
@@ -32,7 +33,8 @@ bool LimbankPlugin::Load(const std::string &file) {
 
 int CountOf(const std::string &haystack, const std::string &needle) {
     int n = 0;
-    for (auto at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1))
+    for (auto at = haystack.find(needle); at != std::string::npos;
+         at = haystack.find(needle, at + 1))
         ++n;
     return n;
 }

@@ -13,7 +13,7 @@
 namespace testing_support {
 
 class LimbankPlugin : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -14,8 +14,8 @@ namespace testing_support {
 
 TempDir::TempDir() {
     const char *base = std::getenv("TMPDIR");
-    std::string tmpl = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") +
-                       "/station-test-XXXXXX";
+    std::string tmpl =
+        std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") + "/station-test-XXXXXX";
     if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = tmpl;
 }
@@ -38,7 +38,9 @@ std::string ReadBytes(const std::string &path) {
     return s.str();
 }
 
-bool FileExists(const std::string &path) { return std::filesystem::exists(path); }
+bool FileExists(const std::string &path) {
+    return std::filesystem::exists(path);
+}
 
 std::string Gbk(const std::string &utf8) {
     std::string out;

@@ -11,13 +11,13 @@ inline constexpr std::size_t kDeviceDataBytes = 432;
 inline constexpr std::size_t kDeviceDataInitFlag = 39;
 
 class DeviceDataRecord {
-public:
+  public:
     DeviceDataRecord();
     unsigned char *Data() { return bytes_.data(); }
     const unsigned char *Data() const { return bytes_.data(); }
     void MarkInitialised() { bytes_[kDeviceDataInitFlag] = 1; }
 
-private:
+  private:
     std::array<unsigned char, kDeviceDataBytes> bytes_{};
 };
 

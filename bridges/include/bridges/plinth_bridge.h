@@ -11,7 +11,7 @@ namespace bridges {
 inline constexpr int kPlinthAbsent = -1000;
 
 class PlinthBridge {
-public:
+  public:
     PlinthBridge() = default;
     ~PlinthBridge() { UnloadPlinth(); }
     PlinthBridge(const PlinthBridge &) = delete;
@@ -55,7 +55,7 @@ public:
     void TrimLeft(char *text, char ch) const;
     void TrimRight(char *text, char ch) const;
 
-private:
+  private:
     struct Operations {
         decltype(&::GetPlinthStrSize) getPlinthStrSize;
         decltype(&::GetPlinth) getPlinth;

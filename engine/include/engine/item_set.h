@@ -25,7 +25,7 @@ extern const std::array<StandardItem, kItemCount> kStandardItems;
 int ItemSlot(int itemId);
 
 class ItemSet {
-public:
+  public:
     // Stores `value` in the item's slot. An unknown item changes nothing and
     // traces "没有这个项目??[id]".
     void SetItemFlag(int itemId, int16_t value);
@@ -35,7 +35,7 @@ public:
     const std::array<int16_t, kItemCount> &Flags() const { return flags_; }
     std::array<int16_t, kItemCount> &Flags() { return flags_; }
 
-private:
+  private:
     std::array<int16_t, kItemCount> flags_{};
 };
 static_assert(sizeof(ItemSet) == 88, "the item set is a shared 88-byte layout");

@@ -32,7 +32,9 @@ inline uint32_t DecodeFixed32(const char *src) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
-inline int32_t DecodeSigned32(const char *src) { return static_cast<int32_t>(DecodeFixed32(src)); }
+inline int32_t DecodeSigned32(const char *src) {
+    return static_cast<int32_t>(DecodeFixed32(src));
+}
 inline float DecodeFloat(const char *src) {
     uint32_t bits = DecodeFixed32(src);
     float v;

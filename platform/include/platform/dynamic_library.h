@@ -6,7 +6,7 @@
 namespace platform {
 
 class DynamicLibrary {
-public:
+  public:
     DynamicLibrary() = default;
     ~DynamicLibrary() { Close(); }
     DynamicLibrary(DynamicLibrary &&other) noexcept;
@@ -23,7 +23,7 @@ public:
     bool IsOpen() const { return handle_ != nullptr; }
     const std::string &LastError() const { return error_; }
 
-private:
+  private:
     void *handle_ = nullptr;
     std::string error_;
 };

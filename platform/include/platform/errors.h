@@ -5,7 +5,7 @@ namespace platform {
 
 // A text that has no form in the target encoding.
 class EncodingError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -19,7 +19,9 @@ std::string Utf8ToGbkOrThrow(std::string_view utf8);
 std::string GbkToUtf8Lossy(std::string_view gbk);
 
 // True when byte `c` starts a GBK double-byte character (0x81..0xFE).
-inline bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+inline bool IsGbkLeadByte(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
 
 // The largest length <= maxBytes at which `text` can be cut without splitting
 // a double-byte character (a lead byte followed by its trail byte).

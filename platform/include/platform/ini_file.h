@@ -20,7 +20,7 @@ int GetProfileInt(const std::string &path, const std::string &section, const std
 // creates the section or the file as needed. The new content goes to a
 // temporary file in the same directory that is flushed and renamed over the
 // old one, so a failed write leaves the old file whole. Returns false on failure.
-bool WriteProfileString(const std::string &path, const std::string &section,
-                        const std::string &key, const std::string &value);
+bool WriteProfileString(const std::string &path, const std::string &section, const std::string &key,
+                        const std::string &value);
 
 }  // namespace platform
