@@ -3,7 +3,8 @@
  * Results: 1 done; -1000 not provided by this module; -1002 an exception was
  * caught inside the export; -1003 null argument; -1005 no database
  * connection. No exception ever leaves an export. */
-/* clang-format off: the declarations keep the layout of the published interface. */
+/* The declarations keep the layout of the published interface. */
+/* clang-format off */
 #ifndef EXT_FAMILY_H
 #define EXT_FAMILY_H
 

@@ -4,7 +4,8 @@
  * packed entries of the buffer's kind. Every function is safe on bad input:
  * a null pointer, an unknown ID or a malformed buffer gives a failure result,
  * never a crash or a write past a buffer. Results: 1 success, 0 failure. */
-/* clang-format off: the declarations keep the layout of the published interface. */
+/* The declarations keep the layout of the published interface. */
+/* clang-format off */
 #ifndef PLINTH_H
 #define PLINTH_H
 
