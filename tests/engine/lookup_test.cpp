@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "store/standard_table.h"
+#include "store_records.h"
+
+using store_test::Rec;
 
 namespace engine {
 namespace {
@@ -19,18 +22,6 @@ struct Limit {
 
 void PrintTo(const Limit &l, std::ostream *os) {
     *os << "{" << l.paramId << ", " << l.lvalue << ", " << l.hvalue << "}";
-}
-
-store::StdRecord Rec(int devid, int itemid, const char *condition, int paramid, float hvalue,
-                     float lvalue) {
-    store::StdRecord r;
-    r.devid = devid;
-    r.itemid = itemid;
-    r.condition = condition;
-    r.paramid = paramid;
-    r.hvalue = hvalue;
-    r.lvalue = lvalue;
-    return r;
 }
 
 // A started standard buffer and the environment library of the build.

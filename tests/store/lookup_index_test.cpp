@@ -6,9 +6,9 @@
 
 #include "allocation_counter.h"
 #include "platform/condition_compare.h"
-#include "records.h"
 #include "store/standard_file_format.h"
 #include "store/standard_table.h"
+#include "store_records.h"
 #include "temp_dir.h"
 
 namespace store {

@@ -12,9 +12,9 @@
 #include "allocation_counter.h"
 #include "gbk_texts.h"
 #include "platform/trace.h"
-#include "records.h"
 #include "store/standard_file_format.h"
 #include "store/standard_table.h"
+#include "store_records.h"
 #include "temp_dir.h"
 
 namespace store {

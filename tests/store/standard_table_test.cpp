@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "records.h"
+#include "store_records.h"
 
 namespace store {
 namespace {
