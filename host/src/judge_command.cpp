@@ -190,12 +190,6 @@ std::string ParamName(const bridges::PlinthBridge &plinth, int paramId) {
     return platform::GbkToUtf8Lossy(name);
 }
 
-std::string Number(float v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(v));
-    return text;
-}
-
 // Columns of a terminal: a CJK character (3 bytes of UTF-8 here) takes two.
 std::size_t DisplayWidth(const std::string &utf8) {
     std::size_t width = 0;
@@ -239,8 +233,8 @@ void PrintLimitsTable(const bridges::PlinthBridge &plinth, const std::vector<Lim
                 "upper");
     for (const Limit &l : limits)
         std::printf("%s%-7d %s %12s %12s\n", indent, l.paramId,
-                    Pad(ParamName(plinth, l.paramId), nameWidth).c_str(), Number(l.lower).c_str(),
-                    Number(l.upper).c_str());
+                    Pad(ParamName(plinth, l.paramId), nameWidth).c_str(),
+                    LimitText(l.lower).c_str(), LimitText(l.upper).c_str());
 }
 
 std::string JsonLimits(const bridges::PlinthBridge &plinth, const std::vector<Limit> &limits) {
@@ -249,7 +243,7 @@ std::string JsonLimits(const bridges::PlinthBridge &plinth, const std::vector<Li
         const Limit &l = limits[i];
         out += (i ? ", " : "") + std::string("{\"param\": ") + std::to_string(l.paramId) +
                ", \"name\": " + JsonString(ParamName(plinth, l.paramId)) +
-               ", \"lower\": " + Number(l.lower) + ", \"upper\": " + Number(l.upper) + "}";
+               ", \"lower\": " + LimitText(l.lower) + ", \"upper\": " + LimitText(l.upper) + "}";
     }
     return out + "]";
 }

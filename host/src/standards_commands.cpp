@@ -45,12 +45,6 @@ bool ParseFloat(const std::string &text, float &out) {
     return errno == 0 && *end == '\0' && std::isfinite(out);
 }
 
-std::string Printable(float v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(v));
-    return text;
-}
-
 }  // namespace
 
 int BuildStandardsCommand(const Args &args) {
@@ -123,7 +117,7 @@ int ShowStandardsCommand(const Args &args) {
                 for (const auto &p : condition.params)
                     std::printf("%d\t%d\t%s\t%d\t%s\t%s\n", device.devid, item.itemid,
                                 platform::GbkToUtf8Lossy(condition.condition).c_str(), p.paramid,
-                                Printable(p.lvalue).c_str(), Printable(p.hvalue).c_str());
+                                LimitText(p.lvalue).c_str(), LimitText(p.hvalue).c_str());
     return kExitOk;
 }
 

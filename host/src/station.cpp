@@ -51,6 +51,12 @@ void ExportStationEnvironment(const Station &station) {
     ExportDefault("STATION_SYSDIR", station.libraryDir);
 }
 
+std::string LimitText(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+    return text;
+}
+
 void Complain(const std::string &utf8Message) {
     std::fprintf(stderr, "stdhost: %s\n", utf8Message.c_str());
 }

@@ -28,6 +28,10 @@ Station ResolveStation(const std::string &stationOption);
 // (variables already set by the caller are kept).
 void ExportStationEnvironment(const Station &station);
 
+// A limit as stdhost prints it ("%g"): the same text in the readable
+// standards table and in a verdict.
+std::string LimitText(float value);
+
 // Prints a message in UTF-8 to standard error, prefixed with "stdhost: ".
 void Complain(const std::string &utf8Message);
 
