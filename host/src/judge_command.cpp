@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <set>
@@ -148,21 +149,31 @@ int ParseOptions(const Args &args, JudgeOptions &options) {
 }
 
 bool LoadLimitsModule(const Station &station, LimitsModule &m) {
-    const std::string path = station.libraryDir + "/liblimbank.so";
-    if (!m.library.Open(path)) {
-        Complain("cannot load the limits plug-in " + path + ": " + m.library.LastError());
-        return false;
-    }
+    if (OpenLimitsPlugin(station, m.library) != kExitOk) return false;
     m.initInfo = reinterpret_cast<decltype(m.initInfo)>(m.library.Symbol("ExtInitInfo"));
     m.initItem = reinterpret_cast<decltype(m.initItem)>(m.library.Symbol("ExtInitItem"));
     m.getStand = reinterpret_cast<decltype(m.getStand)>(m.library.Symbol("ExtGetStand"));
     m.getCondition =
         reinterpret_cast<decltype(m.getCondition)>(m.library.Symbol("ExtGetCondition"));
     if (m.initInfo == nullptr || m.initItem == nullptr || m.getStand == nullptr) {
-        Complain(path + " is not a limits plug-in (ExtInitInfo, ExtInitItem, ExtGetStand)");
+        Complain(station.libraryDir +
+                 "/liblimbank.so is not a limits plug-in (ExtInitInfo, ExtInitItem, ExtGetStand)");
         return false;
     }
     return true;
+}
+
+// Where the plug-in took its table from: the standard file when it existed
+// before the load, else the database (which then writes the file).
+std::string TableSource(const StationSettings &settings, bool hadFile) {
+    const std::string file = settings.StandardFile();
+    std::error_code ec;
+    if (hadFile) return "standards: the standard file " + file;
+    if (!std::filesystem::exists(file, ec))
+        return "standards: no standard file and nothing loaded from the database (data source " +
+               settings.dataSource + ")";
+    return "standards: no standard file, so the plug-in loaded the database (data source " +
+           settings.dataSource + ") and wrote " + file;
 }
 
 std::vector<Limit> ReadLimits(const bridges::PlinthBridge &plinth, const unsigned char *buffer) {
@@ -283,10 +294,10 @@ int JudgeCommand(const std::string &stationOption, const Args &args) {
     ExportStationEnvironment(station);
 
     bridges::PlinthBridge plinth;
-    if (plinth.LoadPlinth(1, reinterpret_cast<const void *>(&JudgeCommand)) != 1) {
-        Complain("cannot load the environment library libplinth.so from " + station.libraryDir);
-        return kExitNoPlugin;
-    }
+    if (int rc = LoadEnvironmentLibrary(station, plinth); rc != kExitOk) return rc;
+    const StationSettings settings = ReadStationSettings(plinth);
+    std::error_code ec;
+    const bool hadFile = std::filesystem::exists(settings.StandardFile(), ec);
     LimitsModule limits;
     if (!LoadLimitsModule(station, limits)) return kExitNoPlugin;
 
@@ -337,6 +348,7 @@ int JudgeCommand(const std::string &stationOption, const Args &args) {
         std::printf("}\n");
     } else {
         if (options.explain) {
+            std::printf("%s\n", TableSource(settings, hadFile).c_str());
             for (const auto &e : explained) {
                 if (!e.hasCondition)
                     std::printf("item %d: no condition\n", e.itemId);

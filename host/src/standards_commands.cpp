@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -98,6 +99,14 @@ int BuildStandardsCommand(const Args &args) {
     }
     std::printf("%s: %zu limits from %d rows\n", args[1].c_str(), table.RecordCount(), rows);
     return kExitOk;
+}
+
+std::string StandardFileSummary(const std::string &path) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return "no standard file";
+    store::StandardTable table;
+    if (table.LoadFromFile(path) != 1) return "a standard file that cannot be loaded";
+    return std::to_string(table.RecordCount()) + " limits in the standard file";
 }
 
 int ShowStandardsCommand(const Args &args) {

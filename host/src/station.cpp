@@ -4,16 +4,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
+
+#include "bridges/plinth_bridge.h"
+#include "platform/dynamic_library.h"
 
 namespace stdhost {
 namespace {
-
-std::string Absolute(const std::string &path) {
-    if (!path.empty() && path[0] == '/') return path;
-    char cwd[4096];
-    if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
-    return std::string(cwd) + "/" + path;
-}
 
 // The directory of this program's file, whatever the name it was started by.
 std::string ProgramDirectory() {
@@ -24,11 +21,25 @@ std::string ProgramDirectory() {
     return file.substr(0, file.rfind('/'));
 }
 
-void ExportDefault(const char *name, const std::string &value) {
-    ::setenv(name, value.c_str(), 0);
+void Export(const char *name, const std::string &value, bool replace) {
+    ::setenv(name, value.c_str(), replace ? 1 : 0);
+}
+
+std::string Field(const bridges::PlinthBridge &plinth, const char *line, int n) {
+    char field[PLINTH_FIELD_BYTES] = {};
+    plinth.GetField(line, field, n);
+    field[PLINTH_FIELD_BYTES - 1] = '\0';
+    return field;
 }
 
 }  // namespace
+
+std::string AbsolutePath(const std::string &path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char cwd[4096];
+    if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
+    return std::string(cwd) + "/" + path;
+}
 
 Station ResolveStation(const std::string &stationOption) {
     Station s;
@@ -39,16 +50,58 @@ Station ResolveStation(const std::string &stationOption) {
         s.directory = env;
     else
         s.directory = "station";
-    s.directory = Absolute(s.directory);
+    s.directory = AbsolutePath(s.directory);
     s.libraryDir = ProgramDirectory() + "/../lib";
     return s;
 }
 
-void ExportStationEnvironment(const Station &station) {
-    ExportDefault("PLINTH_ENV", station.directory + "/plinth.ini");
-    ExportDefault("ODBCINI", station.directory + "/odbc.ini");
-    ExportDefault("ODBCSYSINI", station.directory);
-    ExportDefault("STATION_SYSDIR", station.libraryDir);
+std::string DataDirectory(const std::string &dataOption) {
+    if (!dataOption.empty()) return AbsolutePath(dataOption);
+    return ProgramDirectory() + "/../share/station-limits";
+}
+
+void ExportStationEnvironment(const Station &station, OdbcFiles odbcFiles) {
+    // A station that has its own ODBC files is reached through them, whatever
+    // the shell says: otherwise its data source would not be found.
+    const bool stations = odbcFiles == OdbcFiles::kStations;
+    const std::string odbcIni = station.directory + "/odbc.ini";
+    Export("PLINTH_ENV", station.directory + "/plinth.ini", false);
+    Export("ODBCINI", odbcIni, stations || ::access(odbcIni.c_str(), R_OK) == 0);
+    Export("ODBCSYSINI", station.directory,
+           stations || ::access((station.directory + "/odbcinst.ini").c_str(), R_OK) == 0);
+    Export("STATION_SYSDIR", station.libraryDir, false);
+}
+
+std::string StationSettings::ConnectString() const {
+    return "DSN=" + dataSource + ";UID=" + user + ";PWD=" + password + ";";
+}
+
+StationSettings ReadStationSettings(const bridges::PlinthBridge &plinth) {
+    StationSettings s;
+    std::vector<char> env(PLINTH_ENV_SIZE + 1, '\0');
+    if (plinth.GetPlinth(env.data()) != 1) return s;
+    env[PLINTH_ENV_CONFIG_DIRECTORY + 259] = '\0';
+    s.configDirectory = env.data() + PLINTH_ENV_CONFIG_DIRECTORY;
+    const char *databaseLine = env.data() + PLINTH_ENV_DATABASE_LINE;
+    env[PLINTH_ENV_DATABASE_LINE + 1231] = '\0';
+    s.dataSource = Field(plinth, databaseLine, 0);
+    s.user = Field(plinth, databaseLine, 5);
+    s.password = Field(plinth, databaseLine, 6);
+    return s;
+}
+
+int LoadEnvironmentLibrary(const Station &station, bridges::PlinthBridge &plinth) {
+    if (plinth.LoadPlinth(1, reinterpret_cast<const void *>(&LoadEnvironmentLibrary)) == 1)
+        return kExitOk;
+    Complain("cannot load the environment library libplinth.so from " + station.libraryDir);
+    return kExitNoPlugin;
+}
+
+int OpenLimitsPlugin(const Station &station, platform::DynamicLibrary &library) {
+    const std::string path = station.libraryDir + "/liblimbank.so";
+    if (library.Open(path)) return kExitOk;
+    Complain("cannot load the limits plug-in " + path + ": " + library.LastError());
+    return kExitNoPlugin;
 }
 
 std::string LimitText(float value) {

@@ -3,6 +3,13 @@
 // plug-ins read, set before the first plug-in is loaded.
 #include <string>
 
+namespace bridges {
+class PlinthBridge;
+}
+namespace platform {
+class DynamicLibrary;
+}
+
 namespace stdhost {
 
 // Exit codes of stdhost.
@@ -24,9 +31,44 @@ struct Station {
 // ../lib beside this program.
 Station ResolveStation(const std::string &stationOption);
 
+// The shipped data (odbcinst.ini, schemas, seed data, the plinth.ini
+// template): `dataOption` when given, else ../share/station-limits beside
+// this program, which is where both the build and an install put it.
+std::string DataDirectory(const std::string &dataOption);
+
+// A path made absolute against the current directory.
+std::string AbsolutePath(const std::string &path);
+
+enum class OdbcFiles {
+    kCallersFirst,  // the station's odbc.ini / odbcinst.ini when it has them, else the caller's
+    kStations,      // always the station's own odbc.ini and odbcinst.ini
+};
+
 // Exports PLINTH_ENV, ODBCINI, ODBCSYSINI and STATION_SYSDIR for the plug-ins
-// (variables already set by the caller are kept).
-void ExportStationEnvironment(const Station &station);
+// (variables already set by the caller are kept, except the ODBC pair when
+// the station has its own files or with OdbcFiles::kStations). unixODBC reads them once per
+// process: this runs before the first ODBC call and the first plug-in load.
+void ExportStationEnvironment(const Station &station,
+                              OdbcFiles odbcFiles = OdbcFiles::kCallersFirst);
+
+// What the plug-ins take from the environment library's record.
+struct StationSettings {
+    std::string configDirectory;
+    std::string dataSource;  // databaseLine fields 0, 5 and 6
+    std::string user;
+    std::string password;
+    std::string StandardFile() const { return configDirectory + "/StandarFile.sfd"; }
+    std::string MemstdIni() const { return configDirectory + "/memstd.ini"; }
+    // "DSN=%s;UID=%s;PWD=%s;", the connect string the limits plug-in uses.
+    std::string ConnectString() const;
+};
+StationSettings ReadStationSettings(const bridges::PlinthBridge &plinth);
+
+// Loads libplinth.so into `plinth` and opens liblimbank.so from the library
+// directory, as a line program does. Complains and returns kExitNoPlugin on
+// failure, kExitOk otherwise. The environment must be exported first.
+int LoadEnvironmentLibrary(const Station &station, bridges::PlinthBridge &plinth);
+int OpenLimitsPlugin(const Station &station, platform::DynamicLibrary &library);
 
 // A limit as stdhost prints it ("%g"): the same text in the readable
 // standards table and in a verdict.

@@ -27,6 +27,9 @@ bool Unescape(const std::string &in, std::string &out) {
             case 't':
                 out.push_back('\t');
                 break;
+            case 'r':
+                out.push_back('\r');
+                break;
             case '\\':
                 out.push_back('\\');
                 break;

@@ -91,7 +91,10 @@ int ExtGetCondition(int itemId, char *out, int outSize) {
 }
 
 int ExtParamSave(void *) {
-    return Guarded([] { return EXT_NOT_PROVIDED; });
+    return Guarded([] {
+        limbank::ReloadFromDatabase(Module());
+        return EXT_NOT_PROVIDED;
+    });
 }
 
 int ExtRelease(void) {

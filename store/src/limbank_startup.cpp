@@ -36,7 +36,15 @@ bool FileExists(const std::string &path) {
 int LoadAtStartup(LimbankModule &module) {
     if (FileExists(module.standardFilePath))
         return module.table.LoadFromFile(module.standardFilePath) == 1 ? 1 : 0;
-    return 0;
+    module.database.SetConnectString(module.connectString);
+    return store::LoadFromDatabase(module.database, module.table,
+                                   store::FilesIn(module.configDirectory), 1);
+}
+
+int ReloadFromDatabase(LimbankModule &module) {
+    module.database.SetConnectString(module.connectString);
+    return store::LoadFromDatabase(module.database, module.table,
+                                   store::FilesIn(module.configDirectory), 0);
 }
 
 void Attach(LimbankModule &module, const void *moduleAddress) {
@@ -56,8 +64,8 @@ void Attach(LimbankModule &module, const void *moduleAddress) {
     mode.resize(std::min(mode.size(), kSeriesModeFieldChars));
     module.seriesStandardMode = std::atoi(mode.c_str());
 
-    const std::string configDirectory = EnvText(module.plinthEnv, PLINTH_ENV_CONFIG_DIRECTORY);
-    module.standardFilePath = configDirectory + "/" + store::sfd::kFileName;
+    module.configDirectory = EnvText(module.plinthEnv, PLINTH_ENV_CONFIG_DIRECTORY);
+    module.standardFilePath = module.configDirectory + "/" + store::sfd::kFileName;
 
     const std::string databaseLine = EnvText(module.plinthEnv, PLINTH_ENV_DATABASE_LINE);
     char connect[kConnectStringChars + 1];
@@ -67,7 +75,11 @@ void Attach(LimbankModule &module, const void *moduleAddress) {
                   Field(module.plinth, databaseLine, 6).c_str());
     module.connectString = connect;
 
-    if (LoadAtStartup(module) == 1) module.table.CopyPresentItems(module.items);
+    // Every item the table holds is selected: after a file or a database
+    // pass that read the table, even when the file could not be written
+    // then (the table is served all the same).
+    const int filled = LoadAtStartup(module);
+    if (filled == 1 || module.table.RecordCount() > 0) module.table.CopyPresentItems(module.items);
 }
 
 void Detach(LimbankModule &module) {

@@ -134,6 +134,14 @@ void StandardTable::ResetCounts() {
     TableChanged();
 }
 
+void StandardTable::Swap(StandardTable &other) noexcept {
+    devices_.swap(other.devices_);
+    std::swap(lastInsert_, other.lastInsert_);
+    std::swap(presentItems_, other.presentItems_);
+    index_.swap(other.index_);
+    std::swap(indexStale_, other.indexStale_);
+}
+
 void StandardTable::InsertRecord(const StdRecord &record) {
     indexStale_ = true;
     const std::string_view text = StoredCondition(record.condition);

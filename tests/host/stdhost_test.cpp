@@ -1,11 +1,11 @@
 // stdhost as a user runs it: a separate process on a station directory.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "stdhost_runner.h"
 #include "temp_dir.h"
 
 using testing_support::ReadBytes;
@@ -14,10 +14,7 @@ using testing_support::WriteBytes;
 
 namespace {
 
-struct Outcome {
-    int exitCode;
-    std::string out;
-};
+using stdhost_test::Outcome;
 
 class StdHost : public ::testing::Test {
   protected:
@@ -35,20 +32,8 @@ class StdHost : public ::testing::Test {
                    "1014=2015-06-18\n1037=10370001\n");
     }
 
-    // Runs stdhost with `args` (shell words) in a clean environment for the station.
     Outcome Stdhost(const std::string &args, const std::string &env = "") {
-        const std::string command = "env -u STATION_SYSDIR -u PLINTH_ENV -u STATION_TRACE " + env +
-                                    " " + STATION_TEST_BIN_DIR + "/stdhost --station " +
-                                    station_.Path() + " " + args + " 2>&1";
-        Outcome run{-1, ""};
-        FILE *p = ::popen(command.c_str(), "r");
-        if (p == nullptr) return run;
-        char chunk[4096];
-        size_t n;
-        while ((n = std::fread(chunk, 1, sizeof chunk, p)) > 0) run.out.append(chunk, n);
-        int status = ::pclose(p);
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return run;
+        return stdhost_test::RunStdhost("--station " + station_.Path() + " " + args, env);
     }
 
     Outcome BuildStandards() {

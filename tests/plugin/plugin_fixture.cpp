@@ -20,11 +20,11 @@ void LimbankPlugin::TearDown() {
     ::setenv("STATION_SYSDIR", STATION_TEST_LIB_DIR, 1);
 }
 
-void LimbankPlugin::WriteEnvironment(const std::string &stationLine) {
+void LimbankPlugin::WriteEnvironment(const std::string &stationLine,
+                                     const std::string &databaseLine) {
     WriteBytes(station_.File("plinth.ini"), "[env]\nconfigDirectory=" + ConfigDir() +
-                                                "\ndatabaseLine=station,,,,,user,secret\n"
-                                                "stationLine=" +
-                                                stationLine + "\n");
+                                                "\ndatabaseLine=" + databaseLine +
+                                                "\nstationLine=" + stationLine + "\n");
 }
 
 bool LimbankPlugin::Load(const std::string &file) {

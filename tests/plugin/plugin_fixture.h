@@ -17,8 +17,11 @@ class LimbankPlugin : public ::testing::Test {
     void SetUp() override;
     void TearDown() override;
 
-    // Writes plinth.ini for this station ([env] with configDirectory and stationLine).
-    void WriteEnvironment(const std::string &stationLine = "");
+    // Writes plinth.ini for this station ([env] with configDirectory,
+    // databaseLine and stationLine). The default database line names a data
+    // source that does not exist.
+    void WriteEnvironment(const std::string &stationLine = "",
+                          const std::string &databaseLine = "station,,,,,user,secret");
     // Opens the plug-in file (default: liblimbank.so of the build); false on failure.
     bool Load(const std::string &file = "liblimbank.so");
     void Unload() { library_.Close(); }

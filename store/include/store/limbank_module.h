@@ -9,6 +9,7 @@
 #include "bridges/plinth_bridge.h"
 #include "engine/item_set.h"
 #include "engine/vehicle_profile.h"
+#include "store/database_loader.h"
 #include "store/standard_table.h"
 
 namespace limbank {
@@ -27,7 +28,9 @@ struct LimbankModule {
     engine::VehicleProfile profile;
     int seriesStandardMode = 0;
     std::string standardFilePath;
+    std::string configDirectory;
     std::string connectString;
+    store::StationDatabase database;  // opened by the database passes only
     bridges::DeviceDataRecord deviceData;
     char errorText[kErrorTextBytes] = {};
 };
@@ -40,7 +43,12 @@ void Attach(LimbankModule &module, const void *moduleAddress);
 // The unload routine: trace and release the environment library.
 void Detach(LimbankModule &module);
 
-// 1 when the table was filled: from the standard file when it exists, else 0.
+// Fills the table from the standard file when it exists, else from the
+// database (force 1). Returns 1 or 0 for the file, the database pass's result
+// otherwise.
 int LoadAtStartup(LimbankModule &module);
+
+// The reload of ExtParamSave: a database pass with force 0.
+int ReloadFromDatabase(LimbankModule &module);
 
 }  // namespace limbank

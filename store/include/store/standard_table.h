@@ -65,6 +65,10 @@ class StandardTable {
     // Empties every level; presentItems is untouched.
     void ResetCounts();
 
+    // Exchanges the whole contents (levels, presentItems, index) with
+    // `other`: a table built aside replaces the served one at once.
+    void Swap(StandardTable &other) noexcept;
+
     // Merges one record: device by devid, item by itemid, condition by exact
     // (case-sensitive) text, parameter by paramid; an existing parameter is
     // overwritten, so of duplicate keys the last record wins. The condition

@@ -1,0 +1,182 @@
+// stdhost reload: loads the limits plug-in and calls ExtParamSave, which
+// reloads the table from the database when the database's stamp
+// (tb_status_memstd) differs from the one recorded in memstd.ini. The plug-in
+// reports nothing (ExtParamSave always gives -1000), so this command looks at
+// the standard file and memstd.ini before and after, and at the database's
+// stamp, and says in words what happened.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "bridges/plinth_bridge.h"
+#include "commands.h"
+#include "ext_family.h"
+#include "platform/dynamic_library.h"
+#include "platform/ini_file.h"
+#include "station.h"
+#include "stationdb/stationdb.h"
+
+namespace stdhost {
+namespace {
+
+// The plug-in's state files as seen from outside. The standard file is
+// replaced by a rename, so a rewrite shows as a new inode or modification time.
+struct Snapshot {
+    bool fileExists = false;
+    ino_t inode = 0;
+    timespec modified{};
+    std::string summary;  // StandardFileSummary
+    std::string stamp;    // memstd.ini [CREATETIME] TIME, "" when absent
+
+    bool SameFileAs(const Snapshot &other) const {
+        return fileExists == other.fileExists && inode == other.inode &&
+               modified.tv_sec == other.modified.tv_sec &&
+               modified.tv_nsec == other.modified.tv_nsec;
+    }
+    std::string Describe() const {
+        return summary + ", memstd.ini TIME " + (stamp.empty() ? "not recorded" : "= " + stamp);
+    }
+};
+
+Snapshot Take(const StationSettings &settings) {
+    Snapshot s;
+    struct stat st {};
+    const std::string file = settings.StandardFile();
+    if (::stat(file.c_str(), &st) == 0) {
+        s.fileExists = true;
+        s.inode = st.st_ino;
+        s.modified = st.st_mtim;
+    }
+    s.summary = StandardFileSummary(file);
+    s.stamp = platform::GetProfileString(settings.MemstdIni(), "CREATETIME", "TIME", "");
+    return s;
+}
+
+// The first DBModifyTime of tb_status_memstd, read the way the plug-in reads
+// it. False with the driver's message in `text` when it cannot be read;
+// `present` false when the table is empty.
+bool DatabaseStamp(const StationSettings &settings, std::string &text, bool &present) {
+    try {
+        stationdb::Connection connection;
+        connection.SetLoginTimeout(15);
+        connection.Open(settings.ConnectString());
+        stationdb::Statement query(connection, "select DBModifyTime from tb_status_memstd ");
+        query.Execute();
+        present = query.Fetch();
+        text = present ? query.Utf8(1) : "";
+        return true;
+    } catch (const stationdb::DatabaseError &e) {
+        text = e.what();
+        return false;
+    }
+}
+
+// The loader's reading of a stamp: a decimal prefix, 0 for anything else.
+long StampValue(const std::string &text) {
+    return std::strtol(text.c_str(), nullptr, 10);
+}
+
+bool ParseStamp(const std::string &text, long long &value) {
+    char *end = nullptr;
+    value = std::strtoll(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0' && value >= 1 && value <= 2147483647;
+}
+
+}  // namespace
+
+int MarkChangedCommand(const std::string &stationOption, const Args &args) {
+    long long wanted = 0;
+    if (args.size() > 1 || (args.size() == 1 && !ParseStamp(args[0], wanted))) {
+        Complain("usage: stdhost [--station DIR] mark-changed [STAMP]  (STAMP 1 to 2147483647)");
+        return kExitUsage;
+    }
+    const Station station = ResolveStation(stationOption);
+    ExportStationEnvironment(station);
+    bridges::PlinthBridge plinth;
+    if (int rc = LoadEnvironmentLibrary(station, plinth); rc != kExitOk) return rc;
+    const StationSettings settings = ReadStationSettings(plinth);
+    try {
+        stationdb::Connection connection;
+        connection.SetLoginTimeout(15);
+        connection.Open(settings.ConnectString());
+        stationdb::Transaction transaction(connection);
+        long long old = 0;
+        {
+            stationdb::Statement query(connection, "select DBModifyTime from tb_status_memstd ");
+            query.Execute();
+            // The loader's reading: a decimal prefix, 0 for anything else.
+            if (query.Fetch()) old = StampValue(query.Utf8(1));
+        }
+        if (wanted == 0) wanted = old >= 1 && old < 2147483647 ? old + 1 : 1;
+        const std::vector<std::string> value{std::to_string(wanted)};
+        if (connection.Execute("update tb_status_memstd set DBModifyTime = ?", value) == 0)
+            connection.Execute("insert into tb_status_memstd (DBModifyTime) values (?)", value);
+        transaction.Commit();
+        std::printf("tb_status_memstd: DBModifyTime %lld -> %lld\n", old, wanted);
+    } catch (const stationdb::DatabaseError &e) {
+        Complain("data source " + settings.dataSource + ": " + e.what());
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+int ReloadCommand(const std::string &stationOption, const Args &args) {
+    if (!args.empty()) {
+        Complain("usage: stdhost [--station DIR] reload");
+        return kExitUsage;
+    }
+    const Station station = ResolveStation(stationOption);
+    ExportStationEnvironment(station);
+    bridges::PlinthBridge plinth;
+    if (int rc = LoadEnvironmentLibrary(station, plinth); rc != kExitOk) return rc;
+    const StationSettings settings = ReadStationSettings(plinth);
+    std::printf("station %s, data source %s\n", station.directory.c_str(),
+                settings.dataSource.c_str());
+
+    const Snapshot before = Take(settings);
+    std::printf("before loading:       %s\n", before.Describe().c_str());
+    platform::DynamicLibrary limbank;
+    if (int rc = OpenLimitsPlugin(station, limbank); rc != kExitOk) return rc;
+    auto paramSave = reinterpret_cast<decltype(&::ExtParamSave)>(limbank.Symbol("ExtParamSave"));
+    if (paramSave == nullptr) {
+        Complain(station.libraryDir + "/liblimbank.so has no ExtParamSave");
+        return kExitNoPlugin;
+    }
+    const Snapshot loaded = Take(settings);
+    if (!before.SameFileAs(loaded))
+        std::printf(
+            "after loading:        %s\n"
+            "                      (no standard file, so the plug-in loaded the database)\n",
+            loaded.Describe().c_str());
+
+    std::string stamp;
+    bool present = false;
+    const bool reachable = DatabaseStamp(settings, stamp, present);
+    if (!reachable)
+        std::printf("database stamp:       cannot be read: %s\n", stamp.c_str());
+    else if (!present)
+        std::printf("database stamp:       none (tb_status_memstd is empty)\n");
+    else
+        std::printf("database stamp:       \"%s\"\n", stamp.c_str());
+
+    const int result = paramSave(nullptr);
+    const Snapshot after = Take(settings);
+    std::printf("ExtParamSave gave %d\n", result);
+    if (!loaded.SameFileAs(after))
+        std::printf("reloaded:             %s\n", after.Describe().c_str());
+    else if (!reachable)
+        std::printf(
+            "nothing reloaded:     the database cannot be reached; the table stays as it "
+            "was\n");
+    else if (!present ||
+             (StampValue(loaded.stamp) >= 1 && StampValue(loaded.stamp) == StampValue(stamp)))
+        std::printf("nothing reloaded:     the database's stamp is the one in memstd.ini\n");
+    else
+        std::printf(
+            "nothing reloaded:     the stamps differ but the database pass failed "
+            "(STATION_TRACE=- shows why)\n");
+    return kExitOk;
+}
+
+}  // namespace stdhost

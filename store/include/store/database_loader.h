@@ -1,0 +1,78 @@
+#pragma once
+// Rebuilding the standard table from the station database: the devices of
+// the line, the items of each device, the conditions of each item and the
+// limits of each condition, then the standard file and the stamp of the
+// database in memstd.ini.
+#include <string>
+#include <utility>
+
+#include "stationdb/stationdb.h"
+#include "store/standard_table.h"
+
+namespace store {
+
+// The module's own connection to the station database, opened on demand
+// with the connect string of the environment record.
+class StationDatabase {
+  public:
+    void SetConnectString(std::string connectString) { connectString_ = std::move(connectString); }
+
+    // 1 when the connection is open afterwards, 0 when it could not be
+    // opened (no message, never a prompt). Already open: 1 at once.
+    int OpenDatabase();
+    void CloseDatabase() noexcept { connection_.Close(); }
+    bool IsOpen() const { return connection_.IsOpen(); }
+    stationdb::Connection &Connection() { return connection_; }
+
+  private:
+    std::string connectString_;
+    stationdb::Connection connection_;
+};
+
+// How the reading stages reach the server. kStaged reads each stage with one
+// statement; kPerCondition issues one statement per device, per device-item
+// and per condition, as line software traditionally did; it serves as the
+// reference the staged reads are checked and measured against. Both give
+// the same table.
+enum class ReadPath { kStaged, kPerCondition };
+
+// The statements of the loader in one server's dialect.
+struct LoaderStatements {
+    const char *stamp;
+    const char *devices;
+    const char *items;            // staged: every (devid, itemid) of the line
+    const char *conditions;       // staged: every (itemid, condition)
+    const char *limits;           // staged: every limit row
+    const char *deviceItems;      // per device: its items (? = devid)
+    const char *itemConditions;   // per item: its conditions (? = itemid)
+    const char *conditionLimits;  // per condition (? = itemid, ? = stored text)
+};
+const LoaderStatements &StatementsFor(stationdb::Dialect dialect);
+
+// Where the loader keeps its files: "<configDirectory>/StandarFile.sfd" and
+// "<configDirectory>/memstd.ini".
+struct LoaderFiles {
+    std::string standardFile;
+    std::string stampFile;
+};
+LoaderFiles FilesIn(const std::string &configDirectory);
+
+// Runs one database pass and returns its result:
+//   1 table rebuilt and the standard file written; 2 database unchanged
+//   (force 0 only), nothing done; 0 no connection, or no device (the file
+//   writer's notice); -1 to -4 a database error while reading the stamp or
+//   the devices, the items, the conditions, the limits (the driver's message
+//   is given as a notice; the served table is untouched); -5 to -8 the file
+//   writer's failures after the table was replaced.
+// The new table is built aside; once the four reading stages have completed
+// it replaces `served`, whose present items it keeps and adds to. The stamp
+// is recorded only after the standard file was written.
+int LoadFromDatabase(StationDatabase &database, StandardTable &served, const LoaderFiles &files,
+                     int force, ReadPath path = ReadPath::kStaged);
+
+// Only the four reading stages, on an open connection: 1 with `target`
+// replaced by what was read, or -1 to -4 as above with `target` untouched.
+// For comparing the two read paths.
+int ReadStandardTable(stationdb::Connection &connection, StandardTable &target, ReadPath path);
+
+}  // namespace store

@@ -1,0 +1,344 @@
+#include "loader_reads.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <unordered_set>
+
+#include "gbk_texts.h"
+#include "platform/gbk.h"
+#include "platform/trace.h"
+
+namespace store::loader {
+namespace {
+
+constexpr std::size_t kMaxConditionText = kConditionBytes - 1;
+
+// Runs `body` as stage `result`: a database error inside becomes StageError.
+template <typename Body>
+void Stage(int result, Body &&body) {
+    try {
+        body();
+    } catch (const stationdb::DatabaseError &e) {
+        throw StageError{result, e};
+    }
+}
+
+float FloatOf(std::string_view text) {
+    text = TrimBlanks(text);
+    // strtod needs a terminated text; limit values are short.
+    std::string copy(text);
+    return static_cast<float>(std::strtod(copy.c_str(), nullptr));
+}
+
+void StoreDevice(Gathered &out, int32_t devid) {
+    if (out.devices.size() >= static_cast<std::size_t>(kMaxDevices)) {
+        platform::Trace(texts::kDbTooManyDevices);
+        return;
+    }
+    if (devid <= 0) return;
+    out.devices.push_back({devid, {}});
+    platform::TraceF("%d\n", devid);
+}
+
+void StoreItem(GatheredDevice &device, int32_t itemid) {
+    if (device.items.size() >= static_cast<std::size_t>(kMaxItemsPerDevice)) {
+        platform::Trace(texts::kDbTooManyItems);
+        return;
+    }
+    if (itemid <= 0) return;
+    device.items.push_back(itemid);
+    platform::TraceF("%d\n", itemid);
+}
+
+// Collects the stored condition texts of one item before they are keyed.
+struct ConditionRows {
+    std::vector<std::pair<std::string, std::string>> keyed;  // (trimmed UTF-8, raw UTF-8)
+};
+
+void AddConditionRow(ConditionRows &rows, std::string raw) {
+    const std::string_view key = TrimBlanks(raw);
+    if (key.empty()) return;  // blank conditions are not kept
+    rows.keyed.emplace_back(std::string(key), std::move(raw));
+}
+
+// Keys the conditions of an item: the trimmed text, compared byte for byte;
+// every stored text that trims to a key belongs to it. Keys are ordered by
+// their UTF-8 bytes, that is by code point, as an index of SQLite or of a
+// PostgreSQL database in the C.UTF-8 locale returns them, whatever order the
+// server happens to use; the 501st and later are dropped.
+void KeyConditions(int32_t itemid, ConditionRows &rows, GatheredItem &item) {
+    item.conditionsRead = true;
+    struct Candidate {
+        std::string gbk;
+        std::string utf8;
+        std::vector<std::string> raw;
+    };
+    std::vector<Candidate> candidates;
+    std::unordered_map<std::string, std::size_t> seen;
+    for (auto &[key, raw] : rows.keyed) {
+        auto found = seen.find(key);
+        if (found != seen.end()) {
+            if (found->second == SIZE_MAX) continue;  // a key already dropped
+            auto &variants = candidates[found->second].raw;
+            if (std::find(variants.begin(), variants.end(), raw) == variants.end())
+                variants.push_back(std::move(raw));
+            continue;
+        }
+        std::string gbk;
+        if (!platform::Utf8ToGbk(key, gbk)) {
+            platform::TraceF("item %d: condition \"%s\" has no GBK form, dropped\n", itemid,
+                             key.c_str());
+            seen.emplace(key, SIZE_MAX);
+            continue;
+        }
+        if (gbk.size() > kMaxConditionText) {
+            platform::TraceF("item %d: condition longer than %zu bytes, dropped\n", itemid,
+                             kMaxConditionText);
+            seen.emplace(key, SIZE_MAX);
+            continue;
+        }
+        seen.emplace(key, candidates.size());
+        candidates.push_back({std::move(gbk), key, {std::move(raw)}});
+    }
+    std::sort(candidates.begin(), candidates.end(),
+              [](const Candidate &a, const Candidate &b) { return a.utf8 < b.utf8; });
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        if (i >= static_cast<std::size_t>(kMaxConditionsPerItem)) {
+            platform::TraceF(texts::kDbTooManyConditions, static_cast<int>(i));
+            continue;
+        }
+        item.byUtf8Key.emplace(candidates[i].utf8, static_cast<int>(item.conditions.size()));
+        item.conditions.push_back({std::move(candidates[i].gbk), {}});
+        item.rawVariants.push_back(std::move(candidates[i].raw));
+    }
+}
+
+// One limit row: its key must be a stored condition of a read item.
+void AddLimitRow(GatheredItem &item, int condition, std::string_view paramid,
+                 std::string_view hvalue, std::string_view lvalue) {
+    const int32_t id = IntegerOf(paramid);
+    if (id <= 0) return;
+    item.conditions[static_cast<std::size_t>(condition)].params.push_back(
+        {id, FloatOf(hvalue), FloatOf(lvalue)});
+}
+
+// The limits of a condition by parameter, as the index on (itemid,
+// condition, paramid) returns them; rows of one parameter keep the order in
+// which they were stored.
+void OrderLimits(Gathered &out) {
+    for (auto &[id, item] : out.items)
+        for (auto &condition : item.conditions)
+            std::stable_sort(
+                condition.params.begin(), condition.params.end(),
+                [](const StdParam &a, const StdParam &b) { return a.paramid < b.paramid; });
+}
+
+// Every item id that a stored device performs.
+std::unordered_set<int32_t> ItemsOfLine(const Gathered &out) {
+    std::unordered_set<int32_t> ids;
+    for (const auto &device : out.devices) ids.insert(device.items.begin(), device.items.end());
+    return ids;
+}
+
+void ReadDevices(stationdb::Connection &connection, const LoaderStatements &sql, Gathered &out) {
+    platform::Trace(texts::kDbDevicesHeading);
+    Stage(-1, [&] {
+        stationdb::Statement st(connection, sql.devices);
+        st.Execute();
+        const int devid = st.Column("devid");
+        while (st.Fetch()) StoreDevice(out, IntegerOf(st.Utf8(devid)));
+    });
+}
+
+void ReadItemsStaged(stationdb::Connection &connection, const LoaderStatements &sql,
+                     Gathered &out) {
+    platform::Trace(texts::kDbItemsHeading);
+    Stage(-2, [&] {
+        stationdb::Statement st(connection, sql.items);
+        st.Execute();
+        const int devid = st.Column("devid");
+        const int itemid = st.Column("itemid");
+        // Rows come ordered by device, like the devices themselves.
+        std::size_t d = 0;
+        while (st.Fetch()) {
+            const int32_t dev = IntegerOf(st.Utf8(devid));
+            while (d < out.devices.size() && out.devices[d].devid < dev) ++d;
+            if (d == out.devices.size()) break;
+            if (out.devices[d].devid == dev) StoreItem(out.devices[d], IntegerOf(st.Utf8(itemid)));
+        }
+    });
+}
+
+void ReadConditionsStaged(stationdb::Connection &connection, const LoaderStatements &sql,
+                          Gathered &out) {
+    platform::Trace(texts::kDbConditionsHeading);
+    const std::unordered_set<int32_t> line = ItemsOfLine(out);
+    Stage(-3, [&] {
+        stationdb::Statement st(connection, sql.conditions);
+        st.Execute();
+        const int itemid = st.Column("itemid");
+        const int condition = st.Column("condition");
+        std::unordered_map<int32_t, ConditionRows> rows;
+        while (st.Fetch()) {
+            const int32_t id = IntegerOf(st.Utf8(itemid));
+            if (line.count(id) == 0) continue;
+            AddConditionRow(rows[id], st.Utf8(condition));
+        }
+        for (int32_t id : line) KeyConditions(id, rows[id], out.items[id]);
+    });
+}
+
+void ReadLimitsStaged(stationdb::Connection &connection, const LoaderStatements &sql,
+                      Gathered &out) {
+    Stage(-4, [&] {
+        stationdb::Statement st(connection, sql.limits);
+        st.Execute();
+        const int itemid = st.Column("itemid");
+        const int condition = st.Column("condition");
+        const int paramid = st.Column("paramid");
+        const int hvalue = st.Column("hvalue");
+        const int lvalue = st.Column("lvalue");
+        std::string key;
+        while (st.Fetch()) {
+            auto item = out.items.find(IntegerOf(st.Utf8(itemid)));
+            if (item == out.items.end()) continue;
+            key = st.Utf8(condition);
+            auto found = item->second.byUtf8Key.find(std::string(TrimBlanks(key)));
+            if (found == item->second.byUtf8Key.end()) continue;
+            AddLimitRow(item->second, found->second, st.Utf8(paramid), st.Utf8(hvalue),
+                        st.Utf8(lvalue));
+        }
+    });
+}
+
+// The reference path: one statement per device, per device-item and per
+// condition. An item that two devices perform is queried under both and
+// filled once.
+void ReadPerCondition(stationdb::Connection &connection, const LoaderStatements &sql,
+                      Gathered &out) {
+    platform::Trace(texts::kDbItemsHeading);
+    Stage(-2, [&] {
+        stationdb::Statement st(connection, sql.deviceItems);
+        for (auto &device : out.devices) {
+            st.BindInt(1, device.devid);
+            st.Execute();
+            const int itemid = st.Column("itemid");
+            while (st.Fetch()) StoreItem(device, IntegerOf(st.Utf8(itemid)));
+            st.CloseCursor();
+        }
+    });
+
+    platform::Trace(texts::kDbConditionsHeading);
+    Stage(-3, [&] {
+        stationdb::Statement st(connection, sql.itemConditions);
+        for (const auto &device : out.devices) {
+            for (int32_t id : device.items) {
+                st.BindInt(1, id);
+                st.Execute();
+                const int condition = st.Column("condition");
+                ConditionRows rows;
+                while (st.Fetch()) AddConditionRow(rows, st.Utf8(condition));
+                st.CloseCursor();
+                GatheredItem &item = out.items[id];
+                if (!item.conditionsRead) KeyConditions(id, rows, item);
+            }
+        }
+    });
+
+    Stage(-4, [&] {
+        stationdb::Statement st(connection, sql.conditionLimits);
+        std::unordered_set<int32_t> filled;
+        for (const auto &device : out.devices) {
+            for (int32_t id : device.items) {
+                GatheredItem &item = out.items[id];
+                const bool fill = filled.insert(id).second;
+                for (std::size_t c = 0; c < item.conditions.size(); ++c) {
+                    for (const std::string &raw : item.rawVariants[c]) {
+                        st.BindInt(1, id);
+                        st.BindUtf8(2, raw);
+                        st.Execute();
+                        const int paramid = st.Column("paramid");
+                        const int hvalue = st.Column("hvalue");
+                        const int lvalue = st.Column("lvalue");
+                        const int condition = st.Column("condition");
+                        while (st.Fetch()) {
+                            // The server's own comparison may ignore case or
+                            // trailing blanks: keep only the exact text.
+                            std::string p = st.Utf8(paramid), h = st.Utf8(hvalue),
+                                        l = st.Utf8(lvalue);
+                            if (st.Utf8(condition) != raw || !fill) continue;
+                            AddLimitRow(item, static_cast<int>(c), p, h, l);
+                        }
+                        st.CloseCursor();
+                    }
+                }
+            }
+        }
+    });
+}
+
+}  // namespace
+
+std::string_view TrimBlanks(std::string_view text) {
+    const char *blanks = " \t\r\n\v\f";
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    const std::size_t last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+int32_t IntegerOf(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > INT_MAX) return negative ? INT_MIN : INT_MAX;
+    }
+    return static_cast<int32_t>(negative ? -value : value);
+}
+
+void ReadStages(stationdb::Connection &connection, ReadPath path, Gathered &out) {
+    const LoaderStatements &sql = StatementsFor(connection.GetDialect());
+    ReadDevices(connection, sql, out);
+    if (path == ReadPath::kPerCondition) {
+        ReadPerCondition(connection, sql, out);
+    } else {
+        ReadItemsStaged(connection, sql, out);
+        ReadConditionsStaged(connection, sql, out);
+        ReadLimitsStaged(connection, sql, out);
+    }
+    OrderLimits(out);
+}
+
+void BuildTable(const Gathered &gathered, StandardTable &table) {
+    for (std::size_t d = 0; d < gathered.devices.size(); ++d) {
+        const GatheredDevice &device = gathered.devices[d];
+        table.AppendDevice(device.devid);
+        for (std::size_t i = 0; i < device.items.size(); ++i) {
+            const int32_t id = device.items[i];
+            table.AppendItem(d, id);
+            table.PresentItems().SetItemFlag(id, 1);
+            auto item = gathered.items.find(id);
+            if (item == gathered.items.end()) continue;
+            const auto &conditions = item->second.conditions;
+            for (std::size_t c = 0; c < conditions.size(); ++c) {
+                table.AppendCondition(d, i, conditions[c].gbk);
+                const auto &params = conditions[c].params;
+                for (std::size_t p = 0; p < params.size(); ++p) {
+                    if (p >= static_cast<std::size_t>(kMaxParamsPerCondition)) {
+                        platform::Trace(texts::kDbTooManyParams);
+                        continue;
+                    }
+                    table.AppendParam(d, i, c, params[p]);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace store::loader

@@ -1,0 +1,112 @@
+// Limbank and the station database, as a host sees it: start-up without a
+// standard file loads the database and writes the file and the stamp;
+// ExtParamSave reloads when the database's stamp changed.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "engine/condition_rules.h"
+#include "engine/vehicle_profile.h"
+#include "gbk_texts.h"
+#include "platform/ini_file.h"
+#include "plinth.h"
+#include "plugin_fixture.h"
+#include "store/standard_table.h"
+#include "test_database.h"
+
+namespace {
+
+using testing_support::CountOf;
+using testing_support::FileExists;
+using testing_support::LimbankPlugin;
+
+class LimbankDatabase : public LimbankPlugin {
+  protected:
+    void SetUp() override {
+        LimbankPlugin::SetUp();
+        db_ = std::make_unique<testdb::TestDatabase>("sqlite");
+        WriteEnvironment("", db_->Dsn() + ",,,,," + db_->User() + "," + db_->Password());
+        // The condition that the module's load-time vehicle gets for item 201.
+        engine::VehicleProfile atLoad;
+        char condition[engine::kConditionBytes];
+        ASSERT_EQ(engine::BuildCondition(atLoad, 201, condition, 0), 1);
+        condition201_ = condition;
+        db_->Exec("insert into tb_status_memstd (DBModifyTime) values ('100')");
+        db_->Exec("insert into tb_login_lineindex (devid, itemid) values (1, 201)");
+        AddLimit(condition201_, 20101, "0", "60");
+    }
+
+    void AddLimit(const std::string &condition, int paramid, const char *h, const char *l) {
+        db_->Exec(
+            "insert into tb_id_standard (itemid, condition, paramid, hvalue, lvalue) "
+            "values (201, ?, " +
+                std::to_string(paramid) + ", ?, ?)",
+            {condition, h, l});
+    }
+    std::string StandardFile() const { return ConfigDir() + "/StandarFile.sfd"; }
+    std::string StampFile() const { return ConfigDir() + "/memstd.ini"; }
+    int RecordsInFile() const {
+        store::StandardTable table;
+        return table.LoadFromFile(StandardFile()) == 1 ? static_cast<int>(table.RecordCount()) : -1;
+    }
+    int ItemsWritten() {
+        std::vector<unsigned char> buffer(PLINTH_BUFFER_BYTES);
+        return Entry<int (*)(void *)>("ExtGetStand")(buffer.data());
+    }
+
+    std::unique_ptr<testdb::TestDatabase> db_;
+    std::string condition201_;
+};
+
+TEST_F(LimbankDatabase, StartsFromTheDatabaseWhenThereIsNoStandardFile) {
+    ASSERT_TRUE(Load()) << library_.LastError();
+    EXPECT_EQ(RecordsInFile(), 1);
+    EXPECT_EQ(platform::GetProfileInt(StampFile(), "CREATETIME", "TIME", 0), 100);
+    // Every item of the loaded table is selected without any ExtInitItem.
+    EXPECT_EQ(ItemsWritten(), 1);
+    Unload();
+
+    // The next start reads the file and does not open the database at all.
+    db_->Exec("drop table tb_login_lineindex");
+    ASSERT_TRUE(Load()) << library_.LastError();
+    EXPECT_EQ(ItemsWritten(), 1);
+    const std::string trace = TraceText();
+    EXPECT_EQ(CountOf(trace, texts::kDbDevicesHeading), 1) << trace;
+}
+
+TEST_F(LimbankDatabase, ParamSaveReloadsOnlyWhenTheStampChanged) {
+    ASSERT_TRUE(Load()) << library_.LastError();
+    auto paramSave = Entry<int (*)(void *)>("ExtParamSave");
+    ASSERT_NE(paramSave, nullptr);
+
+    AddLimit(condition201_, 20102, "5", "0");
+    EXPECT_EQ(paramSave(nullptr), -1000);
+    EXPECT_EQ(RecordsInFile(), 1);
+    EXPECT_EQ(CountOf(TraceText(), texts::kDbNotUpdated), 1);
+
+    db_->Exec("update tb_status_memstd set DBModifyTime = '101'");
+    EXPECT_EQ(paramSave(nullptr), -1000);
+    EXPECT_EQ(RecordsInFile(), 2);
+    EXPECT_EQ(platform::GetProfileInt(StampFile(), "CREATETIME", "TIME", 0), 101);
+}
+
+TEST_F(LimbankDatabase, UnreachableDatabaseLeavesTheTableServing) {
+    ASSERT_TRUE(Load()) << library_.LastError();
+    db_->Exec("update tb_status_memstd set DBModifyTime = '102'");
+    db_->Exec("drop table tb_id_standard");
+    auto paramSave = Entry<int (*)(void *)>("ExtParamSave");
+    EXPECT_EQ(paramSave(nullptr), -1000);
+    EXPECT_EQ(ItemsWritten(), 1);
+    EXPECT_EQ(platform::GetProfileInt(StampFile(), "CREATETIME", "TIME", 0), 100);
+}
+
+TEST_F(LimbankDatabase, NoStandardFileAndNoDatabaseStartsEmpty) {
+    WriteEnvironment("", "no_such_source,,,,,,");
+    ASSERT_TRUE(Load()) << library_.LastError();
+    EXPECT_EQ(ItemsWritten(), 0);
+    EXPECT_FALSE(FileExists(StandardFile()));
+    EXPECT_FALSE(FileExists(StampFile()));
+}
+
+}  // namespace
