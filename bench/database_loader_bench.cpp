@@ -7,7 +7,7 @@
 // them), 200 000 limit rows (10 parameters per condition) and a stamp row.
 // Measured per database:
 //   Baseline     the limit query read to its end through stationdb (Fetch and
-//                Utf8 of every column) on an open connection;
+//                View of every column) on an open connection;
 //   Connect      opening and closing a connection (every pass does it once);
 //   Reload       LoadFromDatabase(force 1, staged reads) with its file write;
 //   PerCondition the same pass through the per-condition reference reads;
@@ -362,7 +362,7 @@ BenchDatabase *DatabaseFor(benchmark::State &state, const std::string &dialect) 
 // ---------------------------------------------------------------------------
 // The benchmarks
 
-// A query read to its end through stationdb: Fetch, then Utf8 of every column.
+// A query read to its end through stationdb: Fetch, then View of every column.
 void ReadToEnd(benchmark::State &state, const std::string &dialect, const char *sql) {
     BenchDatabase *database = DatabaseFor(state, dialect);
     if (database == nullptr) return;
@@ -376,7 +376,7 @@ void ReadToEnd(benchmark::State &state, const std::string &dialect, const char *
         std::size_t bytes = 0;
         rows = 0;
         while (st.Fetch()) {
-            for (int column = 1; column <= columns; ++column) bytes += st.Utf8(column).size();
+            for (int column = 1; column <= columns; ++column) bytes += st.View(column).size();
             ++rows;
         }
         benchmark::DoNotOptimize(bytes);

@@ -25,7 +25,16 @@ SQLHSTMT Handle(void *stmt) {
 
 }  // namespace
 
+Statement::Statement(Connection &connection, std::string_view sql, Direct)
+    : connection_(connection), direct_(true) {
+    Open(sql);
+}
+
 Statement::Statement(Connection &connection, std::string_view sql) : connection_(connection) {
+    Open(sql);
+}
+
+void Statement::Open(std::string_view sql) {
     if (!connection_.IsOpen()) throw DatabaseError("08003", "the connection is not open");
     SQLHDBC dbc = static_cast<SQLHDBC>(connection_.dbc_);
     SQLHSTMT stmt = SQL_NULL_HSTMT;
@@ -41,10 +50,14 @@ Statement::Statement(Connection &connection, std::string_view sql) : connection_
                     0),
                 SQL_HANDLE_STMT, stmt, "SQLSetStmtAttr(QUERY_TIMEOUT)");
         }
-        std::string text(sql);
-        Check(SQLPrepare(stmt, reinterpret_cast<SQLCHAR *>(text.data()),
-                         static_cast<SQLINTEGER>(text.size())),
-              SQL_HANDLE_STMT, stmt, "SQLPrepare");
+        if (direct_) {
+            directSql_.assign(sql);
+        } else {
+            std::string text(sql);
+            Check(SQLPrepare(stmt, reinterpret_cast<SQLCHAR *>(text.data()),
+                             static_cast<SQLINTEGER>(text.size())),
+                  SQL_HANDLE_STMT, stmt, "SQLPrepare");
+        }
     } catch (...) {
         SQLFreeHandle(SQL_HANDLE_STMT, stmt);
         stmt_ = nullptr;
@@ -138,7 +151,11 @@ void Statement::Execute() {
     row_ = 0;
     valuesRead_ = 0;
     // SQL_NO_DATA: an UPDATE or DELETE that matched no row.
-    SQLRETURN rc = Check(SQLExecute(stmt), SQL_HANDLE_STMT, stmt, "SQLExecute");
+    SQLRETURN rc = direct_
+                       ? Check(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR *>(directSql_.data()),
+                                             static_cast<SQLINTEGER>(directSql_.size())),
+                               SQL_HANDLE_STMT, stmt, "SQLExecDirect")
+                       : Check(SQLExecute(stmt), SQL_HANDLE_STMT, stmt, "SQLExecute");
     if (rc == SQL_NO_DATA) return;
     SQLLEN count = 0;
     Check(SQLRowCount(stmt, &count), SQL_HANDLE_STMT, stmt, "SQLRowCount");
@@ -196,6 +213,10 @@ void Statement::CheckColumn(int column) const {
 }
 
 std::string Statement::Utf8(int column, bool *isNull) {
+    return std::string(View(column, isNull));
+}
+
+std::string_view Statement::View(int column, bool *isNull) {
     CheckColumn(column);
     if (values_.size() < columnNames_.size()) {
         values_.resize(columnNames_.size());
@@ -235,7 +256,7 @@ std::string Statement::Utf8(int column, bool *isNull) {
 }
 
 std::string Statement::Text(int column, bool *isNull) {
-    std::string utf8 = Utf8(column, isNull);
+    std::string_view utf8 = View(column, isNull);
     std::string gbk;
     if (!platform::Utf8ToGbk(utf8, gbk)) {
         char message[64];

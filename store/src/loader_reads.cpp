@@ -1,9 +1,11 @@
 #include "loader_reads.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <unordered_set>
 
 #include "gbk_texts.h"
@@ -25,11 +27,27 @@ void Stage(int result, Body &&body) {
     }
 }
 
+// The decimal text-to-double conversion of the line software (strtod: the
+// longest number at the start, 0 when there is none), narrowed to float.
 float FloatOf(std::string_view text) {
     text = TrimBlanks(text);
-    // strtod needs a terminated text; limit values are short.
-    std::string copy(text);
-    return static_cast<float>(std::strtod(copy.c_str(), nullptr));
+    const char *first = text.data();
+    const char *last = first + text.size();
+    if (first != last && *first == '+') ++first;
+    // from_chars is the fast path for the plain decimal texts of a limit; it
+    // leaves hexadecimal and out-of-range texts to strtod.
+    double value = 0;
+    const char *digits = first != last && *first == '-' ? first + 1 : first;
+    const bool hex = last - digits > 1 && digits[0] == '0' && (digits[1] | 0x20) == 'x';
+    if (!hex && first != last) {
+        const auto [end, error] = std::from_chars(first, last, value);
+        if (error == std::errc()) return static_cast<float>(value);
+    }
+    char copy[64];
+    const std::size_t n = std::min(text.size(), sizeof copy - 1);
+    std::memcpy(copy, text.data(), n);
+    copy[n] = '\0';
+    return static_cast<float>(std::strtod(copy, nullptr));
 }
 
 void StoreDevice(Gathered &out, int32_t devid) {
@@ -148,7 +166,7 @@ void ReadDevices(stationdb::Connection &connection, const LoaderStatements &sql,
         stationdb::Statement st(connection, sql.devices);
         st.Execute();
         const int devid = st.Column("devid");
-        while (st.Fetch()) StoreDevice(out, IntegerOf(st.Utf8(devid)));
+        while (st.Fetch()) StoreDevice(out, IntegerOf(st.View(devid)));
     });
 }
 
@@ -163,10 +181,10 @@ void ReadItemsStaged(stationdb::Connection &connection, const LoaderStatements &
         // Rows come ordered by device, like the devices themselves.
         std::size_t d = 0;
         while (st.Fetch()) {
-            const int32_t dev = IntegerOf(st.Utf8(devid));
+            const int32_t dev = IntegerOf(st.View(devid));
             while (d < out.devices.size() && out.devices[d].devid < dev) ++d;
             if (d == out.devices.size()) break;
-            if (out.devices[d].devid == dev) StoreItem(out.devices[d], IntegerOf(st.Utf8(itemid)));
+            if (out.devices[d].devid == dev) StoreItem(out.devices[d], IntegerOf(st.View(itemid)));
         }
     });
 }
@@ -182,7 +200,7 @@ void ReadConditionsStaged(stationdb::Connection &connection, const LoaderStateme
         const int condition = st.Column("condition");
         std::unordered_map<int32_t, ConditionRows> rows;
         while (st.Fetch()) {
-            const int32_t id = IntegerOf(st.Utf8(itemid));
+            const int32_t id = IntegerOf(st.View(itemid));
             if (line.count(id) == 0) continue;
             AddConditionRow(rows[id], st.Utf8(condition));
         }
@@ -200,47 +218,63 @@ void ReadLimitsStaged(stationdb::Connection &connection, const LoaderStatements 
         const int paramid = st.Column("paramid");
         const int hvalue = st.Column("hvalue");
         const int lvalue = st.Column("lvalue");
-        std::string key;
+        // Rows of one condition usually come together: the previous row's
+        // key is checked before any lookup.
+        int32_t lastId = 0;
+        GatheredItem *item = nullptr;
+        std::string lastKey;
+        int lastCondition = -1;
         while (st.Fetch()) {
-            auto item = out.items.find(IntegerOf(st.Utf8(itemid)));
-            if (item == out.items.end()) continue;
-            key = st.Utf8(condition);
-            auto found = item->second.byUtf8Key.find(std::string(TrimBlanks(key)));
-            if (found == item->second.byUtf8Key.end()) continue;
-            AddLimitRow(item->second, found->second, st.Utf8(paramid), st.Utf8(hvalue),
-                        st.Utf8(lvalue));
+            const int32_t id = IntegerOf(st.View(itemid));
+            if (item == nullptr || id != lastId) {
+                auto found = out.items.find(id);
+                item = found == out.items.end() ? nullptr : &found->second;
+                lastId = id;
+                lastCondition = -1;
+            }
+            if (item == nullptr) continue;
+            const std::string_view key = TrimBlanks(st.View(condition));
+            if (lastCondition < 0 || key != lastKey) {
+                auto found = item->byUtf8Key.find(key);
+                lastCondition = found == item->byUtf8Key.end() ? -1 : found->second;
+                lastKey.assign(key);
+                if (lastCondition < 0) {
+                    lastKey.clear();
+                    continue;
+                }
+            }
+            AddLimitRow(*item, lastCondition, st.View(paramid), st.View(hvalue), st.View(lvalue));
         }
     });
 }
 
-// The reference path: one statement per device, per device-item and per
-// condition. An item that two devices perform is queried under both and
-// filled once.
+// The reference path: a result set of its own per device, per device-item
+// and per condition, sent at once and closed like the line software's. An item
+// that two devices perform is queried under both and filled once.
 void ReadPerCondition(stationdb::Connection &connection, const LoaderStatements &sql,
                       Gathered &out) {
     platform::Trace(texts::kDbItemsHeading);
     Stage(-2, [&] {
-        stationdb::Statement st(connection, sql.deviceItems);
         for (auto &device : out.devices) {
+            stationdb::Statement st(connection, sql.deviceItems, stationdb::Statement::Direct{});
             st.BindInt(1, device.devid);
             st.Execute();
             const int itemid = st.Column("itemid");
-            while (st.Fetch()) StoreItem(device, IntegerOf(st.Utf8(itemid)));
-            st.CloseCursor();
+            while (st.Fetch()) StoreItem(device, IntegerOf(st.View(itemid)));
         }
     });
 
     platform::Trace(texts::kDbConditionsHeading);
     Stage(-3, [&] {
-        stationdb::Statement st(connection, sql.itemConditions);
         for (const auto &device : out.devices) {
             for (int32_t id : device.items) {
+                stationdb::Statement st(connection, sql.itemConditions,
+                                        stationdb::Statement::Direct{});
                 st.BindInt(1, id);
                 st.Execute();
                 const int condition = st.Column("condition");
                 ConditionRows rows;
                 while (st.Fetch()) AddConditionRow(rows, st.Utf8(condition));
-                st.CloseCursor();
                 GatheredItem &item = out.items[id];
                 if (!item.conditionsRead) KeyConditions(id, rows, item);
             }
@@ -248,7 +282,6 @@ void ReadPerCondition(stationdb::Connection &connection, const LoaderStatements 
     });
 
     Stage(-4, [&] {
-        stationdb::Statement st(connection, sql.conditionLimits);
         std::unordered_set<int32_t> filled;
         for (const auto &device : out.devices) {
             for (int32_t id : device.items) {
@@ -256,6 +289,8 @@ void ReadPerCondition(stationdb::Connection &connection, const LoaderStatements 
                 const bool fill = filled.insert(id).second;
                 for (std::size_t c = 0; c < item.conditions.size(); ++c) {
                     for (const std::string &raw : item.rawVariants[c]) {
+                        stationdb::Statement st(connection, sql.conditionLimits,
+                                                stationdb::Statement::Direct{});
                         st.BindInt(1, id);
                         st.BindUtf8(2, raw);
                         st.Execute();
@@ -265,13 +300,11 @@ void ReadPerCondition(stationdb::Connection &connection, const LoaderStatements 
                         const int condition = st.Column("condition");
                         while (st.Fetch()) {
                             // The server's own comparison may ignore case or
-                            // trailing blanks: keep only the exact text.
-                            std::string p = st.Utf8(paramid), h = st.Utf8(hvalue),
-                                        l = st.Utf8(lvalue);
-                            if (st.Utf8(condition) != raw || !fill) continue;
-                            AddLimitRow(item, static_cast<int>(c), p, h, l);
+                            // trailing blanks: only the exact text counts.
+                            if (!fill || st.View(condition) != raw) continue;
+                            AddLimitRow(item, static_cast<int>(c), st.View(paramid),
+                                        st.View(hvalue), st.View(lvalue));
                         }
-                        st.CloseCursor();
                     }
                 }
             }

@@ -2,7 +2,9 @@
 // The reading stages of a database pass and what they gather, before any of
 // it reaches a standard table.
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -19,11 +21,20 @@ struct GatheredCondition {
     std::vector<StdParam> params;
 };
 
+// Looks texts up without making a string of them first.
+struct KeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept {
+        return std::hash<std::string_view>{}(text);
+    }
+};
+
 // The conditions of one item id; the same under every device that performs it.
 struct GatheredItem {
     bool conditionsRead = false;
-    std::vector<GatheredCondition> conditions;          // sorted by key bytes, at most 500
-    std::unordered_map<std::string, int> byUtf8Key;     // trimmed UTF-8 text -> condition
+    std::vector<GatheredCondition> conditions;  // sorted by key bytes, at most 500
+    std::unordered_map<std::string, int, KeyHash, std::equal_to<>>
+        byUtf8Key;                                      // trimmed UTF-8 text -> condition
     std::vector<std::vector<std::string>> rawVariants;  // per condition: stored texts (UTF-8)
 };
 

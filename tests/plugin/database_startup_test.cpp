@@ -101,6 +101,17 @@ TEST_F(LimbankDatabase, UnreachableDatabaseLeavesTheTableServing) {
     EXPECT_EQ(platform::GetProfileInt(StampFile(), "CREATETIME", "TIME", 0), 100);
 }
 
+TEST_F(LimbankDatabase, TableReadButNotWrittenStillServesEveryItem) {
+    // The configuration directory lies under a regular file: the standard
+    // file cannot be written (-8), but the table that was read serves.
+    testing_support::WriteBytes(station_.File("blocker"), "a file");
+    testing_support::WriteBytes(station_.File("plinth.ini"),
+                                "[env]\nconfigDirectory=" + station_.File("blocker/config") +
+                                    "\ndatabaseLine=" + db_->Dsn() + ",,,,,,\n");
+    ASSERT_TRUE(Load()) << library_.LastError();
+    EXPECT_EQ(ItemsWritten(), 1);
+}
+
 TEST_F(LimbankDatabase, NoStandardFileAndNoDatabaseStartsEmpty) {
     WriteEnvironment("", "no_such_source,,,,,,");
     ASSERT_TRUE(Load()) << library_.LastError();

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <string_view>
+#include <utility>
 
+#include "platform/gbk.h"
 #include "stationdb/stationdb.h"
 #include "temp_dir.h"
 #include "test_database.h"
@@ -46,6 +49,26 @@ TEST_P(StationDbText, ChineseAndApostropheRoundTrip) {
     ASSERT_TRUE(select.Fetch());
     EXPECT_EQ(select.Text(1), "1");
     EXPECT_EQ(select.Utf8(1), "1");
+}
+
+TEST_P(StationDbText, DirectStatementRunsAgainWithNewParameters) {
+    Store(1, Gbk("液压/乘用车"));
+    Store(2, "O'Brien");
+    Statement select(db_.Admin(),
+                     "SELECT paramid, condition FROM tb_id_standard WHERE condition = ?",
+                     Statement::Direct{});
+    for (const auto &[text, paramid] :
+         {std::pair<std::string, std::string>{Gbk("液压/乘用车"), "1"}, {"O'Brien", "2"}}) {
+        select.BindText(1, text);
+        select.Execute();
+        ASSERT_TRUE(select.Fetch());
+        // Views of a row stay valid together, read in any order.
+        std::string_view condition = select.View(2);
+        std::string_view id = select.View(1);
+        EXPECT_EQ(id, paramid);
+        EXPECT_EQ(condition, platform::GbkToUtf8OrThrow(text));
+        EXPECT_FALSE(select.Fetch());
+    }
 }
 
 TEST_P(StationDbText, LongTextComesBackWhole) {

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -247,10 +248,19 @@ TEST_P(DatabaseLoader, LimitTextsConvertLikeTheLineSoftwareDid) {
     Limit(201, "A", 2, " 3.25 ", "abc");
     Limit(201, "A", 3, "7kg", "-1.5");
     Limit(201, "A", 2, "9", "9");  // a duplicate parameter row is kept as well
+    Limit(201, "A", 4, "+2", "1e2");
+    Limit(201, "A", 5, "0x10", "-0x8");
+    Limit(201, "A", 6, ".5", "1e999");
     ASSERT_EQ(Load(1), 1);
     const store::StdCondition *a = Find(201, "A");
     ASSERT_NE(a, nullptr);
-    ASSERT_EQ(a->params.size(), 4u);
+    ASSERT_EQ(a->params.size(), 7u);
+    EXPECT_FLOAT_EQ(a->params[4].hvalue, 2.0f);
+    EXPECT_FLOAT_EQ(a->params[4].lvalue, 100.0f);
+    EXPECT_FLOAT_EQ(a->params[5].hvalue, 16.0f);  // as strtod reads it
+    EXPECT_FLOAT_EQ(a->params[5].lvalue, -8.0f);
+    EXPECT_FLOAT_EQ(a->params[6].hvalue, 0.5f);
+    EXPECT_TRUE(std::isinf(a->params[6].lvalue));
     EXPECT_FLOAT_EQ(a->params[0].hvalue, 12.5f);
     EXPECT_FLOAT_EQ(a->params[0].lvalue, 0.0f);
     EXPECT_EQ(a->params[1].paramid, 2);
@@ -258,7 +268,7 @@ TEST_P(DatabaseLoader, LimitTextsConvertLikeTheLineSoftwareDid) {
     EXPECT_FLOAT_EQ(a->params[1].hvalue, 3.25f);
     EXPECT_FLOAT_EQ(a->params[3].hvalue, 7.0f);
     EXPECT_FLOAT_EQ(a->params[3].lvalue, -1.5f);
-    EXPECT_EQ(table_.RecordCount(), 4u);  // the file holds both rows of parameter 2
+    EXPECT_EQ(table_.RecordCount(), 7u);  // the file holds both rows of parameter 2
 }
 
 TEST_P(DatabaseLoader, ConditionWithNoGbkFormIsDroppedAlone) {

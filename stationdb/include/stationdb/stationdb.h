@@ -104,6 +104,10 @@ class STATIONDB_API Statement {
   public:
     // Prepares `sql` (ASCII or UTF-8, with `?` placeholders). Throws DatabaseError.
     Statement(Connection &connection, std::string_view sql);
+    // Does not prepare: every Execute sends `sql` with its bound parameters
+    // at once (SQLExecDirect), the cheapest way to run a statement once.
+    struct Direct {};
+    Statement(Connection &connection, std::string_view sql, Direct);
     ~Statement();  // frees the handle; never throws
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
@@ -145,6 +149,9 @@ class STATIONDB_API Statement {
     }
     // The same value, unconverted UTF-8.
     std::string Utf8(int column, bool *isNull = nullptr);
+    // The same without a copy: valid until the next Fetch, Execute or
+    // CloseCursor. For reading many rows.
+    std::string_view View(int column, bool *isNull = nullptr);
 
     // The 1-based number of the current row (0 before the first Fetch).
     long long RowNumber() const { return row_; }
@@ -153,6 +160,7 @@ class STATIONDB_API Statement {
     void CloseCursor() noexcept;
 
   private:
+    void Open(std::string_view sql);
     void DescribeColumns();
     struct BoundParam;
     void Bind(int index, std::unique_ptr<BoundParam> param);
@@ -161,6 +169,8 @@ class STATIONDB_API Statement {
     void *LiveHandle() const;  // the handle; throws DatabaseError 08003 when !Alive()
     Connection &connection_;
     void *stmt_ = nullptr;
+    std::string directSql_;  // the text of a statement run without preparing
+    bool direct_ = false;
     unsigned generation_ = 0;  // the connection's session this handle belongs to
     long long row_ = 0;
     long long rowsAffected_ = 0;
