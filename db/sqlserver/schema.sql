@@ -1,5 +1,6 @@
--- Station database, SQL Server. Text sizes are in characters (nvarchar). Identifiers are unquoted, as the programs write
--- them; limit values and the modification stamp are text.
+-- Station database, SQL Server (a script for sqlcmd: batches end with GO).
+-- Identifiers are unquoted, as the programs write them; text sizes are in
+-- characters (nvarchar); limit values and the modification stamp are text.
 CREATE TABLE tb_status_memstd (
     DBModifyTime nvarchar(20)
 );

@@ -1,11 +1,13 @@
 #include "loader_reads.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <unordered_set>
 
 #include "gbk_texts.h"
@@ -27,6 +29,15 @@ void Stage(int result, Body &&body) {
     }
 }
 
+// A double as the nearest float; beyond the float range it becomes an
+// infinity, as the processor's conversion gives (the cast itself would be
+// undefined there).
+float Narrow(double value) {
+    if (value > std::numeric_limits<float>::max()) return std::numeric_limits<float>::infinity();
+    if (value < -std::numeric_limits<float>::max()) return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
+}
+
 // The decimal text-to-double conversion of the line software (strtod: the
 // longest number at the start, 0 when there is none), narrowed to float.
 float FloatOf(std::string_view text) {
@@ -41,13 +52,13 @@ float FloatOf(std::string_view text) {
     const bool hex = last - digits > 1 && digits[0] == '0' && (digits[1] | 0x20) == 'x';
     if (!hex && first != last) {
         const auto [end, error] = std::from_chars(first, last, value);
-        if (error == std::errc()) return static_cast<float>(value);
+        if (error == std::errc()) return Narrow(value);
     }
     char copy[64];
     const std::size_t n = std::min(text.size(), sizeof copy - 1);
-    std::memcpy(copy, text.data(), n);
+    if (n > 0) std::memcpy(copy, text.data(), n);
     copy[n] = '\0';
-    return static_cast<float>(std::strtod(copy, nullptr));
+    return Narrow(std::strtod(copy, nullptr));
 }
 
 void StoreDevice(Gathered &out, int32_t devid) {
@@ -143,14 +154,22 @@ void AddLimitRow(GatheredItem &item, int condition, std::string_view paramid,
 }
 
 // The limits of a condition by parameter, as the index on (itemid,
-// condition, paramid) returns them; rows of one parameter keep the order in
-// which they were stored.
+// condition, paramid) returns them. Rows of one parameter (the table keeps
+// them all; a file loaded later keeps the last) are ordered by the bits of
+// their values, so that neither the server's row order nor the read path
+// decides.
 void OrderLimits(Gathered &out) {
     for (auto &[id, item] : out.items)
         for (auto &condition : item.conditions)
-            std::stable_sort(
-                condition.params.begin(), condition.params.end(),
-                [](const StdParam &a, const StdParam &b) { return a.paramid < b.paramid; });
+            std::sort(condition.params.begin(), condition.params.end(),
+                      [](const StdParam &a, const StdParam &b) {
+                          // Bit patterns: a total order, "nan" texts included.
+                          auto bits = [](float f) { return std::bit_cast<uint32_t>(f); };
+                          if (a.paramid != b.paramid) return a.paramid < b.paramid;
+                          if (bits(a.hvalue) != bits(b.hvalue))
+                              return bits(a.hvalue) < bits(b.hvalue);
+                          return bits(a.lvalue) < bits(b.lvalue);
+                      });
 }
 
 // Every item id that a stored device performs.

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -251,10 +252,13 @@ TEST_P(DatabaseLoader, LimitTextsConvertLikeTheLineSoftwareDid) {
     Limit(201, "A", 4, "+2", "1e2");
     Limit(201, "A", 5, "0x10", "-0x8");
     Limit(201, "A", 6, ".5", "1e999");
+    Limit(201, "A", 7, "1e39", "-1e39");  // beyond float, within double
     ASSERT_EQ(Load(1), 1);
     const store::StdCondition *a = Find(201, "A");
     ASSERT_NE(a, nullptr);
-    ASSERT_EQ(a->params.size(), 7u);
+    ASSERT_EQ(a->params.size(), 8u);
+    EXPECT_TRUE(std::isinf(a->params[7].hvalue) && a->params[7].hvalue > 0);
+    EXPECT_TRUE(std::isinf(a->params[7].lvalue) && a->params[7].lvalue < 0);
     EXPECT_FLOAT_EQ(a->params[4].hvalue, 2.0f);
     EXPECT_FLOAT_EQ(a->params[4].lvalue, 100.0f);
     EXPECT_FLOAT_EQ(a->params[5].hvalue, 16.0f);  // as strtod reads it
@@ -268,7 +272,7 @@ TEST_P(DatabaseLoader, LimitTextsConvertLikeTheLineSoftwareDid) {
     EXPECT_FLOAT_EQ(a->params[1].hvalue, 3.25f);
     EXPECT_FLOAT_EQ(a->params[3].hvalue, 7.0f);
     EXPECT_FLOAT_EQ(a->params[3].lvalue, -1.5f);
-    EXPECT_EQ(table_.RecordCount(), 7u);  // the file holds both rows of parameter 2
+    EXPECT_EQ(table_.RecordCount(), 8u);  // the file holds both rows of parameter 2
 }
 
 TEST_P(DatabaseLoader, ConditionWithNoGbkFormIsDroppedAlone) {
@@ -412,6 +416,46 @@ TEST_P(DatabaseLoader, PerConditionPathGivesTheSameTable) {
         store::LoadFromDatabase(database_, reference, files_, 1, store::ReadPath::kPerCondition),
         1);
     EXPECT_EQ(ReadBytes(files_.standardFile), staged);
+}
+
+// The same table by both paths, compared through the files they make.
+std::string TableBytes(stationdb::Connection &connection, store::ReadPath path,
+                       const std::string &file) {
+    store::StandardTable table;
+    EXPECT_EQ(store::ReadStandardTable(connection, table, path), 1);
+    EXPECT_EQ(table.WriteFile(file), 1);
+    return ReadBytes(file);
+}
+
+TEST_P(DatabaseLoader, BothPathsGiveTheSameTableOnTheSeedDatabase) {
+    db_->ImportSeed(STATION_TEST_SOURCE_DIR "/db/seed");
+    const std::string staged =
+        TableBytes(db_->Admin(), store::ReadPath::kStaged, config_.File("a"));
+    EXPECT_GT(staged.size(), 1000u * 170u);
+    EXPECT_EQ(TableBytes(db_->Admin(), store::ReadPath::kPerCondition, config_.File("b")), staged);
+}
+
+TEST_P(DatabaseLoader, BothPathsGiveTheSameTableOnAGeneratedDatabase) {
+    // Devices, items and conditions with the texts that make keys hard:
+    // surrounding blanks, letter case, quotes, Chinese, duplicate rows.
+    std::mt19937 random(20261208);
+    const std::vector<std::string> pieces = {Gbk("液压"), Gbk("乘用车"),   "/", "A", "a", "'", " ",
+                                             "kg",        Gbk("新注册车"), "1"};
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int devid = 1; devid <= 8; ++devid)
+        for (int k = 0; k < 6; ++k) Line(devid == 6 ? 66 : devid, 200 + pick(12));
+    Line(44, 201);
+    for (int row = 0; row < 600; ++row) {
+        std::string condition;
+        for (int n = 1 + pick(4); n > 0; --n) condition += pieces[pick(10)];
+        if (pick(5) == 0) condition = "  " + condition + " ";
+        Limit(200 + pick(12), condition, 1 + pick(6), std::to_string(pick(100)),
+              std::to_string(pick(50)));
+    }
+    const std::string staged =
+        TableBytes(db_->Admin(), store::ReadPath::kStaged, config_.File("a"));
+    EXPECT_GT(staged.size(), 100u * 170u);
+    EXPECT_EQ(TableBytes(db_->Admin(), store::ReadPath::kPerCondition, config_.File("b")), staged);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DatabaseLoader, ::testing::ValuesIn(testdb::Backends()),
