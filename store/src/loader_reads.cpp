@@ -197,13 +197,16 @@ void ReadItemsStaged(stationdb::Connection &connection, const LoaderStatements &
         st.Execute();
         const int devid = st.Column("devid");
         const int itemid = st.Column("itemid");
-        // Rows come ordered by device, like the devices themselves.
-        std::size_t d = 0;
+        // The stored devices by id; whatever order the server sorts the ids
+        // in (a text column sorts "10" before "2"), each row finds its device.
+        std::unordered_map<int32_t, std::vector<std::size_t>> byId;
+        for (std::size_t d = 0; d < out.devices.size(); ++d)
+            byId[out.devices[d].devid].push_back(d);
         while (st.Fetch()) {
-            const int32_t dev = IntegerOf(st.View(devid));
-            while (d < out.devices.size() && out.devices[d].devid < dev) ++d;
-            if (d == out.devices.size()) break;
-            if (out.devices[d].devid == dev) StoreItem(out.devices[d], IntegerOf(st.View(itemid)));
+            auto found = byId.find(IntegerOf(st.View(devid)));
+            if (found == byId.end()) continue;
+            const int32_t id = IntegerOf(st.View(itemid));
+            for (std::size_t d : found->second) StoreItem(out.devices[d], id);
         }
     });
 }

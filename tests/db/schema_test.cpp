@@ -58,9 +58,9 @@ Schema Read(const std::string &dialect) {
 TEST(Schema, EveryDialectHasTheSameTablesAndColumns) {
     const Schema sqlite = Read("sqlite");
     ASSERT_EQ(sqlite.size(), 8u);
-    for (const char *table : {"tb_status_memstd", "tb_login_lineindex", "tb_id_standard",
-                              "tb_line_info", "tb_id_item", "tb_id_param", "tb_type_index",
-                              "tb_type_vehicle"})
+    for (const char *table :
+         {"tb_status_memstd", "tb_login_lineindex", "tb_id_standard", "tb_line_info", "tb_id_item",
+          "tb_id_param", "tb_type_index", "tb_type_vehicle"})
         EXPECT_EQ(sqlite.count(table), 1u) << table;
     EXPECT_EQ(Read("postgresql"), sqlite);
     EXPECT_EQ(Read("sqlserver"), sqlite);
@@ -68,9 +68,8 @@ TEST(Schema, EveryDialectHasTheSameTablesAndColumns) {
     const auto &standard = sqlite.at("tb_id_standard");
     std::vector<std::string> names;
     for (const Column &c : standard) names.push_back(c.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"type", "itemid", "itemname", "condition",
-                                               "paramid", "paramname", "hvalue", "lvalue",
-                                               "stdorder"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"type", "itemid", "itemname", "condition", "paramid",
+                                               "paramname", "hvalue", "lvalue", "stdorder"}));
     EXPECT_EQ(standard[6].type, "varchar(20)");
     EXPECT_EQ(standard[7].type, "varchar(20)");
     EXPECT_EQ(sqlite.at("tb_status_memstd")[0], (Column{"DBModifyTime", "varchar(20)"}));

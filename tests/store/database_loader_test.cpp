@@ -189,6 +189,27 @@ TEST_P(DatabaseLoader, SkipsDevicesSixAndFortyFourAndNonPositiveIds) {
     EXPECT_EQ(trace_.find("-3\n"), std::string::npos);
 }
 
+TEST_P(DatabaseLoader, DeviceIdsStoredAsTextFindTheirItems) {
+    // A station database of another make: ids in text columns, which sort
+    // as texts ("10" before "2"). SQLite compares them with the numbers of
+    // the statements; PostgreSQL would refuse the comparison.
+    if (GetParam() != "sqlite") GTEST_SKIP() << "text ids compare with numbers only in SQLite";
+    db_->Exec("drop table tb_login_lineindex");
+    db_->Exec("create table tb_login_lineindex (devid varchar(10), itemid varchar(10))");
+    for (const char *row : {"('2', '201')", "('10', '202')", "('3', '201')", "('10', '201')"})
+        db_->Exec(std::string("insert into tb_login_lineindex (devid, itemid) values ") + row);
+    Stamp("7");
+    Limit(201, "A", 1, "1", "0");
+    Limit(202, "B", 1, "1", "0");
+    ASSERT_EQ(Load(1), 1);
+    ASSERT_EQ(table_.Devices().size(), 3u);
+    for (const store::StdDevice &device : table_.Devices()) {
+        SCOPED_TRACE(device.devid);
+        ASSERT_FALSE(device.items.empty());
+        EXPECT_EQ(device.items.size(), device.devid == 10 ? 2u : 1u);
+    }
+}
+
 TEST_P(DatabaseLoader, DropsWhatExceedsEachCapacity) {
     Stamp("7");
     for (int devid = 1; devid <= 22; ++devid) Line(devid == 6 ? 60 : devid, 201);
