@@ -27,6 +27,7 @@
 // as UID (an empty UID would override it). The benchmark works in a schema
 // bench_<pid> of that database and drops it at the end.
 #include <benchmark/benchmark.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -80,48 +81,6 @@ const char *const kPieces[] = {
 
 std::string g_odbcIni;  // the private odbc.ini of this process
 std::string g_workDir;  // temporary directory of this process
-
-std::string Trim(std::string s) {
-    const char *blanks = " \t\r";
-    const std::size_t first = s.find_first_not_of(blanks);
-    if (first == std::string::npos) return "";
-    return s.substr(first, s.find_last_not_of(blanks) - first + 1);
-}
-
-bool SameIgnoringCase(const std::string &a, const std::string &b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-// Every key = value line of [section], in file order.
-std::vector<std::pair<std::string, std::string>> SectionSettings(const std::string &path,
-                                                                 const std::string &section) {
-    std::vector<std::pair<std::string, std::string>> settings;
-    std::string bytes;
-    if (!platform::ReadWholeFile(path, bytes)) return settings;
-    bool inSection = false;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t nl = bytes.find('\n', start);
-        if (nl == std::string::npos) nl = bytes.size();
-        const std::string line = Trim(bytes.substr(start, nl - start));
-        start = nl + 1;
-        if (!line.empty() && line.front() == '[') {
-            const std::size_t close = line.find(']');
-            inSection = close != std::string::npos &&
-                        SameIgnoringCase(Trim(line.substr(1, close - 1)), section);
-            continue;
-        }
-        const std::size_t eq = line.find('=');
-        if (!inSection || line.empty() || line.front() == ';' || eq == std::string::npos) continue;
-        settings.emplace_back(Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
-    }
-    return settings;
-}
 
 // unixODBC reads ODBCSYSINI and ODBCINI once per process: both are set before
 // the first connection. The data sources of this process go to a private copy
@@ -320,9 +279,10 @@ class BenchDatabase {
             server.Execute("CREATE SCHEMA bench_" + pid);
         }
         schema_ = "bench_" + pid;
-        auto settings = SectionSettings(g_odbcIni, source);
-        std::erase_if(settings,
-                      [](const auto &kv) { return SameIgnoringCase(kv.first, "ConnSettings"); });
+        auto settings = platform::GetProfileSection(g_odbcIni, source);
+        std::erase_if(settings, [](const auto &kv) {
+            return strcasecmp(kv.first.c_str(), "ConnSettings") == 0;
+        });
         settings.emplace_back("ConnSettings", "SET search_path TO " + schema_);
         const std::string dsn = "bench_pg_" + pid;
         if (!stationdb::WriteDataSource(g_odbcIni, dsn, settings))

@@ -96,6 +96,54 @@ bool FindValue(const std::string &path, const std::string &section, const std::s
 
 }  // namespace
 
+ProfileSection GetProfileSection(const std::string &path, const std::string &section) {
+    ProfileSection entries;
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return entries;
+    bool inSection = false;
+    for (const std::string &line : SplitLines(bytes)) {
+        std::string_view name, k, v;
+        if (SectionName(line, name)) {
+            if (inSection) break;  // the first section of that name only
+            inSection = EqualsNoCase(name, section);
+            continue;
+        }
+        if (inSection && KeyValue(line, k, v)) entries.emplace_back(k, Unquote(v));
+    }
+    return entries;
+}
+
+bool WriteProfileSection(const std::string &path, const std::string &section,
+                         const ProfileSection &entries) {
+    if (section.empty() || section.find_first_of("[]\r\n") != std::string::npos) return false;
+    for (const auto &[key, value] : entries)
+        if (key.empty() || key.find_first_of("=[\r\n") != std::string::npos ||
+            value.find_first_of("\r\n") != std::string::npos)
+            return false;
+
+    std::string old;
+    if (!ReadWholeFile(path, old)) old.clear();
+    std::string kept;
+    bool skipping = false;
+    std::string_view rest = old;
+    while (!rest.empty()) {
+        auto nl = rest.find('\n');
+        std::string_view line = rest.substr(0, nl == std::string_view::npos ? rest.size() : nl + 1);
+        rest.remove_prefix(line.size());
+        std::string_view name;
+        if (SectionName(line, name)) skipping = EqualsNoCase(name, section);
+        if (skipping) continue;
+        kept.append(line);
+        if (line.back() != '\n') kept += '\n';
+    }
+    while (kept.size() >= 2 && kept[kept.size() - 1] == '\n' && kept[kept.size() - 2] == '\n')
+        kept.pop_back();
+    if (!kept.empty()) kept += '\n';
+    kept += "[" + section + "]\n";
+    for (const auto &[key, value] : entries) kept += key + " = " + value + "\n";
+    return WriteFileAtomically(path, kept) == AtomicWriteResult::kOk;
+}
+
 std::string GetProfileString(const std::string &path, const std::string &section,
                              const std::string &key, const std::string &defaultValue) {
     std::string value;

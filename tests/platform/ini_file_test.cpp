@@ -53,3 +53,22 @@ TEST(IniFile, FailedWriteLeavesOldFile) {
     EXPECT_FALSE(platform::WriteProfileString(dir.File("regular/sub.ini"), "A", "b", "c"));
     EXPECT_EQ(ReadBytes(dir.File("regular")), "x");
 }
+
+TEST(IniFile, SectionIsReadWholeAndReplacedWhole) {
+    TempDir dir;
+    const std::string path = dir.File("odbc.ini");
+    WriteBytes(path,
+               "[one]\r\nDriver = SQLite3\r\n; note\r\nDatabase=\"a b\"\r\n\r\n"
+               "[Two]\nx=1\n[ONE]\nlate=1\n");
+    const platform::ProfileSection one = platform::GetProfileSection(path, "One");
+    EXPECT_EQ(one, (platform::ProfileSection{{"Driver", "SQLite3"}, {"Database", "a b"}}));
+    EXPECT_TRUE(platform::GetProfileSection(path, "missing").empty());
+
+    // Every section of the name goes; the others stay as they were.
+    ASSERT_TRUE(platform::WriteProfileSection(path, "one", {{"Driver", "FreeTDS"}}));
+    EXPECT_EQ(ReadBytes(path), "[Two]\nx=1\n\n[one]\nDriver = FreeTDS\n");
+    EXPECT_FALSE(platform::WriteProfileSection(path, "bad]name", {}));
+    EXPECT_FALSE(platform::WriteProfileSection(path, "ok", {{"k=", "v"}}));
+    EXPECT_FALSE(platform::WriteProfileSection(path, "ok", {{"k", "v\n"}}));
+    EXPECT_EQ(ReadBytes(path), "[Two]\nx=1\n\n[one]\nDriver = FreeTDS\n");
+}

@@ -1,5 +1,6 @@
 #include "test_database.h"
 
+#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,47 +23,6 @@ std::string OdbcIni() {
 std::string PostgresSource() {
     const char *name = std::getenv("STATION_TEST_PG");
     return name != nullptr ? name : "";
-}
-
-std::string Trim(std::string s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.pop_back();
-    std::size_t start = s.find_first_not_of(" \t");
-    return start == std::string::npos ? "" : s.substr(start);
-}
-
-bool SameIgnoringCase(std::string a, std::string b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-// Every key = value line of [section] of an INI file, in file order.
-std::vector<std::pair<std::string, std::string>> SectionSettings(const std::string &path,
-                                                                 const std::string &section) {
-    std::vector<std::pair<std::string, std::string>> settings;
-    std::string bytes;
-    if (!platform::ReadWholeFile(path, bytes)) return settings;
-    bool inSection = false;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t nl = bytes.find('\n', start);
-        std::string line =
-            Trim(bytes.substr(start, nl == std::string::npos ? std::string::npos : nl - start));
-        start = nl == std::string::npos ? bytes.size() : nl + 1;
-        if (!line.empty() && line.front() == '[') {
-            std::size_t close = line.find(']');
-            inSection = close != std::string::npos &&
-                        SameIgnoringCase(Trim(line.substr(1, close - 1)), section);
-            continue;
-        }
-        std::size_t eq = line.find('=');
-        if (!inSection || line.empty() || line.front() == ';' || eq == std::string::npos) continue;
-        settings.emplace_back(Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
-    }
-    return settings;
 }
 
 std::string ConnectStringFor(const std::string &dsn, const std::string &user,
@@ -140,11 +100,12 @@ TestDatabase::TestDatabase(const std::string &backend) : backend_(backend) {
 
 void TestDatabase::AddPostgresSource(const std::string &ini, const std::string &source,
                                      const std::string &suffix) {
-    auto settings = SectionSettings(ini, source);
-    settings.erase(
-        std::remove_if(settings.begin(), settings.end(),
-                       [](const auto &kv) { return SameIgnoringCase(kv.first, "ConnSettings"); }),
-        settings.end());
+    auto settings = platform::GetProfileSection(ini, source);
+    settings.erase(std::remove_if(settings.begin(), settings.end(),
+                                  [](const auto &kv) {
+                                      return strcasecmp(kv.first.c_str(), "ConnSettings") == 0;
+                                  }),
+                   settings.end());
     settings.emplace_back("ConnSettings", "SET search_path TO " + schema_);
     dsn_ = std::string("station_pg_") + suffix;
     if (!stationdb::WriteDataSource(ini, dsn_, settings))

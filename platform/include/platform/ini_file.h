@@ -4,6 +4,8 @@
 // blanks and of one pair of enclosing quotes, the default returned when the
 // file, section or key is missing. Values are bytes: nothing is converted.
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -22,5 +24,20 @@ int GetProfileInt(const std::string &path, const std::string &section, const std
 // old one, so a failed write leaves the old file whole. Returns false on failure.
 bool WriteProfileString(const std::string &path, const std::string &section, const std::string &key,
                         const std::string &value);
+
+using ProfileSection = std::vector<std::pair<std::string, std::string>>;
+
+// Every key and value of `section` (the first section of that name), in file
+// order, read like GetProfileString reads one value. Empty when the file or
+// the section is missing.
+ProfileSection GetProfileSection(const std::string &path, const std::string &section);
+
+// Replaces `section` as a whole: every section of that name is dropped and
+// one with `entries` ("key = value" lines) is appended; every other line is
+// kept byte for byte, and the file is replaced atomically. Refuses (false,
+// nothing written) a section name with brackets or line breaks, an empty key
+// or one with '=', '[' or line breaks, and a value with line breaks.
+bool WriteProfileSection(const std::string &path, const std::string &section,
+                         const ProfileSection &entries);
 
 }  // namespace platform
