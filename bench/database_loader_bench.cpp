@@ -106,11 +106,6 @@ bool SetUpOdbc() {
     return true;
 }
 
-std::string ConnectString(const std::string &dsn, const std::string &user,
-                          const std::string &password) {
-    return "DSN=" + dsn + ";UID=" + user + ";PWD=" + password + ";";
-}
-
 std::string ReadSchema(const char *dialect) {
     const std::string path =
         std::string(STATION_BENCH_SOURCE_DIR) + "/db/" + dialect + "/schema.sql";
@@ -263,7 +258,7 @@ class BenchDatabase {
             throw std::runtime_error("cannot create " + file);
         if (!stationdb::WriteSqliteDataSource(g_odbcIni, "bench_sqlite", file))
             throw std::runtime_error("cannot add data source bench_sqlite");
-        connectString_ = ::ConnectString("bench_sqlite", "", "");
+        connectString_ = stationdb::ConnectStringFor("bench_sqlite", "", "");
     }
 
     void MakePostgres() {
@@ -271,7 +266,7 @@ class BenchDatabase {
         if (source == nullptr || source[0] == '\0') throw std::runtime_error("no PostgreSQL");
         const std::string user = platform::GetProfileString(g_odbcIni, source, "Username", "");
         const std::string password = platform::GetProfileString(g_odbcIni, source, "Password", "");
-        serverConnectString_ = ::ConnectString(source, user, password);
+        serverConnectString_ = stationdb::ConnectStringFor(source, user, password);
         const std::string pid = std::to_string(static_cast<long>(::getpid()));
         {
             stationdb::Connection server;
@@ -287,7 +282,7 @@ class BenchDatabase {
         const std::string dsn = "bench_pg_" + pid;
         if (!stationdb::WriteDataSource(g_odbcIni, dsn, settings))
             throw std::runtime_error("cannot add data source " + dsn);
-        connectString_ = ::ConnectString(dsn, user, password);
+        connectString_ = stationdb::ConnectStringFor(dsn, user, password);
     }
 
     std::string dialect_;

@@ -8,6 +8,7 @@
 
 #include "bridges/plinth_bridge.h"
 #include "platform/dynamic_library.h"
+#include "stationdb/stationdb.h"
 
 namespace stdhost {
 namespace {
@@ -73,7 +74,7 @@ void ExportStationEnvironment(const Station &station, OdbcFiles odbcFiles) {
 }
 
 std::string StationSettings::ConnectString() const {
-    return "DSN=" + dataSource + ";UID=" + user + ";PWD=" + password + ";";
+    return stationdb::ConnectStringFor(dataSource, user, password);
 }
 
 StationSettings ReadStationSettings(const bridges::PlinthBridge &plinth) {

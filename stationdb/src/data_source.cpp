@@ -1,4 +1,4 @@
-// Data sources in an odbc.ini: one [name] section per source.
+// Data sources: their sections in an odbc.ini, and their connect strings.
 #include <string>
 #include <vector>
 
@@ -6,6 +6,11 @@
 #include "stationdb/stationdb.h"
 
 namespace stationdb {
+
+std::string ConnectStringFor(const std::string &dsn, const std::string &user,
+                             const std::string &password) {
+    return "DSN=" + dsn + ";UID=" + user + ";PWD=" + password + ";";
+}
 
 // The old [name] section (every one of that name, ignoring case) is dropped
 // and the new one appended, so no key of an earlier definition survives.

@@ -1,11 +1,11 @@
 #include <sys/stat.h>
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "gbk_texts.h"
 #include "platform/trace.h"
+#include "stationdb/stationdb.h"
 #include "store/limbank_module.h"
 #include "store/standard_file_format.h"
 
@@ -68,12 +68,10 @@ void Attach(LimbankModule &module, const void *moduleAddress) {
     module.standardFilePath = module.configDirectory + "/" + store::sfd::kFileName;
 
     const std::string databaseLine = EnvText(module.plinthEnv, PLINTH_ENV_DATABASE_LINE);
-    char connect[kConnectStringChars + 1];
-    std::snprintf(connect, sizeof connect, "DSN=%s;UID=%s;PWD=%s;",
-                  Field(module.plinth, databaseLine, 0).c_str(),
-                  Field(module.plinth, databaseLine, 5).c_str(),
-                  Field(module.plinth, databaseLine, 6).c_str());
-    module.connectString = connect;
+    module.connectString = stationdb::ConnectStringFor(Field(module.plinth, databaseLine, 0),
+                                                       Field(module.plinth, databaseLine, 5),
+                                                       Field(module.plinth, databaseLine, 6));
+    module.connectString.resize(std::min(module.connectString.size(), kConnectStringChars));
 
     // Every item the table holds is selected: after a file or a database
     // pass that read the table, even when the file could not be written

@@ -25,14 +25,6 @@ std::string PostgresSource() {
     return name != nullptr ? name : "";
 }
 
-std::string ConnectStringFor(const std::string &dsn, const std::string &user,
-                             const std::string &password) {
-    char text[512];
-    std::snprintf(text, sizeof text, "DSN=%s;UID=%s;PWD=%s;", dsn.c_str(), user.c_str(),
-                  password.c_str());
-    return text;
-}
-
 std::string SchemaFile(const char *dialect) {
     std::string bytes;
     std::string path = std::string(STATION_TEST_SOURCE_DIR) + "/db/" + dialect + "/schema.sql";
@@ -57,8 +49,9 @@ std::string BackendName(const ::testing::TestParamInfo<std::string> &info) {
 std::string PostgresServerConnectString() {
     std::string source = PostgresSource();
     if (source.empty()) return "";
-    return ConnectStringFor(source, platform::GetProfileString(OdbcIni(), source, "Username", ""),
-                            platform::GetProfileString(OdbcIni(), source, "Password", ""));
+    return stationdb::ConnectStringFor(
+        source, platform::GetProfileString(OdbcIni(), source, "Username", ""),
+        platform::GetProfileString(OdbcIni(), source, "Password", ""));
 }
 
 TestDatabase::TestDatabase(const std::string &backend) : backend_(backend) {
@@ -130,7 +123,7 @@ void TestDatabase::DropSchema() noexcept {
 }
 
 std::string TestDatabase::ConnectString() const {
-    return ConnectStringFor(dsn_, user_, password_);
+    return stationdb::ConnectStringFor(dsn_, user_, password_);
 }
 
 stationdb::Connection &TestDatabase::Admin() {

@@ -198,6 +198,11 @@ class STATIONDB_API Transaction {
     bool done_ = false;
 };
 
+// The connect string of a data source as the station's programs build it:
+// "DSN=<dsn>;UID=<user>;PWD=<password>;".
+STATIONDB_API std::string ConnectStringFor(const std::string &dsn, const std::string &user,
+                                           const std::string &password);
+
 // Runs a script of statements separated by ";" at the end of a line, with
 // "--" comment lines and "GO" batch lines (SQL Server scripts) skipped. Throws
 // DatabaseError naming the statement that failed.
