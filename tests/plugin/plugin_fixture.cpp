@@ -31,12 +31,4 @@ bool LimbankPlugin::Load(const std::string &file) {
     return library_.Open(std::string(STATION_TEST_LIB_DIR) + "/" + file);
 }
 
-int CountOf(const std::string &haystack, const std::string &needle) {
-    int n = 0;
-    for (auto at = haystack.find(needle); at != std::string::npos;
-         at = haystack.find(needle, at + 1))
-        ++n;
-    return n;
-}
-
 }  // namespace testing_support

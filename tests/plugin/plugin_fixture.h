@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "count_of.h"
 #include "ext_family.h"
 #include "platform/dynamic_library.h"
 #include "temp_dir.h"
@@ -35,8 +36,5 @@ class LimbankPlugin : public ::testing::Test {
     TempDir station_;
     platform::DynamicLibrary library_;
 };
-
-// Occurrences of `needle` in `haystack`.
-int CountOf(const std::string &haystack, const std::string &needle);
 
 }  // namespace testing_support

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "count_of.h"
 #include "gbk_texts.h"
 #include "platform/ini_file.h"
 #include "platform/trace.h"
@@ -21,14 +22,7 @@
 
 namespace {
 
-int CountOf(const std::string &haystack, const std::string &needle) {
-    int n = 0;
-    for (auto at = haystack.find(needle); at != std::string::npos;
-         at = haystack.find(needle, at + 1))
-        ++n;
-    return n;
-}
-
+using testing_support::CountOf;
 using testing_support::FileExists;
 using testing_support::Gbk;
 using testing_support::ReadBytes;
