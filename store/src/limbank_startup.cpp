@@ -7,7 +7,6 @@
 #include "platform/trace.h"
 #include "stationdb/stationdb.h"
 #include "store/limbank_module.h"
-#include "store/standard_file_format.h"
 
 namespace limbank {
 namespace {
@@ -36,13 +35,11 @@ bool FileExists(const std::string &path) {
 int LoadAtStartup(LimbankModule &module) {
     if (FileExists(module.standardFilePath))
         return module.table.LoadFromFile(module.standardFilePath) == 1 ? 1 : 0;
-    module.database.SetConnectString(module.connectString);
     return store::LoadFromDatabase(module.database, module.table,
                                    store::FilesIn(module.configDirectory), 1);
 }
 
 int ReloadFromDatabase(LimbankModule &module) {
-    module.database.SetConnectString(module.connectString);
     return store::LoadFromDatabase(module.database, module.table,
                                    store::FilesIn(module.configDirectory), 0);
 }
@@ -65,13 +62,14 @@ void Attach(LimbankModule &module, const void *moduleAddress) {
     module.seriesStandardMode = std::atoi(mode.c_str());
 
     module.configDirectory = EnvText(module.plinthEnv, PLINTH_ENV_CONFIG_DIRECTORY);
-    module.standardFilePath = module.configDirectory + "/" + store::sfd::kFileName;
+    module.standardFilePath = store::FilesIn(module.configDirectory).standardFile;
 
     const std::string databaseLine = EnvText(module.plinthEnv, PLINTH_ENV_DATABASE_LINE);
     module.connectString = stationdb::ConnectStringFor(Field(module.plinth, databaseLine, 0),
                                                        Field(module.plinth, databaseLine, 5),
                                                        Field(module.plinth, databaseLine, 6));
     module.connectString.resize(std::min(module.connectString.size(), kConnectStringChars));
+    module.database.SetConnectString(module.connectString);
 
     // Every item the table holds is selected: after a file or a database
     // pass that read the table, even when the file could not be written
