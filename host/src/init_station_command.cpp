@@ -161,8 +161,7 @@ bool MakeDatabase(const InitOptions &o, const std::string &connectString, std::s
     stationdb::Connection connection;
     std::string step = "connecting to the data source " + dsn;
     try {
-        connection.SetLoginTimeout(15);
-        connection.Open(connectString);
+        ConnectStation(connection, connectString);
         dialectName = stationdb::DialectName(connection.GetDialect());
         if (o.noSeed) return true;
         const char *schemaDir = SchemaDirectory(connection.GetDialect());

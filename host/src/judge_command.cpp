@@ -290,12 +290,10 @@ int JudgeCommand(const std::string &stationOption, const Args &args) {
     JudgeOptions options;
     if (int rc = ParseOptions(args, options); rc != kExitOk) return rc;
 
-    const Station station = ResolveStation(stationOption);
-    ExportStationEnvironment(station);
-
+    Station station;
     bridges::PlinthBridge plinth;
-    if (int rc = LoadEnvironmentLibrary(station, plinth); rc != kExitOk) return rc;
-    const StationSettings settings = ReadStationSettings(plinth);
+    StationSettings settings;
+    if (int rc = EnterStation(stationOption, station, plinth, settings); rc != kExitOk) return rc;
     std::error_code ec;
     const bool hadFile = std::filesystem::exists(settings.StandardFile(), ec);
     LimitsModule limits;

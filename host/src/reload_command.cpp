@@ -59,8 +59,7 @@ Snapshot Take(const StationSettings &settings) {
 bool DatabaseStamp(const StationSettings &settings, std::string &text, bool &present) {
     try {
         stationdb::Connection connection;
-        connection.SetLoginTimeout(15);
-        connection.Open(settings.ConnectString());
+        ConnectStation(connection, settings.ConnectString());
         stationdb::Statement query(connection, "select DBModifyTime from tb_status_memstd ");
         query.Execute();
         present = query.Fetch();
@@ -91,15 +90,13 @@ int MarkChangedCommand(const std::string &stationOption, const Args &args) {
         Complain("usage: stdhost [--station DIR] mark-changed [STAMP]  (STAMP 1 to 2147483647)");
         return kExitUsage;
     }
-    const Station station = ResolveStation(stationOption);
-    ExportStationEnvironment(station);
+    Station station;
     bridges::PlinthBridge plinth;
-    if (int rc = LoadEnvironmentLibrary(station, plinth); rc != kExitOk) return rc;
-    const StationSettings settings = ReadStationSettings(plinth);
+    StationSettings settings;
+    if (int rc = EnterStation(stationOption, station, plinth, settings); rc != kExitOk) return rc;
     try {
         stationdb::Connection connection;
-        connection.SetLoginTimeout(15);
-        connection.Open(settings.ConnectString());
+        ConnectStation(connection, settings.ConnectString());
         stationdb::Transaction transaction(connection);
         long long old = 0;
         {
@@ -126,11 +123,10 @@ int ReloadCommand(const std::string &stationOption, const Args &args) {
         Complain("usage: stdhost [--station DIR] reload");
         return kExitUsage;
     }
-    const Station station = ResolveStation(stationOption);
-    ExportStationEnvironment(station);
+    Station station;
     bridges::PlinthBridge plinth;
-    if (int rc = LoadEnvironmentLibrary(station, plinth); rc != kExitOk) return rc;
-    const StationSettings settings = ReadStationSettings(plinth);
+    StationSettings settings;
+    if (int rc = EnterStation(stationOption, station, plinth, settings); rc != kExitOk) return rc;
     std::printf("station %s, data source %s\n", station.directory.c_str(),
                 settings.dataSource.c_str());
 

@@ -98,6 +98,20 @@ int LoadEnvironmentLibrary(const Station &station, bridges::PlinthBridge &plinth
     return kExitNoPlugin;
 }
 
+int EnterStation(const std::string &stationOption, Station &station, bridges::PlinthBridge &plinth,
+                 StationSettings &settings) {
+    station = ResolveStation(stationOption);
+    ExportStationEnvironment(station);
+    if (int rc = LoadEnvironmentLibrary(station, plinth); rc != kExitOk) return rc;
+    settings = ReadStationSettings(plinth);
+    return kExitOk;
+}
+
+void ConnectStation(stationdb::Connection &connection, const std::string &connectString) {
+    connection.SetLoginTimeout(15);
+    connection.Open(connectString);
+}
+
 int OpenLimitsPlugin(const Station &station, platform::DynamicLibrary &library) {
     const std::string path = station.libraryDir + "/liblimbank.so";
     if (library.Open(path)) return kExitOk;

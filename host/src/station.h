@@ -9,6 +9,9 @@ class PlinthBridge;
 namespace platform {
 class DynamicLibrary;
 }
+namespace stationdb {
+class Connection;
+}
 
 namespace stdhost {
 
@@ -63,6 +66,16 @@ struct StationSettings {
     std::string ConnectString() const;
 };
 StationSettings ReadStationSettings(const bridges::PlinthBridge &plinth);
+
+// What every command on an existing station does first: resolve the
+// station, export its environment, load libplinth.so into `plinth` and read
+// the plug-ins' settings. kExitOk, or kExitNoPlugin after a complaint.
+int EnterStation(const std::string &stationOption, Station &station, bridges::PlinthBridge &plinth,
+                 StationSettings &settings);
+
+// Opens `connection` with `connectString` as the station's programs do
+// (without prompting, 15 seconds to log in). Throws stationdb::DatabaseError.
+void ConnectStation(stationdb::Connection &connection, const std::string &connectString);
 
 // Loads libplinth.so into `plinth` and opens liblimbank.so from the library
 // directory, as a line program does. Complains and returns kExitNoPlugin on
