@@ -11,6 +11,7 @@
 #include "stationdb/stationdb.h"
 #include "store/database_loader.h"
 #include "store/standard_table.h"
+#include "store/value_text.h"
 
 namespace store::loader {
 
@@ -61,9 +62,8 @@ void ReadStages(stationdb::Connection &connection, ReadPath path, Gathered &out)
 // exceeds 50 parameters per condition ("超4").
 void BuildTable(const Gathered &gathered, StandardTable &table);
 
-// Text helpers shared with the stamp reading.
-std::string_view TrimBlanks(std::string_view text);
-// Leading blanks, an optional sign and decimal digits, like atoi (saturating); else 0.
-int32_t IntegerOf(std::string_view text);
+using store::FloatOf;
+using store::IntegerOf;
+using store::TrimBlanks;
 
 }  // namespace store::loader

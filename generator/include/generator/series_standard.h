@@ -1,0 +1,65 @@
+#pragma once
+// Series standards: the limits of every catalogue parameter for one brand and
+// vehicle series, stored in tb_id_standard under the condition
+// "<brand>_<series>", where the limits plug-in's series mode finds them.
+//
+// Every text reaches SQL as a bound parameter. A generation runs in one
+// transaction that holds the table's write lock from its first read, so two
+// stations generating the same series on one server leave one row per
+// (itemid, condition, paramid); a database error rolls everything back and
+// reaches the caller.
+#include <string>
+
+#include "generator/catalogue.h"
+#include "generator/mask_table.h"
+
+namespace stationdb {
+class Connection;
+}
+
+namespace generator {
+
+// Brand and series, each without blanks at both ends, joined by "_".
+std::string SeriesCondition(const std::string &brand, const std::string &series);
+
+// Sets hvalue and lvalue of every catalogue parameter from the rows stored
+// under the series' condition (blanks trimmed, converted like atof: "abc"
+// gives 0; of several rows for one parameter the last read wins); a parameter
+// without a row gets 0 and 0. Does nothing when the series text is blank or
+// the connection is null or not open. Throws stationdb::DatabaseError, with
+// the catalogue's limits untouched.
+void LoadSeriesLimits(stationdb::Connection *connection, Catalogue &catalogue,
+                      const std::string &brand, const std::string &series);
+
+struct GenerationResult {
+    bool ran = false;        // false: blank series or no open connection, nothing done
+    long long inserted = 0;  // rows added
+    long long updated = 0;   // parameters whose stored rows were rewritten
+};
+
+// Stores every catalogue parameter (masked ones included) under the series'
+// condition: existing rows get the new limits, missing ones are inserted with
+// type = device name, the item and parameter names and stdorder 0. Limits are
+// written as "%.2f" text. All or nothing: throws stationdb::DatabaseError
+// after rolling back.
+GenerationResult GenerateSeriesStandard(stationdb::Connection *connection,
+                                        const Catalogue &catalogue, const std::string &brand,
+                                        const std::string &series);
+
+// The way line software generated before: one autocommitted statement per
+// parameter, with no lock. Kept only as the measure the benchmark compares
+// GenerateSeriesStandard with.
+GenerationResult GenerateSeriesStandardPerParameter(stationdb::Connection &connection,
+                                                    const Catalogue &catalogue,
+                                                    const std::string &brand,
+                                                    const std::string &series);
+
+// Empties tb_id_standard (TRUNCATE on SQL Server and PostgreSQL, DELETE on
+// SQLite). False when the connection is null or not open. Throws
+// stationdb::DatabaseError.
+bool ClearStandards(stationdb::Connection *connection);
+
+// A limit as the generator writes it: "%.2f".
+std::string LimitText(float value);
+
+}  // namespace generator

@@ -1,0 +1,124 @@
+// The series editor plug-in's exports of the Ext family and its module life.
+// Apart from ExtInit and ExtShow every export is a fixed answer: the editor
+// does not judge vehicles. Every export that returns int runs its body under
+// a catch-all: an exception yields -1002 and never crosses into the host.
+#include <cstring>
+#include <utility>
+
+#include "ext_family.h"
+#include "gbk_texts.h"
+#include "generator/sergen_module.h"
+#include "platform/trace.h"
+
+namespace {
+
+// Attach runs in the constructor and detach in the destructor; the module's
+// state is a member, so it is built before attach and destroyed after detach,
+// on dlclose and at process exit alike.
+struct ModuleLife {
+    generator::SergenModule module;
+    ModuleLife();
+    ~ModuleLife();
+};
+
+ModuleLife moduleLife;
+
+generator::SergenModule &Module() {
+    return moduleLife.module;
+}
+
+template <typename Body>
+int Guarded(Body &&body) noexcept {
+    try {
+        return std::forward<Body>(body)();
+    } catch (...) {
+        return EXT_EXCEPTION;
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+int ExtInit(void *initRecord) {
+    return Guarded([&] { return generator::InitModule(Module(), initRecord); });
+}
+
+int ExtShow(int show, ExtRect rect) {
+    return Guarded([&] {
+        if (show == 0) return EXT_DONE;
+        Module().editorRect = {rect.left, rect.top, rect.right, rect.bottom};
+        return EXT_DONE;
+    });
+}
+
+void ExtGetErrorInfo(char *out) {
+    try {
+        if (out != nullptr)
+            std::memcpy(out, Module().errorText,
+                        strnlen(Module().errorText, sizeof Module().errorText) + 1);
+    } catch (...) {
+    }
+}
+
+void *GetDevData(void) {
+    return Module().deviceData.Data();
+}
+
+int ExtGetStand(void *) {
+    return Guarded([] { return EXT_DONE; });
+}
+
+// Answers 1: the host may hand the editor a vehicle, items or a release.
+#define SERGEN_DONE(name)                        \
+    int name(void *) {                           \
+        return Guarded([] { return EXT_DONE; }); \
+    }
+SERGEN_DONE(ExtInitInfo)
+SERGEN_DONE(ExtInitItem)
+#undef SERGEN_DONE
+
+int ExtRelease(void) {
+    return Guarded([] { return EXT_DONE; });
+}
+
+int ExtStop(void) {
+    return Guarded([] { return EXT_NOT_PROVIDED; });
+}
+
+// The members an editor does not provide.
+#define SERGEN_NOT_PROVIDED(name)                        \
+    int name(void *) {                                   \
+        return Guarded([] { return EXT_NOT_PROVIDED; }); \
+    }
+SERGEN_NOT_PROVIDED(ExtInitStd)
+SERGEN_NOT_PROVIDED(ExtInitResult)
+SERGEN_NOT_PROVIDED(ExtInitCalib)
+SERGEN_NOT_PROVIDED(ExtRun)
+SERGEN_NOT_PROVIDED(ExtMove)
+SERGEN_NOT_PROVIDED(ExtGetType)
+SERGEN_NOT_PROVIDED(ExtGetInfo)
+SERGEN_NOT_PROVIDED(ExtGetItem)
+SERGEN_NOT_PROVIDED(ExtGetResult)
+SERGEN_NOT_PROVIDED(ExtGetCalib)
+#undef SERGEN_NOT_PROVIDED
+
+}  // extern "C"
+
+namespace {
+
+ModuleLife::ModuleLife() {
+    try {
+        platform::Trace(texts::kSergenInitializing);
+    } catch (...) {
+    }
+}
+
+ModuleLife::~ModuleLife() {
+    try {
+        platform::Trace(texts::kSergenTerminating);
+    } catch (...) {
+    }
+}
+
+}  // namespace

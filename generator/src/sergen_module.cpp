@@ -1,0 +1,59 @@
+#include "generator/sergen_module.h"
+
+#include <cstring>
+
+#include "ext_family.h"
+#include "platform/coding.h"
+#include "stationdb/stationdb.h"
+
+namespace generator {
+namespace {
+
+void Put32(unsigned char *bytes, std::size_t at, uint32_t v) {
+    platform::EncodeFixed32(reinterpret_cast<char *>(bytes + at), v);
+}
+
+}  // namespace
+
+InitRecord::InitRecord() {
+    // Texts at 0, 64, 128 and 1186, the rectangle, the handle and the uint16
+    // at 1172 and 1220 are zero already.
+    for (std::size_t at : {1174u, 1178u, 1182u}) Put32(bytes_.data(), at, 1);
+    platform::EncodeFixed16(reinterpret_cast<char *>(bytes_.data() + 1218), 1);
+}
+
+void InitRecord::CopyFrom(const void *record) {
+    std::memcpy(bytes_.data(), record, kInitRecordBytes);
+}
+
+EditorRect InitRecord::Rect() const {
+    const auto *p = reinterpret_cast<const char *>(bytes_.data() + kInitRectOffset);
+    return {platform::DecodeSigned32(p), platform::DecodeSigned32(p + 4),
+            platform::DecodeSigned32(p + 8), platform::DecodeSigned32(p + 12)};
+}
+
+uint32_t InitRecord::ConnectionHandle() const {
+    return platform::DecodeFixed32(
+        reinterpret_cast<const char *>(bytes_.data() + kInitConnectionOffset));
+}
+
+stationdb::Connection *SergenModule::Connection() const {
+    if (connectionHandle == 0) return nullptr;
+    auto *connection = static_cast<stationdb::Connection *>(stationdb_lookup(connectionHandle));
+    return connection != nullptr && connection->IsOpen() ? connection : nullptr;
+}
+
+int InitModule(SergenModule &module, const void *record) {
+    module.deviceData.MarkInitialised();
+    if (record == nullptr) return EXT_NULL_ARGUMENT;
+    module.initRecord.CopyFrom(record);
+    module.connectionHandle = module.initRecord.ConnectionHandle();
+    if (stationdb_lookup(module.connectionHandle) == nullptr) {
+        module.connectionHandle = 0;
+        return EXT_NO_DATABASE;
+    }
+    module.editorRect = module.initRecord.Rect();
+    return EXT_DONE;
+}
+
+}  // namespace generator
