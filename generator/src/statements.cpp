@@ -7,20 +7,24 @@
 namespace generator {
 namespace {
 
-// Shared by every dialect: these run everywhere as they stand.
-#define GENERATOR_COMMON_READS                                                         \
-    .devices = "select distinct( devid ) , devname  from tb_line_info ;",              \
-    .deviceItems =                                                                     \
-        "select ItemId , ItemName from tb_id_item where ItemId in (select distinct( "  \
-        "ItemId ) from tb_id_param where devid = ? );",                                \
-    .itemParams =                                                                      \
-        "select distinct( ParamId),ParamName  from tb_id_param where devid = ? and "   \
-        "Itemid = ? ;",                                                                \
-    .brands =                                                                          \
-        "select distinct CPMC from tb_type_index where upper(CPZM) like ? escape '!' " \
-        "order by CPMC ;",                                                             \
-    .series = "select DISTINCT CXXL from tb_type_vehicle where CPMC = ?;",             \
+// The catalogue reads of SQL Server, whose DISTINCT returns sorted rows; the
+// other servers are asked for the same order explicitly.
+#define GENERATOR_READS(ORDER_DEVICES, ORDER_ITEMS, ORDER_PARAMS)                          \
+    .devices = "select distinct( devid ) , devname  from tb_line_info " ORDER_DEVICES ";", \
+    .deviceItems =                                                                         \
+        "select ItemId , ItemName from tb_id_item where ItemId in (select distinct( "      \
+        "ItemId ) from tb_id_param where devid = ? ) " ORDER_ITEMS ";",                    \
+    .itemParams =                                                                          \
+        "select distinct( ParamId),ParamName  from tb_id_param where devid = ? and "       \
+        "Itemid = ? " ORDER_PARAMS ";",                                                    \
+    .brands =                                                                              \
+        "select distinct CPMC from tb_type_index where upper(CPZM) like ? escape '!' "     \
+        "order by CPMC ;",                                                                 \
+    .series = "select DISTINCT CXXL from tb_type_vehicle where CPMC = ?;",                 \
     .seriesRows = "select itemid, paramid, hvalue, lvalue from tb_id_standard where condition = ?"
+#define GENERATOR_SQL_SERVER_READS GENERATOR_READS("", "", "")
+#define GENERATOR_ORDERED_READS \
+    GENERATOR_READS("order by devid, devname ", "order by ItemId ", "order by ParamId, ParamName ")
 
 #define GENERATOR_ONE_ROW_WRITES                                                       \
     .updateOne =                                                                       \
@@ -43,7 +47,7 @@ namespace {
         "paramname,hvalue,lvalue,stdorder) values "
 
 const GeneratorStatements kSqlServer = {
-    GENERATOR_COMMON_READS,
+    GENERATOR_SQL_SERVER_READS,
     .writeLock = "select top 0 itemid from tb_id_standard with (tablockx, holdlock)",
     .upsertBatch =
         "if not exists( select * from tb_id_standard where itemid = ? and condition = ? "
@@ -62,7 +66,7 @@ const GeneratorStatements kSqlServer = {
 // EXCLUSIVE, not with readers: a second generation waits for the first to
 // commit and then sees its rows.
 const GeneratorStatements kPostgreSql = {
-    GENERATOR_COMMON_READS,    .writeLock = "lock table tb_id_standard in share row exclusive mode",
+    GENERATOR_ORDERED_READS,   .writeLock = "lock table tb_id_standard in share row exclusive mode",
     .upsertBatch = nullptr,    GENERATOR_ONE_ROW_WRITES,
     GENERATOR_MANY_ROW_WRITES, .clear = "TRUNCATE TABLE tb_id_standard;",
 };
@@ -70,7 +74,7 @@ const GeneratorStatements kPostgreSql = {
 // A write as the transaction's first statement takes the database's write
 // lock (waiting out the driver's busy time-out), before any snapshot is read.
 const GeneratorStatements kSqlite = {
-    GENERATOR_COMMON_READS,
+    GENERATOR_ORDERED_READS,
     .writeLock = "update tb_id_standard set stdorder = stdorder where 1 = 0",
     .upsertBatch = nullptr,
     GENERATOR_ONE_ROW_WRITES,

@@ -33,7 +33,7 @@ void LoadSeriesLimits(stationdb::Connection *connection, Catalogue &catalogue,
 
 struct GenerationResult {
     bool ran = false;        // false: blank series or no open connection, nothing done
-    long long inserted = 0;  // rows added
+    long long inserted = 0;  // parameters added as new rows
     long long updated = 0;   // parameters whose stored rows were rewritten
 };
 
