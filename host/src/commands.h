@@ -1,24 +1,54 @@
 #pragma once
+// stdhost's commands. Each is a CLI11 subcommand, added to the program's
+// CLI::App by its Add...Command function; main parses the command line and
+// runs what the chosen command left in CommandLine::run.
+#include <functional>
 #include <string>
-#include <vector>
+
+namespace CLI {
+class App;
+class ParseError;
+}  // namespace CLI
 
 namespace stdhost {
 
-using Args = std::vector<std::string>;
+// What the command line says: the program's own options and the work of the
+// one command it chose.
+struct CommandLine {
+    std::string station;  // --station DIR; "" for $STATION_DIR, else ./station
+    // Set once the chosen command's options are parsed and checked; gives
+    // the exit code.
+    std::function<int()> run;
+};
 
-// build-standards SOURCE.tsv OUT.sfd: a standard file from a readable table.
-int BuildStandardsCommand(const Args &args);
-// show-standards FILE.sfd: what a standard file holds, in the readable form.
-int ShowStandardsCommand(const Args &args);
-// judge [options]: loads the plug-ins and prints the limits of one vehicle.
-int JudgeCommand(const std::string &stationOption, const Args &args);
-// init-station DIR [options]: a station directory with its database.
-int InitStationCommand(const Args &args);
+// Adds the subcommand `name` to `parent` (the program, or a command that
+// groups subcommands). When the command line chooses it, `check` (if given)
+// runs with the parsed command after CLI11's own checks and throws
+// CLI::ValidationError for bad usage, which exits with kExitUsage like
+// CLI11's errors; then `work` becomes line.run. What the options are bound to
+// must outlive the run: keep it in a shared_ptr that the lambdas capture.
+CLI::App *AddCommand(CLI::App &parent, CommandLine &line, const std::string &name,
+                     const std::string &description, std::function<int()> work,
+                     std::function<void(const CLI::App &command)> check = {});
+
+// Reports a parse error of `app` the way every command does: help goes to
+// standard output (kExitOk), anything else to standard error with a pointer
+// to the chosen command's --help (kExitUsage).
+int ReportParseError(const CLI::App &app, const CLI::ParseError &error);
+
+// judge: loads the plug-ins and prints the limits of one vehicle.
+void AddJudgeCommand(CLI::App &app, CommandLine &line);
+// init-station DIR: a station directory with its database.
+void AddInitStationCommand(CLI::App &app, CommandLine &line);
 // reload: has the limits plug-in reload its table from the database.
-int ReloadCommand(const std::string &stationOption, const Args &args);
+void AddReloadCommand(CLI::App &app, CommandLine &line);
 // mark-changed [STAMP]: sets tb_status_memstd's stamp (by default one more),
 // as a standards editor does after a change, so that the next reload reloads.
-int MarkChangedCommand(const std::string &stationOption, const Args &args);
+void AddMarkChangedCommand(CLI::App &app, CommandLine &line);
+// build-standards SOURCE.tsv OUT.sfd: a standard file from a readable table.
+void AddBuildStandardsCommand(CLI::App &app, CommandLine &line);
+// show-standards FILE.sfd: what a standard file holds, in the readable form.
+void AddShowStandardsCommand(CLI::App &app, CommandLine &line);
 
 // "N limits in the standard file", "no standard file", or that it cannot be loaded.
 std::string StandardFileSummary(const std::string &path);

@@ -5,9 +5,11 @@
 // Unless told otherwise the database gets the schema of its dialect and the
 // shipped seed data. plinth.ini is written last, so a station whose database
 // could not be made is not left looking complete.
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 
 #include "commands.h"
 #include "platform/atomic_file.h"
@@ -24,8 +26,8 @@ constexpr char kSqliteFile[] = "station.db";
 
 struct InitOptions {
     std::string directory;
-    std::string dataDir;
-    std::string dsn;  // empty: the embedded SQLite database
+    std::string dataDir;  // --data as given, absolute once checked
+    std::string dsn;      // empty: the embedded SQLite database
     std::string odbcIni;
     std::string user;
     std::string password;
@@ -33,75 +35,27 @@ struct InitOptions {
     bool noSeed = false;
 };
 
-const char kUsage[] =
-    "usage: stdhost init-station DIR [--force] [--data DIR]\n"
-    "       stdhost init-station DIR --dsn NAME --odbc-ini FILE [--user U] [--password P]\n"
-    "                            [--no-seed] [--force] [--data DIR]";
-
 // A value that goes into a comma-separated databaseLine field and into the
 // connect string "DSN=%s;UID=%s;PWD=%s;".
 bool FitsDatabaseLine(const std::string &value) {
     return value.find_first_of(",;\r\n") == std::string::npos;
 }
 
-int ParseOptions(const Args &args, InitOptions &o) {
-    std::string dataOption;
-    bool userGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
-        auto value = [&](std::string &out) {
-            if (i + 1 >= args.size()) return false;
-            out = args[++i];
-            return true;
-        };
-        bool ok = true;
-        if (a == "--force") {
-            o.force = true;
-        } else if (a == "--no-seed") {
-            o.noSeed = true;
-        } else if (a == "--data") {
-            ok = value(dataOption);
-        } else if (a == "--dsn") {
-            ok = value(o.dsn) && !o.dsn.empty();
-        } else if (a == "--odbc-ini") {
-            ok = value(o.odbcIni) && !o.odbcIni.empty();
-        } else if (a == "--user") {
-            ok = value(o.user);
-            userGiven = true;
-        } else if (a == "--password") {
-            ok = value(o.password);
-            userGiven = true;
-        } else if (a.rfind("--", 0) == 0 || !o.directory.empty()) {
-            ok = false;
-        } else {
-            o.directory = a;
-        }
-        if (!ok) {
-            Complain("init-station: bad option or argument " + a + "\n" + kUsage);
-            return kExitUsage;
-        }
-    }
-    if (o.directory.empty()) {
-        Complain(std::string("init-station needs a directory\n") + kUsage);
-        return kExitUsage;
-    }
-    if (o.dsn.empty() != o.odbcIni.empty()) {
-        Complain(
+// The rules that options alone cannot state; throws CLI::ValidationError.
+void CheckOptions(const CLI::App &command, InitOptions &o) {
+    if (o.dsn.empty() != o.odbcIni.empty())
+        throw CLI::ValidationError(
             "--dsn and --odbc-ini go together: the data source and the odbc.ini that defines it");
-        return kExitUsage;
-    }
-    if (o.dsn.empty() && (userGiven || o.noSeed)) {
-        Complain("--user, --password and --no-seed apply to a station on --dsn only");
-        return kExitUsage;
-    }
-    if (!FitsDatabaseLine(o.dsn) || !FitsDatabaseLine(o.user) || !FitsDatabaseLine(o.password)) {
-        Complain("the data source, user and password cannot hold , ; or line breaks");
-        return kExitUsage;
-    }
+    const bool userGiven = command.count("--user") > 0 || command.count("--password") > 0;
+    if (o.dsn.empty() && (userGiven || o.noSeed))
+        throw CLI::ValidationError(
+            "--user, --password and --no-seed apply to a station on --dsn only");
+    if (!FitsDatabaseLine(o.dsn) || !FitsDatabaseLine(o.user) || !FitsDatabaseLine(o.password))
+        throw CLI::ValidationError(
+            "the data source, user and password cannot hold , ; or line breaks");
     o.directory = AbsolutePath(o.directory);
-    o.dataDir = DataDirectory(dataOption);
+    o.dataDir = DataDirectory(o.dataDir);
     if (!o.odbcIni.empty()) o.odbcIni = AbsolutePath(o.odbcIni);
-    return kExitOk;
 }
 
 bool CopyFile(const std::string &from, const std::string &to) {
@@ -255,11 +209,7 @@ bool CheckInputs(const InitOptions &o) {
     return true;
 }
 
-}  // namespace
-
-int InitStationCommand(const Args &args) {
-    InitOptions o;
-    if (int rc = ParseOptions(args, o); rc != kExitOk) return rc;
+int InitStation(const InitOptions &o) {
     if (!CheckInputs(o)) return kExitFailure;
 
     // The station's own ODBC files, whatever the caller's environment says:
@@ -331,6 +281,42 @@ int InitStationCommand(const Args &args) {
     }
     std::printf("  written    plinth.ini, odbc.ini, odbcinst.ini, config/, modules/\n");
     return kExitOk;
+}
+
+}  // namespace
+
+void AddInitStationCommand(CLI::App &app, CommandLine &line) {
+    auto o = std::make_shared<InitOptions>();
+    CLI::App *init = AddCommand(
+        app, line, "init-station",
+        "Make a station directory and its database (SQLite, or an existing --dsn).",
+        [o] { return InitStation(*o); },
+        [o](const CLI::App &command) { CheckOptions(command, *o); });
+    init->add_option("DIR", o->directory, "the station directory to make (and its parents)")
+        ->type_name("")
+        ->required();
+    init->add_flag("--force", o->force,
+                   "make an existing station anew, without its old standard file");
+    init->add_option("--data", o->dataDir, "the shipped data (default ../share/station-limits)")
+        ->type_name("DIR")
+        ->take_last();
+    const CLI::Validator notEmpty(
+        [](std::string &text) { return text.empty() ? "must not be empty" : ""; }, "");
+    init->add_option("--dsn", o->dsn, "an existing data source, defined in --odbc-ini")
+        ->type_name("NAME")
+        ->take_last()
+        ->check(notEmpty);
+    init->add_option("--odbc-ini", o->odbcIni, "the odbc.ini that defines --dsn, to copy")
+        ->type_name("FILE")
+        ->take_last()
+        ->check(notEmpty);
+    init->add_option("--user", o->user, "the user the plug-in connects as (with --dsn)")
+        ->type_name("U")
+        ->take_last();
+    init->add_option("--password", o->password, "the user's password (with --dsn)")
+        ->type_name("P")
+        ->take_last();
+    init->add_flag("--no-seed", o->noSeed, "leave the tables as they are (with --dsn)");
 }
 
 }  // namespace stdhost

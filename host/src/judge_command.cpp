@@ -1,18 +1,19 @@
 // stdhost judge: hands one vehicle to the limits plug-in the way a line
 // program does (information buffer, item buffer, standard buffer) and prints
 // the limits it returns.
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <set>
 
 #include "bridges/plinth_bridge.h"
 #include "commands.h"
 #include "engine/item_set.h"
 #include "ext_family.h"
+#include "json_output.h"
 #include "platform/dynamic_library.h"
 #include "platform/gbk.h"
 #include "station.h"
@@ -21,10 +22,14 @@ namespace stdhost {
 namespace {
 
 struct JudgeOptions {
-    std::vector<std::pair<int, std::string>> info;  // parameter ID, UTF-8 text
-    std::vector<int> items;
+    std::vector<std::string> sets;       // --set ID=TEXT, as given
+    std::vector<std::string> vehicles;   // --vehicle FILE
+    std::vector<std::string> itemLists;  // --items ID,...
     bool json = false;
     bool explain = false;
+    // From the above once parsed, in command-line order.
+    std::vector<std::pair<int, std::string>> info;  // parameter ID, UTF-8 text
+    std::vector<int> items;
 };
 
 struct Limit {
@@ -69,12 +74,12 @@ bool ParseAssignment(const std::string &text, std::pair<int, std::string> &out) 
            (out.second = text.substr(eq + 1), true);
 }
 
-bool ReadVehicleFile(const std::string &path, JudgeOptions &options) {
+// Appends the ID=TEXT lines of a vehicle file ('#' comments and blank lines
+// ignored); throws CLI::ValidationError for a file that cannot be read or a
+// bad line.
+void ReadVehicleFile(const std::string &path, JudgeOptions &options) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        Complain("cannot read vehicle file " + path);
-        return false;
-    }
+    if (!in) throw CLI::ValidationError("--vehicle", "cannot read the vehicle file " + path);
     std::string line;
     int lineNo = 0;
     while (std::getline(in, line)) {
@@ -83,13 +88,11 @@ bool ReadVehicleFile(const std::string &path, JudgeOptions &options) {
         auto first = line.find_first_not_of(" \t");
         if (first == std::string::npos || line[first] == '#') continue;
         std::pair<int, std::string> a;
-        if (!ParseAssignment(line.substr(first), a)) {
-            Complain(path + ":" + std::to_string(lineNo) + ": expected ID=TEXT");
-            return false;
-        }
+        if (!ParseAssignment(line.substr(first), a))
+            throw CLI::ValidationError("--vehicle",
+                                       path + ":" + std::to_string(lineNo) + ": expected ID=TEXT");
         options.info.push_back(a);
     }
-    return true;
 }
 
 bool ParseItems(const std::string &list, std::vector<int> &items) {
@@ -105,47 +108,22 @@ bool ParseItems(const std::string &list, std::vector<int> &items) {
     return !items.empty();
 }
 
-int ParseOptions(const Args &args, JudgeOptions &options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
-        auto value = [&](std::string &out) {
-            if (i + 1 >= args.size()) return false;
-            out = args[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--json") {
-            options.json = true;
-        } else if (a == "--explain") {
-            options.explain = true;
-        } else if (a == "--set") {
-            std::pair<int, std::string> p;
-            if (!value(v) || !ParseAssignment(v, p)) {
-                Complain("--set needs ID=TEXT with a parameter ID of 1 to 65535");
-                return kExitUsage;
-            }
-            options.info.push_back(p);
-        } else if (a == "--vehicle") {
-            if (!value(v)) {
-                Complain("--vehicle needs a file");
-                return kExitUsage;
-            }
-            if (!ReadVehicleFile(v, options)) return kExitUsage;
-        } else if (a == "--items") {
-            if (!value(v) || !ParseItems(v, options.items)) {
-                Complain("--items needs a comma-separated list of item IDs");
-                return kExitUsage;
-            }
-        } else {
-            Complain("unknown option for judge: " + a);
-            return kExitUsage;
-        }
+// The vehicle in the order its parts were given, so that a later --set or
+// file overrides an earlier one the same way the plug-in sees it.
+void CheckOptions(const CLI::App &judge, JudgeOptions &o) {
+    const CLI::Option *set = judge.get_option("--set");
+    const CLI::Option *vehicle = judge.get_option("--vehicle");
+    std::size_t nextSet = 0, nextVehicle = 0;
+    for (const CLI::Option *given : judge.parse_order()) {
+        std::pair<int, std::string> a;
+        if (given == set && nextSet < o.sets.size() && ParseAssignment(o.sets[nextSet++], a))
+            o.info.push_back(a);
+        else if (given == vehicle && nextVehicle < o.vehicles.size())
+            ReadVehicleFile(o.vehicles[nextVehicle++], o);
     }
-    if (options.info.empty()) {
-        Complain("judge needs a vehicle: --set ID=TEXT or --vehicle FILE");
-        return kExitUsage;
-    }
-    return kExitOk;
+    for (const std::string &list : o.itemLists) ParseItems(list, o.items);
+    if (o.info.empty())
+        throw CLI::ValidationError("a vehicle is needed: --set ID=TEXT or --vehicle FILE");
 }
 
 bool LoadLimitsModule(const Station &station, LimitsModule &m) {
@@ -218,23 +196,6 @@ std::string Pad(const std::string &text, std::size_t width) {
     return text + std::string(w < width ? width - w : 0, ' ');
 }
 
-std::string JsonString(const std::string &utf8) {
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\u%04x", c);
-            out += esc;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
 void PrintLimitsTable(const bridges::PlinthBridge &plinth, const std::vector<Limit> &limits,
                       const char *indent) {
     std::size_t nameWidth = 4;
@@ -248,15 +209,11 @@ void PrintLimitsTable(const bridges::PlinthBridge &plinth, const std::vector<Lim
                     LimitText(l.lower).c_str(), LimitText(l.upper).c_str());
 }
 
-std::string JsonLimits(const bridges::PlinthBridge &plinth, const std::vector<Limit> &limits) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < limits.size(); ++i) {
-        const Limit &l = limits[i];
-        out += (i ? ", " : "") + std::string("{\"param\": ") + std::to_string(l.paramId) +
-               ", \"name\": " + JsonString(ParamName(plinth, l.paramId)) +
-               ", \"lower\": " + LimitText(l.lower) + ", \"upper\": " + LimitText(l.upper) + "}";
-    }
-    return out + "]";
+Json LimitsJson(const bridges::PlinthBridge &plinth, const std::vector<Limit> &limits) {
+    Json out = Json::array();
+    for (const Limit &l : limits)
+        out.push_back(LimitEntryJson(l.paramId, ParamName(plinth, l.paramId), l.lower, l.upper));
+    return out;
 }
 
 // Per item: the condition the plug-in builds and the limits it finds for it
@@ -284,12 +241,7 @@ std::vector<ItemExplanation> Explain(const bridges::PlinthBridge &plinth, const 
     return out;
 }
 
-}  // namespace
-
-int JudgeCommand(const std::string &stationOption, const Args &args) {
-    JudgeOptions options;
-    if (int rc = ParseOptions(args, options); rc != kExitOk) return rc;
-
+int Judge(const std::string &stationOption, const JudgeOptions &options) {
     Station station;
     bridges::PlinthBridge plinth;
     StationSettings settings;
@@ -329,21 +281,22 @@ int JudgeCommand(const std::string &stationOption, const Args &args) {
     if (options.explain) explained = Explain(plinth, limits, options.items);
 
     if (options.json) {
-        std::printf("{\"items\": %d, \"limits\": %s", itemCount < 0 ? 0 : itemCount,
-                    JsonLimits(plinth, all).c_str());
+        Json out = Json::object();
+        out["items"] = itemCount < 0 ? 0 : itemCount;
+        out["limits"] = LimitsJson(plinth, all);
         if (options.explain) {
-            std::printf(", \"explain\": [");
-            for (std::size_t i = 0; i < explained.size(); ++i) {
-                const auto &e = explained[i];
-                std::printf("%s{\"item\": %d, \"condition\": %s, \"held\": %s, \"limits\": %s}",
-                            i ? ", " : "", e.itemId,
-                            e.hasCondition ? JsonString(e.condition).c_str() : "null",
-                            e.limits.empty() ? "false" : "true",
-                            JsonLimits(plinth, e.limits).c_str());
+            Json items = Json::array();
+            for (const auto &e : explained) {
+                Json item = Json::object();
+                item["item"] = e.itemId;
+                item["condition"] = e.hasCondition ? Json(e.condition) : Json(nullptr);
+                item["held"] = !e.limits.empty();
+                item["limits"] = LimitsJson(plinth, e.limits);
+                items.push_back(std::move(item));
             }
-            std::printf("]");
+            out["explain"] = std::move(items);
         }
-        std::printf("}\n");
+        PrintJson(out);
     } else {
         if (options.explain) {
             std::printf("%s\n", TableSource(settings, hadFile).c_str());
@@ -362,6 +315,54 @@ int JudgeCommand(const std::string &stationOption, const Args &args) {
         if (!all.empty()) PrintLimitsTable(plinth, all, "");
     }
     return itemCount > 0 ? kExitOk : kExitNoLimits;
+}
+
+}  // namespace
+
+void AddJudgeCommand(CLI::App &app, CommandLine &line) {
+    auto o = std::make_shared<JudgeOptions>();
+    CLI::App *judge = AddCommand(
+        app, line, "judge", "Hand one vehicle to liblimbank.so and print its limits.",
+        [&line, o] { return Judge(line.station, *o); },
+        [o](const CLI::App &command) { CheckOptions(command, *o); });
+    judge->fallthrough();  // --station after the command name too
+    const CLI::Validator assignment(
+        [](std::string &text) {
+            std::pair<int, std::string> a;
+            return ParseAssignment(text, a)
+                       ? std::string()
+                       : "expected ID=TEXT with a parameter ID of 1 to 65535, not \"" + text + "\"";
+        },
+        "");
+    const CLI::Validator itemList(
+        [](std::string &text) {
+            std::vector<int> items;
+            return ParseItems(text, items)
+                       ? std::string()
+                       : "expected item IDs (1 to 65535) separated by commas, not \"" + text + "\"";
+        },
+        "");
+    // One value per occurrence: a vector option would otherwise take the
+    // words after it too, and split a value in [brackets].
+    judge
+        ->add_option("--set", o->sets, "a parameter of the vehicle, its text in UTF-8 (repeatable)")
+        ->type_name("ID=TEXT")
+        ->allow_extra_args(false)
+        ->check(assignment);
+    judge
+        ->add_option("--vehicle", o->vehicles,
+                     "a file of ID=TEXT lines; a later --set or file wins")
+        ->type_name("FILE")
+        ->allow_extra_args(false);
+    judge
+        ->add_option("--items", o->itemLists,
+                     "only these items (default: all that the vehicle has)")
+        ->type_name("ID,...")
+        ->allow_extra_args(false)
+        ->check(itemList);
+    judge->add_flag("--json", o->json, "print the limits as JSON");
+    judge->add_flag("--explain", o->explain,
+                    "also each item's condition and where the table came from");
 }
 
 }  // namespace stdhost

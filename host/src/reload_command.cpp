@@ -6,8 +6,10 @@
 // stamp, and says in words what happened.
 #include <sys/stat.h>
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "bridges/plinth_bridge.h"
 #include "commands.h"
@@ -76,20 +78,15 @@ long StampValue(const std::string &text) {
     return std::strtol(text.c_str(), nullptr, 10);
 }
 
+// Decimal only: CLI11's own integer conversion would read 010 as octal.
 bool ParseStamp(const std::string &text, long long &value) {
     char *end = nullptr;
     value = std::strtoll(text.c_str(), &end, 10);
     return !text.empty() && *end == '\0' && value >= 1 && value <= 2147483647;
 }
 
-}  // namespace
-
-int MarkChangedCommand(const std::string &stationOption, const Args &args) {
-    long long wanted = 0;
-    if (args.size() > 1 || (args.size() == 1 && !ParseStamp(args[0], wanted))) {
-        Complain("usage: stdhost [--station DIR] mark-changed [STAMP]  (STAMP 1 to 2147483647)");
-        return kExitUsage;
-    }
+// `wanted` 0: one more than the database's stamp.
+int MarkChanged(const std::string &stationOption, long long wanted) {
     Station station;
     bridges::PlinthBridge plinth;
     StationSettings settings;
@@ -118,11 +115,7 @@ int MarkChangedCommand(const std::string &stationOption, const Args &args) {
     return kExitOk;
 }
 
-int ReloadCommand(const std::string &stationOption, const Args &args) {
-    if (!args.empty()) {
-        Complain("usage: stdhost [--station DIR] reload");
-        return kExitUsage;
-    }
+int Reload(const std::string &stationOption) {
     Station station;
     bridges::PlinthBridge plinth;
     StationSettings settings;
@@ -173,6 +166,35 @@ int ReloadCommand(const std::string &stationOption, const Args &args) {
             "nothing reloaded:     the stamps differ but the database pass failed "
             "(STATION_TRACE=- shows why)\n");
     return kExitOk;
+}
+
+}  // namespace
+
+void AddMarkChangedCommand(CLI::App &app, CommandLine &line) {
+    struct Options {
+        std::string stamp;
+        long long wanted = 0;
+    };
+    auto o = std::make_shared<Options>();
+    CLI::App *mark = AddCommand(
+        app, line, "mark-changed",
+        "Set the database's stamp (tb_status_memstd) so that reload reloads.",
+        [&line, o] { return MarkChanged(line.station, o->wanted); },
+        [o](const CLI::App &command) {
+            if (command.count("STAMP") > 0 && !ParseStamp(o->stamp, o->wanted))
+                throw CLI::ValidationError("STAMP",
+                                           "expected 1 to 2147483647, not \"" + o->stamp + "\"");
+        });
+    mark->fallthrough();  // --station after the command name too
+    mark->add_option("STAMP", o->stamp, "the new stamp, 1 to 2147483647 (default: one more)")
+        ->type_name("");
+}
+
+void AddReloadCommand(CLI::App &app, CommandLine &line) {
+    CLI::App *reload = AddCommand(app, line, "reload",
+                                  "Have liblimbank.so reload a changed database (ExtParamSave).",
+                                  [&line] { return Reload(line.station); });
+    reload->fallthrough();  // --station after the command name too
 }
 
 }  // namespace stdhost

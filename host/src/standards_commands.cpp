@@ -1,13 +1,14 @@
 // The readable form of a standard table: UTF-8 text, one limit per line,
 //   devid TAB itemid TAB condition TAB paramid TAB lower TAB upper
 // with '#' comment lines and blank lines ignored.
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <memory>
 
 #include "commands.h"
 #include "platform/gbk.h"
@@ -46,16 +47,10 @@ bool ParseFloat(const std::string &text, float &out) {
     return errno == 0 && *end == '\0' && std::isfinite(out);
 }
 
-}  // namespace
-
-int BuildStandardsCommand(const Args &args) {
-    if (args.size() != 2) {
-        Complain("usage: stdhost build-standards SOURCE.tsv OUT.sfd");
-        return kExitUsage;
-    }
-    std::ifstream in(args[0], std::ios::binary);
+int BuildStandards(const std::string &source, const std::string &out) {
+    std::ifstream in(source, std::ios::binary);
     if (!in) {
-        Complain("cannot read " + args[0]);
+        Complain("cannot read " + source);
         return kExitFailure;
     }
     store::StandardTable table;
@@ -68,7 +63,7 @@ int BuildStandardsCommand(const Args &args) {
         const auto f = SplitTabs(line);
         store::StdRecord r;
         std::string condition;
-        const std::string where = args[0] + ":" + std::to_string(lineNo) + ": ";
+        const std::string where = source + ":" + std::to_string(lineNo) + ": ";
         if (f.size() != 6 || !ParseInt(f[0], r.devid) || !ParseInt(f[1], r.itemid) ||
             !ParseInt(f[3], r.paramid) || !ParseFloat(f[4], r.lvalue) ||
             !ParseFloat(f[5], r.hvalue)) {
@@ -92,31 +87,19 @@ int BuildStandardsCommand(const Args &args) {
         table.InsertRecord(r);
         ++rows;
     }
-    const int result = table.WriteFile(args[1]);
+    const int result = table.WriteFile(out);
     if (result != 1) {
-        Complain("writing " + args[1] + " failed with result " + std::to_string(result));
+        Complain("writing " + out + " failed with result " + std::to_string(result));
         return kExitFailure;
     }
-    std::printf("%s: %zu limits from %d rows\n", args[1].c_str(), table.RecordCount(), rows);
+    std::printf("%s: %zu limits from %d rows\n", out.c_str(), table.RecordCount(), rows);
     return kExitOk;
 }
 
-std::string StandardFileSummary(const std::string &path) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return "no standard file";
+int ShowStandards(const std::string &file) {
     store::StandardTable table;
-    if (table.LoadFromFile(path) != 1) return "a standard file that cannot be loaded";
-    return std::to_string(table.RecordCount()) + " limits in the standard file";
-}
-
-int ShowStandardsCommand(const Args &args) {
-    if (args.size() != 1) {
-        Complain("usage: stdhost show-standards FILE.sfd");
-        return kExitUsage;
-    }
-    store::StandardTable table;
-    if (table.LoadFromFile(args[0]) != 1) {
-        Complain("cannot load " + args[0]);
+    if (table.LoadFromFile(file) != 1) {
+        Complain("cannot load " + file);
         return kExitFailure;
     }
     std::printf("# devid\titemid\tcondition\tparamid\tlower\tupper\n");
@@ -128,6 +111,45 @@ int ShowStandardsCommand(const Args &args) {
                                 platform::GbkToUtf8Lossy(condition.condition).c_str(), p.paramid,
                                 LimitText(p.lvalue).c_str(), LimitText(p.hvalue).c_str());
     return kExitOk;
+}
+
+}  // namespace
+
+std::string StandardFileSummary(const std::string &path) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return "no standard file";
+    store::StandardTable table;
+    if (table.LoadFromFile(path) != 1) return "a standard file that cannot be loaded";
+    return std::to_string(table.RecordCount()) + " limits in the standard file";
+}
+
+void AddBuildStandardsCommand(CLI::App &app, CommandLine &line) {
+    struct Files {
+        std::string source, out;
+    };
+    auto files = std::make_shared<Files>();
+    CLI::App *build =
+        AddCommand(app, line, "build-standards", "Write a standard file from a readable table.",
+                   [files] { return BuildStandards(files->source, files->out); });
+    build->add_option("SOURCE", files->source, "the readable table, e.g. standards.tsv")
+        ->type_name("")
+        ->required();
+    build->add_option("OUT", files->out, "the standard file to write, e.g. StandarFile.sfd")
+        ->type_name("")
+        ->required();
+    build->footer(
+        "SOURCE is UTF-8 text, one limit a line: devid, itemid, condition, paramid, lower,\n"
+        "upper, separated by tabs; '#' lines are comments.");
+}
+
+void AddShowStandardsCommand(CLI::App &app, CommandLine &line) {
+    auto file = std::make_shared<std::string>();
+    CLI::App *show = AddCommand(app, line, "show-standards",
+                                "Print a standard file in the form build-standards reads.",
+                                [file] { return ShowStandards(*file); });
+    show->add_option("FILE", *file, "the standard file, e.g. StandarFile.sfd")
+        ->type_name("")
+        ->required();
 }
 
 }  // namespace stdhost

@@ -1,0 +1,43 @@
+// How stdhost's commands join the command line, and how bad usage is reported.
+#include <CLI/CLI.hpp>
+#include <utility>
+
+#include "commands.h"
+#include "station.h"
+
+namespace stdhost {
+
+CLI::App *AddCommand(CLI::App &parent, CommandLine &line, const std::string &name,
+                     const std::string &description, std::function<int()> work,
+                     std::function<void(const CLI::App &command)> check) {
+    CLI::App *command = parent.add_subcommand(name, description);
+    // The final callback runs only for the chosen command, after CLI11 has
+    // checked counts and positionals, so `check` sees complete options.
+    command->callback([&line, command, work = std::move(work), check = std::move(check)] {
+        if (check) check(*command);
+        line.run = work;
+    });
+    return command;
+}
+
+int ReportParseError(const CLI::App &app, const CLI::ParseError &error) {
+    if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+        app.exit(error);  // --help: the help of the innermost chosen command
+        return kExitOk;
+    }
+    std::string command;  // "judge", "series show": the chosen commands
+    for (const CLI::App *chosen = &app; !chosen->get_subcommands().empty();) {
+        chosen = chosen->get_subcommands().front();
+        command += (command.empty() ? "" : " ") + chosen->get_name();
+    }
+    std::string message = error.what();
+    // CLI11 reports a word that names no command as a missing command.
+    if (command.empty() && !app.remaining().empty())
+        message = "unknown command " + app.remaining().front();
+    const std::string invocation = app.get_name() + (command.empty() ? "" : " " + command);
+    Complain((command.empty() ? "" : command + ": ") + message + "\nRun '" + invocation +
+             " --help' for the options.");
+    return kExitUsage;
+}
+
+}  // namespace stdhost
