@@ -24,11 +24,6 @@ std::string TrimmedText(const std::string &text) {
     return std::string(store::TrimBlanks(text));
 }
 
-uint64_t KeyOf(int32_t itemid, int32_t paramid) {
-    return (static_cast<uint64_t>(static_cast<uint32_t>(itemid)) << 32) |
-           static_cast<uint32_t>(paramid);
-}
-
 // One (itemid, paramid) of the series as it will be written: the names come
 // from its first place in the catalogue, the limits from its last.
 struct PendingRow {
@@ -51,7 +46,7 @@ Pending Classify(const Catalogue &catalogue, const std::unordered_set<uint64_t> 
     catalogue.ForEachParam([&](const CatalogueDevice &d, const CatalogueItem &i,
                                const CatalogueParam &p, const ParamPosition &) {
         PendingRow row{&d, &i, &p, LimitText(p.hvalue), LimitText(p.lvalue)};
-        const uint64_t key = KeyOf(i.itemid, p.paramid);
+        const uint64_t key = ParamKey(i.itemid, p.paramid);
         auto found = seen.find(key);
         if (found != seen.end()) {
             auto &list = found->second.first ? pending.updates : pending.inserts;
@@ -76,7 +71,7 @@ std::unordered_set<uint64_t> StoredKeys(stationdb::Connection &connection,
     st.Execute();
     const int itemid = st.Column("itemid"), paramid = st.Column("paramid");
     while (st.Fetch())
-        keys.insert(KeyOf(store::IntegerOf(st.View(itemid)), store::IntegerOf(st.View(paramid))));
+        keys.insert(ParamKey(store::IntegerOf(st.View(itemid)), store::IntegerOf(st.View(paramid))));
     return keys;
 }
 
@@ -205,11 +200,11 @@ void LoadSeriesLimits(stationdb::Connection *connection, Catalogue &catalogue,
     const int hvalue = st.Column("hvalue"), lvalue = st.Column("lvalue");
     std::unordered_map<uint64_t, std::pair<float, float>> stored;
     while (st.Fetch())
-        stored[KeyOf(store::IntegerOf(st.View(itemid)), store::IntegerOf(st.View(paramid)))] = {
+        stored[ParamKey(store::IntegerOf(st.View(itemid)), store::IntegerOf(st.View(paramid)))] = {
             store::FloatOf(st.View(hvalue)), store::FloatOf(st.View(lvalue))};
     catalogue.ForEachParam([&](const CatalogueDevice &, const CatalogueItem &item,
                                CatalogueParam &param, const ParamPosition &) {
-        auto found = stored.find(KeyOf(item.itemid, param.paramid));
+        auto found = stored.find(ParamKey(item.itemid, param.paramid));
         param.hvalue = found == stored.end() ? 0.0f : found->second.first;
         param.lvalue = found == stored.end() ? 0.0f : found->second.second;
     });

@@ -1,6 +1,7 @@
 #pragma once
 // The series editor's statements, one table per server dialect. Every value
 // is a `?` parameter.
+#include <cstdint>
 #include <string>
 
 #include "stationdb/stationdb.h"
@@ -32,6 +33,13 @@ struct GeneratorStatements {
 };
 
 const GeneratorStatements &GeneratorStatementsFor(stationdb::Dialect dialect);
+
+// One key for a parameter of an item: (itemid, paramid) identifies a row of
+// a series standard.
+inline uint64_t ParamKey(int32_t itemid, int32_t paramid) {
+    return (static_cast<uint64_t>(static_cast<uint32_t>(itemid)) << 32) |
+           static_cast<uint32_t>(paramid);
+}
 
 // A database error's text ("[SQLSTATE] message") in GBK, for the trace and
 // for messages; characters without a GBK form become '?'.

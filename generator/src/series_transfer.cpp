@@ -1,0 +1,99 @@
+#include "generator/series_transfer.h"
+
+#include <map>
+#include <stdexcept>
+#include <unordered_map>
+
+#include "statements.h"
+#include "stationdb/stationdb.h"
+#include "store/value_text.h"
+
+namespace generator {
+namespace {
+
+std::string WithoutTrailingBlanks(std::string text) {
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+std::vector<SeriesId> ListSeries(stationdb::Connection &connection) {
+    stationdb::Statement st(connection,
+                            "select distinct CPMC, CXXL from tb_type_vehicle order by CPMC, CXXL",
+                            stationdb::Statement::Direct{});
+    st.Execute();
+    std::vector<SeriesId> series;
+    while (st.Fetch()) {
+        SeriesId id{WithoutTrailingBlanks(st.Text(1)), WithoutTrailingBlanks(st.Text(2))};
+        // Trailing blanks may make two stored pairs one.
+        if (!series.empty() && series.back().brand == id.brand && series.back().series == id.series)
+            continue;
+        series.push_back(std::move(id));
+    }
+    return series;
+}
+
+std::vector<SeriesStandard> ExportSeriesStandards(stationdb::Connection &connection,
+                                                  const Catalogue &catalogue) {
+    std::unordered_map<std::string, std::unordered_map<uint64_t, std::pair<float, float>>> stored;
+    stationdb::Statement st(connection,
+                            "select itemid, condition, paramid, hvalue, lvalue from tb_id_standard",
+                            stationdb::Statement::Direct{});
+    st.Execute();
+    while (st.Fetch())
+        stored[std::string(store::TrimBlanks(st.Text(2)))]
+              [ParamKey(store::IntegerOf(st.View(1)), store::IntegerOf(st.View(3)))] = {
+                  store::FloatOf(st.View(4)), store::FloatOf(st.View(5))};
+
+    std::vector<SeriesStandard> standards;
+    for (SeriesId &id : ListSeries(connection)) {
+        if (store::TrimBlanks(id.series).empty()) continue;
+        auto rows = stored.find(SeriesCondition(id.brand, id.series));
+        if (rows == stored.end()) continue;
+        SeriesStandard standard{std::move(id), {}};
+        catalogue.ForEachParam([&](const CatalogueDevice &, const CatalogueItem &item,
+                                   const CatalogueParam &param, const ParamPosition &) {
+            auto found = rows->second.find(ParamKey(item.itemid, param.paramid));
+            SeriesLimit limit{item.itemid, param.paramid, 0, 0};
+            if (found != rows->second.end())
+                std::tie(limit.hvalue, limit.lvalue) = found->second;
+            standard.limits.push_back(limit);
+        });
+        standards.push_back(std::move(standard));
+    }
+    return standards;
+}
+
+std::vector<GenerationResult> ImportSeriesStandards(stationdb::Connection &connection,
+                                                    Catalogue &catalogue,
+                                                    const std::vector<SeriesStandard> &standards) {
+    std::unordered_map<uint64_t, std::vector<CatalogueParam *>> places;
+    catalogue.ForEachParam([&](const CatalogueDevice &, const CatalogueItem &item,
+                               CatalogueParam &param, const ParamPosition &) {
+        places[ParamKey(item.itemid, param.paramid)].push_back(&param);
+    });
+    for (const SeriesStandard &standard : standards)
+        for (const SeriesLimit &limit : standard.limits)
+            if (places.count(ParamKey(limit.itemid, limit.paramid)) == 0)
+                throw std::invalid_argument("item " + std::to_string(limit.itemid) +
+                                            " has no parameter " + std::to_string(limit.paramid) +
+                                            " in the catalogue");
+
+    std::vector<GenerationResult> results;
+    stationdb::Transaction transaction(connection);
+    for (const SeriesStandard &standard : standards) {
+        LoadSeriesLimits(&connection, catalogue, standard.id.brand, standard.id.series);
+        for (const SeriesLimit &limit : standard.limits)
+            for (CatalogueParam *param : places[ParamKey(limit.itemid, limit.paramid)]) {
+                param->hvalue = limit.hvalue;
+                param->lvalue = limit.lvalue;
+            }
+        results.push_back(
+            GenerateSeriesStandard(&connection, catalogue, standard.id.brand, standard.id.series));
+    }
+    transaction.Commit();
+    return results;
+}
+
+}  // namespace generator
