@@ -28,7 +28,7 @@ EditorSession::~EditorSession() {
     Close();
 }
 
-void EditorSession::Open(const void *moduleAddress) {
+void EditorSession::Open(const void *moduleAddress, bool loadFullModule) {
     Close();
     open_ = true;
     plinth_.LoadPlinth(kPlinthVariant, moduleAddress);
@@ -40,7 +40,7 @@ void EditorSession::Open(const void *moduleAddress) {
     }
     state_.mask.Clear();
     state_.mask.LoadMask(MaskPath());
-    fullModule_.Load(FullModulePath());
+    if (loadFullModule) fullModule_.Load(FullModulePath());
 }
 
 void EditorSession::Close() {

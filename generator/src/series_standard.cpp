@@ -71,7 +71,8 @@ std::unordered_set<uint64_t> StoredKeys(stationdb::Connection &connection,
     st.Execute();
     const int itemid = st.Column("itemid"), paramid = st.Column("paramid");
     while (st.Fetch())
-        keys.insert(ParamKey(store::IntegerOf(st.View(itemid)), store::IntegerOf(st.View(paramid))));
+        keys.insert(
+            ParamKey(store::IntegerOf(st.View(itemid)), store::IntegerOf(st.View(paramid))));
     return keys;
 }
 

@@ -56,8 +56,7 @@ std::vector<SeriesStandard> ExportSeriesStandards(stationdb::Connection &connect
                                    const CatalogueParam &param, const ParamPosition &) {
             auto found = rows->second.find(ParamKey(item.itemid, param.paramid));
             SeriesLimit limit{item.itemid, param.paramid, 0, 0};
-            if (found != rows->second.end())
-                std::tie(limit.hvalue, limit.lvalue) = found->second;
+            if (found != rows->second.end()) std::tie(limit.hvalue, limit.lvalue) = found->second;
             standard.limits.push_back(limit);
         });
         standards.push_back(std::move(standard));

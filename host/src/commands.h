@@ -50,6 +50,14 @@ void AddBuildStandardsCommand(CLI::App &app, CommandLine &line);
 // show-standards FILE.sfd: what a standard file holds, in the readable form.
 void AddShowStandardsCommand(CLI::App &app, CommandLine &line);
 
+// brands, series-list and the series group (show, generate, export,
+// import), mask show|set|clear and clear-standards: the series editor's work.
+void AddSeriesCommands(CLI::App &app, CommandLine &line);
+// series export FILE / series import FILE, under the series group.
+void AddSeriesTransferCommands(CLI::App &series, CommandLine &line);
+// mask show|set|clear and clear-standards.
+void AddMaskCommands(CLI::App &app, CommandLine &line);
+
 // "N limits in the standard file", "no standard file", or that it cannot be loaded.
 std::string StandardFileSummary(const std::string &path);
 

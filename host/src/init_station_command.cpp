@@ -234,6 +234,11 @@ int InitStation(const InitOptions &o) {
     }
     const std::string odbcIni = o.directory + "/odbc.ini";
     if (!CopyFile(o.dataDir + "/odbcinst.ini", o.directory + "/odbcinst.ini")) return kExitFailure;
+    // The full standard module the series editor drives for default
+    // standards: the limits plug-in under its own name in moduleDirectory.
+    if (!CopyFile(station.libraryDir + "/Zk2GBStdALL.std",
+                  o.directory + "/modules/Zk2GBStdALL.std"))
+        return kExitFailure;
     if (o.dsn.empty()) {
         const std::string database = o.directory + "/" + kSqliteFile;
         // The driver opens with NoCreat=1: the file must exist. An empty file
@@ -279,7 +284,8 @@ int InitStation(const InitOptions &o) {
         }
         std::printf("  %-20s %6lld rows in %zu tables\n", "seeded", total, counts.size());
     }
-    std::printf("  written    plinth.ini, odbc.ini, odbcinst.ini, config/, modules/\n");
+    std::printf(
+        "  written    plinth.ini, odbc.ini, odbcinst.ini, config/, modules/Zk2GBStdALL.std\n");
     return kExitOk;
 }
 

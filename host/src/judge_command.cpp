@@ -17,6 +17,8 @@
 #include "platform/dynamic_library.h"
 #include "platform/gbk.h"
 #include "station.h"
+#include "terminal_text.h"
+#include "vehicle_file.h"
 
 namespace stdhost {
 namespace {
@@ -60,39 +62,10 @@ Buffer NewBuffer() {
 }
 
 bool ParseId(const std::string &text, int &id) {
-    char *end = nullptr;
-    long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || v < 1 || v > 65535) return false;
-    id = static_cast<int>(v);
+    InfoValue value;
+    if (text.find('=') != std::string::npos || !ParseAssignment(text + "=", value)) return false;
+    id = value.first;
     return true;
-}
-
-// "ID=TEXT"
-bool ParseAssignment(const std::string &text, std::pair<int, std::string> &out) {
-    auto eq = text.find('=');
-    return eq != std::string::npos && ParseId(text.substr(0, eq), out.first) &&
-           (out.second = text.substr(eq + 1), true);
-}
-
-// Appends the ID=TEXT lines of a vehicle file ('#' comments and blank lines
-// ignored); throws CLI::ValidationError for a file that cannot be read or a
-// bad line.
-void ReadVehicleFile(const std::string &path, JudgeOptions &options) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw CLI::ValidationError("--vehicle", "cannot read the vehicle file " + path);
-    std::string line;
-    int lineNo = 0;
-    while (std::getline(in, line)) {
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        auto first = line.find_first_not_of(" \t");
-        if (first == std::string::npos || line[first] == '#') continue;
-        std::pair<int, std::string> a;
-        if (!ParseAssignment(line.substr(first), a))
-            throw CLI::ValidationError("--vehicle",
-                                       path + ":" + std::to_string(lineNo) + ": expected ID=TEXT");
-        options.info.push_back(a);
-    }
 }
 
 bool ParseItems(const std::string &list, std::vector<int> &items) {
@@ -119,7 +92,8 @@ void CheckOptions(const CLI::App &judge, JudgeOptions &o) {
         if (given == set && nextSet < o.sets.size() && ParseAssignment(o.sets[nextSet++], a))
             o.info.push_back(a);
         else if (given == vehicle && nextVehicle < o.vehicles.size())
-            ReadVehicleFile(o.vehicles[nextVehicle++], o);
+            for (auto &value : ReadVehicleFile(o.vehicles[nextVehicle++], "--vehicle"))
+                o.info.push_back(std::move(value));
     }
     for (const std::string &list : o.itemLists) ParseItems(list, o.items);
     if (o.info.empty())
@@ -177,23 +151,6 @@ std::string ParamName(const bridges::PlinthBridge &plinth, int paramId) {
     if (plinth.GetZK2IDInfo(paramId, name) <= 0) return "";
     name[PLINTH_NAME_BYTES - 1] = '\0';
     return platform::GbkToUtf8Lossy(name);
-}
-
-// Columns of a terminal: a CJK character (3 bytes of UTF-8 here) takes two.
-std::size_t DisplayWidth(const std::string &utf8) {
-    std::size_t width = 0;
-    for (std::size_t i = 0; i < utf8.size();) {
-        auto c = static_cast<unsigned char>(utf8[i]);
-        std::size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-        width += len >= 3 ? 2 : 1;
-        i += len;
-    }
-    return width;
-}
-
-std::string Pad(const std::string &text, std::size_t width) {
-    std::size_t w = DisplayWidth(text);
-    return text + std::string(w < width ? width - w : 0, ' ');
 }
 
 void PrintLimitsTable(const bridges::PlinthBridge &plinth, const std::vector<Limit> &limits,

@@ -18,11 +18,14 @@ int main(int argc, char **argv) {
     stdhost::AddMarkChangedCommand(app, line);
     stdhost::AddBuildStandardsCommand(app, line);
     stdhost::AddShowStandardsCommand(app, line);
+    stdhost::AddSeriesCommands(app, line);
     app.footer(
         "A station directory holds plinth.ini, odbc.ini, odbcinst.ini, the SQLite database\n"
         "station.db and config/. Each command has its own --help.\n"
         "Exit codes: 0 done, 1 failed, 2 bad usage, 3 a plug-in or libplinth.so cannot be\n"
-        "loaded, 4 the vehicle was not taken, 5 no limits for the vehicle.");
+        "loaded, 4 the vehicle was not taken, 5 no limits for the vehicle, 6 an unknown\n"
+        "brand, series or parameter, 7 a malformed file (nothing written), 8 the station's\n"
+        "database cannot be reached.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {

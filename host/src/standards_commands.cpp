@@ -14,38 +14,10 @@
 #include "platform/gbk.h"
 #include "station.h"
 #include "store/standard_table.h"
+#include "table_text.h"
 
 namespace stdhost {
 namespace {
-
-std::vector<std::string> SplitTabs(const std::string &line) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        auto tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab - start));
-        if (tab == std::string::npos) return fields;
-        start = tab + 1;
-    }
-}
-
-bool ParseInt(const std::string &text, int32_t &out) {
-    if (text.empty()) return false;
-    errno = 0;
-    char *end = nullptr;
-    long v = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < INT32_MIN || v > INT32_MAX) return false;
-    out = static_cast<int32_t>(v);
-    return true;
-}
-
-bool ParseFloat(const std::string &text, float &out) {
-    if (text.empty()) return false;
-    errno = 0;
-    char *end = nullptr;
-    out = std::strtof(text.c_str(), &end);
-    return errno == 0 && *end == '\0' && std::isfinite(out);
-}
 
 int BuildStandards(const std::string &source, const std::string &out) {
     std::ifstream in(source, std::ios::binary);

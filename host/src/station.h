@@ -23,6 +23,9 @@ enum ExitCode {
     kExitNoPlugin = 3,    // a plug-in or the environment library cannot be loaded
     kExitBadVehicle = 4,  // the vehicle information was not taken over
     kExitNoLimits = 5,    // the table gives no limits for the vehicle
+    kExitUnknown = 6,     // an unknown brand, series or parameter
+    kExitBadFile = 7,     // a malformed input file; nothing was written
+    kExitNoDatabase = 8,  // the station's database cannot be reached
 };
 
 struct Station {

@@ -41,8 +41,10 @@ class EditorSession {
     // moduleDirectory from the environment record, loads the mask from
     // "<configDirectory>/CXmask.cfg" and the full standard module
     // "<moduleDirectory>/Zk2GBStdALL.std". Missing pieces are not errors:
-    // FullModuleLoaded() and the operations tell.
-    void Open(const void *moduleAddress);
+    // FullModuleLoaded() and the operations tell. A caller that computes no
+    // default standard may skip the module (`loadFullModule` false): loading
+    // it has the module load its own standard table.
+    void Open(const void *moduleAddress, bool loadFullModule = true);
     // The editor's close: the module's ExtStop and ExtRelease, then both
     // libraries are unloaded.
     void Close();

@@ -1,0 +1,15 @@
+#pragma once
+// Text for a terminal: UTF-8 in columns.
+#include <cstddef>
+#include <string>
+
+namespace stdhost {
+
+// Columns a UTF-8 text takes on a terminal: a CJK character (3 bytes of
+// UTF-8 here) takes two.
+std::size_t DisplayWidth(const std::string &utf8);
+
+// `text` followed by blanks up to `width` columns.
+std::string Pad(const std::string &text, std::size_t width);
+
+}  // namespace stdhost

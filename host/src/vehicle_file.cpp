@@ -1,0 +1,46 @@
+#include "vehicle_file.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdlib>
+#include <fstream>
+
+namespace stdhost {
+namespace {
+
+bool ParseId(const std::string &text, int &id) {
+    char *end = nullptr;
+    long v = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || v < 1 || v > 65535) return false;
+    id = static_cast<int>(v);
+    return true;
+}
+
+}  // namespace
+
+bool ParseAssignment(const std::string &text, InfoValue &out) {
+    auto eq = text.find('=');
+    return eq != std::string::npos && ParseId(text.substr(0, eq), out.first) &&
+           (out.second = text.substr(eq + 1), true);
+}
+
+std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::string &option) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw CLI::ValidationError(option, "cannot read the vehicle file " + path);
+    std::vector<InfoValue> values;
+    std::string line;
+    int lineNo = 0;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        auto first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') continue;
+        InfoValue a;
+        if (!ParseAssignment(line.substr(first), a))
+            throw CLI::ValidationError(option,
+                                       path + ":" + std::to_string(lineNo) + ": expected ID=TEXT");
+        values.push_back(a);
+    }
+    return values;
+}
+
+}  // namespace stdhost

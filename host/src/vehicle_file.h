@@ -1,0 +1,19 @@
+#pragma once
+// Vehicle files: information parameters as a line program sends them, one
+// "ID=TEXT" per line (UTF-8), '#' comments and blank lines ignored.
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace stdhost {
+
+using InfoValue = std::pair<int, std::string>;  // parameter ID 1..65535, UTF-8 text
+
+// "ID=TEXT" with an ID of 1 to 65535.
+bool ParseAssignment(const std::string &text, InfoValue &out);
+
+// The values of a vehicle file in file order. Throws CLI::ValidationError
+// naming `option` for a file that cannot be read or a bad line.
+std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::string &option);
+
+}  // namespace stdhost
