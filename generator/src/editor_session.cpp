@@ -5,6 +5,7 @@
 
 #include "gbk_texts.h"
 #include "platform/trace.h"
+#include "statements.h"
 
 namespace generator {
 namespace {
@@ -75,11 +76,21 @@ std::vector<std::string> EditorSession::Series(const std::string &brand) {
 }
 
 void EditorSession::LoadSeries(const std::string &brand, const std::string &series) {
-    LoadSeriesLimits(connection_(), state_.catalogue, brand, series);
+    try {
+        LoadSeriesLimits(connection_(), state_.catalogue, brand, series);
+    } catch (const stationdb::DatabaseError &e) {
+        platform::TraceF("%s\n", ErrorTextGbk(e).c_str());
+        throw;
+    }
 }
 
 GenerationResult EditorSession::Generate(const std::string &brand, const std::string &series) {
-    return GenerateSeriesStandard(connection_(), state_.catalogue, brand, series);
+    try {
+        return GenerateSeriesStandard(connection_(), state_.catalogue, brand, series);
+    } catch (const stationdb::DatabaseError &e) {
+        platform::TraceF("%s\n", ErrorTextGbk(e).c_str());
+        throw;
+    }
 }
 
 bool EditorSession::ClearStandards() {

@@ -58,6 +58,19 @@ TEST_P(Catalogue, WithoutDevicesOrConnectionGivesZero) {
     EXPECT_TRUE(catalogue_.devices.empty());
 }
 
+TEST_P(Catalogue, RowsBeyondTheCapacitiesAreDroppedAndNamesCutOnACharacter) {
+    for (int d = 10; d < 110; ++d)
+        db_->Exec("insert into tb_line_info (devid, devname) values (" + std::to_string(d) +
+                  ", 'd')");
+    std::string longName;
+    for (int i = 0; i < 40; ++i) longName += "名";
+    db_->Exec("update tb_id_param set ParamName = '" + longName + "' where ParamId = 2231");
+    ASSERT_EQ(generator::LoadCatalogue(Connection(), catalogue_, messages_), 1);
+    EXPECT_EQ(catalogue_.devices.size(), generator::kMaxDevices);
+    // 40 two-byte characters cut to 31: the 32nd would end past byte 63.
+    EXPECT_EQ(catalogue_.FindParam(2231)->paramname, Gbk(longName.substr(0, 31 * 3)));
+}
+
 TEST_P(Catalogue, BrandPrefixMatchesLiterallyIgnoringCase) {
     auto brands = [&](const std::string &prefix) {
         auto q = generator::QueryBrands(Connection(), prefix);

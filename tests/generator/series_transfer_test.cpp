@@ -37,8 +37,9 @@ TEST_P(SeriesTransfer, ExportThenImportOnAnEmptyStationGivesTheSameRows) {
     catalogue_.FindParam(2351)->hvalue = 15000;
     generator::GenerateSeriesStandard(Connection(), catalogue_, Gbk("大众"), Gbk("朗逸"));
     // Rows of conditions that are no series are not part of the export.
-    db_->Exec("insert into tb_id_standard (itemid, condition, paramid, hvalue, lvalue) values "
-              "(223, 'national', 2231, '1', '2')");
+    db_->Exec(
+        "insert into tb_id_standard (itemid, condition, paramid, hvalue, lvalue) values "
+        "(223, 'national', 2231, '1', '2')");
     const std::vector<std::string> before = Rows();
 
     auto exported = generator::ExportSeriesStandards(*Connection(), catalogue_);
