@@ -1,11 +1,13 @@
 #include "generator/series_standard.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/gbk.h"
 #include "statements.h"
 #include "stationdb/stationdb.h"
 #include "store/value_text.h"
@@ -13,8 +15,10 @@
 namespace generator {
 namespace {
 
-// Rows per many-row statement: far below every dialect's parameter limit.
+// Rows per many-row statement, and item ids per read: far below every
+// dialect's parameter limit.
 constexpr std::size_t kRowsPerStatement = 100;
+constexpr std::size_t kItemsPerRead = 1000;
 
 bool IsOpen(const stationdb::Connection *connection) {
     return connection != nullptr && connection->IsOpen();
@@ -26,54 +30,70 @@ std::string TrimmedText(const std::string &text) {
 
 // One (itemid, paramid) of the series as it will be written: the names come
 // from its first place in the catalogue, the limits from its last.
+// Texts are UTF-8 already, converted once per name rather than per binding.
 struct PendingRow {
-    const CatalogueDevice *device;
-    const CatalogueItem *item;
-    const CatalogueParam *param;
+    int32_t itemid;
+    int32_t paramid;
+    const std::string *devname;
+    const std::string *itemname;
+    std::string paramname;
     std::string hvalue;
     std::string lvalue;
 };
 
+// The UTF-8 form of a GBK text; a text that is not GBK fails like a bound one.
+std::string Utf8Of(const std::string &gbk) {
+    std::string utf8;
+    if (!platform::GbkToUtf8(gbk, utf8))
+        throw stationdb::DatabaseError("22018", "a name of the catalogue is not a valid GBK text");
+    return utf8;
+}
+
+// Converts each device and item name once.
+class NameCache {
+  public:
+    const std::string *Of(const std::string &gbk) {
+        auto found = names_.find(&gbk);
+        if (found == names_.end()) found = names_.emplace(&gbk, Utf8Of(gbk)).first;
+        return &found->second;
+    }
+
+  private:
+    std::unordered_map<const std::string *, std::string> names_;
+};
+
 struct Pending {
+    NameCache names;
     std::vector<PendingRow> updates;
     std::vector<PendingRow> inserts;
 };
 
 // Splits the catalogue into rows that exist under the condition and rows to add.
-Pending Classify(const Catalogue &catalogue, const std::unordered_set<uint64_t> &stored) {
-    Pending pending;
+void Classify(const Catalogue &catalogue, const std::unordered_set<uint64_t> &stored,
+              Pending &pending) {
     std::unordered_map<uint64_t, std::pair<bool, std::size_t>> seen;  // key -> (update?, index)
     catalogue.ForEachParam([&](const CatalogueDevice &d, const CatalogueItem &i,
                                const CatalogueParam &p, const ParamPosition &) {
-        PendingRow row{&d, &i, &p, LimitText(p.hvalue), LimitText(p.lvalue)};
         const uint64_t key = ParamKey(i.itemid, p.paramid);
         auto found = seen.find(key);
         if (found != seen.end()) {
             auto &list = found->second.first ? pending.updates : pending.inserts;
-            list[found->second.second].hvalue = row.hvalue;
-            list[found->second.second].lvalue = row.lvalue;
+            list[found->second.second].hvalue = LimitText(p.hvalue);
+            list[found->second.second].lvalue = LimitText(p.lvalue);
             return;
         }
+        PendingRow row{i.itemid,
+                       p.paramid,
+                       pending.names.Of(d.devname),
+                       pending.names.Of(i.itemname),
+                       Utf8Of(p.paramname),
+                       LimitText(p.hvalue),
+                       LimitText(p.lvalue)};
         const bool update = stored.count(key) > 0;
         auto &list = update ? pending.updates : pending.inserts;
         seen.emplace(key, std::make_pair(update, list.size()));
         list.push_back(std::move(row));
     });
-    return pending;
-}
-
-std::unordered_set<uint64_t> StoredKeys(stationdb::Connection &connection,
-                                        const GeneratorStatements &sql,
-                                        const std::string &condition) {
-    std::unordered_set<uint64_t> keys;
-    stationdb::Statement st(connection, sql.seriesRows, stationdb::Statement::Direct{});
-    st.BindText(1, condition);
-    st.Execute();
-    const int itemid = st.Column("itemid"), paramid = st.Column("paramid");
-    while (st.Fetch())
-        keys.insert(
-            ParamKey(store::IntegerOf(st.View(itemid)), store::IntegerOf(st.View(paramid))));
-    return keys;
 }
 
 std::string ValuesList(std::size_t rows, const char *row) {
@@ -83,6 +103,31 @@ std::string ValuesList(std::size_t rows, const char *row) {
         list += row;
     }
     return list;
+}
+
+// Reads the rows stored under `condition` for the catalogue's items, through
+// the (itemid, condition, paramid) index: onRow(itemid, paramid, statement)
+// for each. Nothing is read for an empty catalogue.
+template <typename OnRow>
+void ReadSeriesRows(stationdb::Connection &connection, const GeneratorStatements &sql,
+                    const Catalogue &catalogue, const std::string &condition, OnRow onRow) {
+    std::vector<int32_t> items;
+    std::unordered_set<int32_t> seen;
+    for (const auto &d : catalogue.devices)
+        for (const auto &i : d.items)
+            if (seen.insert(i.itemid).second) items.push_back(i.itemid);
+    const std::string utf8Condition = Utf8Of(condition);
+    for (std::size_t start = 0; start < items.size(); start += kItemsPerRead) {
+        const std::size_t n = std::min(kItemsPerRead, items.size() - start);
+        stationdb::Statement st(connection, sql.seriesRows + ValuesList(n, "?") + ")",
+                                stationdb::Statement::Direct{});
+        st.BindUtf8(1, utf8Condition);
+        for (std::size_t k = 0; k < n; ++k) st.BindInt(static_cast<int>(k) + 2, items[start + k]);
+        st.Execute();
+        const int itemid = st.Column("itemid"), paramid = st.Column("paramid");
+        while (st.Fetch())
+            onRow(store::IntegerOf(st.View(itemid)), store::IntegerOf(st.View(paramid)), st);
+    }
 }
 
 // Runs `rows` in statements of up to kRowsPerStatement rows; `bind` binds
@@ -113,11 +158,10 @@ void RunChunked(stationdb::Connection &connection, const std::vector<PendingRow>
 
 constexpr char kUpdateRow[] =
     "(cast(? as integer), cast(? as integer), cast(? as varchar(20)), cast(? as varchar(20)))";
-constexpr char kInsertRow[] =
-    "(cast(? as varchar(64)), cast(? as integer), cast(? as varchar(64)), cast(? as varchar(150)), "
-    "cast(? as integer), cast(? as varchar(64)), cast(? as varchar(20)), cast(? as varchar(20)), "
-    "0)";
+// An INSERT's VALUES take their types from the target columns.
+constexpr char kInsertRow[] = "(?, ?, ?, ?, ?, ?, ?, ?, 0)";
 
+// `condition` is UTF-8 here and below.
 void WriteManyRows(stationdb::Connection &connection, const GeneratorStatements &sql,
                    const std::string &condition, const Pending &pending) {
     RunChunked(
@@ -126,25 +170,25 @@ void WriteManyRows(stationdb::Connection &connection, const GeneratorStatements 
             return std::string(sql.updateManyHead) + ValuesList(n, kUpdateRow) + sql.updateManyTail;
         },
         [](stationdb::Statement &st, int i, const PendingRow &row) {
-            st.BindInt(i, row.item->itemid);
-            st.BindInt(i + 1, row.param->paramid);
-            st.BindText(i + 2, row.hvalue);
-            st.BindText(i + 3, row.lvalue);
+            st.BindInt(i, row.itemid);
+            st.BindInt(i + 1, row.paramid);
+            st.BindUtf8(i + 2, row.hvalue);
+            st.BindUtf8(i + 3, row.lvalue);
             return i + 4;
         },
-        [&](stationdb::Statement &st, int i) { st.BindText(i, condition); });
+        [&](stationdb::Statement &st, int i) { st.BindUtf8(i, condition); });
     RunChunked(
         connection, pending.inserts,
         [&](std::size_t n) { return std::string(sql.insertManyHead) + ValuesList(n, kInsertRow); },
         [&](stationdb::Statement &st, int i, const PendingRow &row) {
-            st.BindText(i, row.device->devname);
-            st.BindInt(i + 1, row.item->itemid);
-            st.BindText(i + 2, row.item->itemname);
-            st.BindText(i + 3, condition);
-            st.BindInt(i + 4, row.param->paramid);
-            st.BindText(i + 5, row.param->paramname);
-            st.BindText(i + 6, row.hvalue);
-            st.BindText(i + 7, row.lvalue);
+            st.BindUtf8(i, *row.devname);
+            st.BindInt(i + 1, row.itemid);
+            st.BindUtf8(i + 2, *row.itemname);
+            st.BindUtf8(i + 3, condition);
+            st.BindInt(i + 4, row.paramid);
+            st.BindUtf8(i + 5, row.paramname);
+            st.BindUtf8(i + 6, row.hvalue);
+            st.BindUtf8(i + 7, row.lvalue);
             return i + 8;
         },
         [](stationdb::Statement &, int) {});
@@ -156,23 +200,22 @@ void WriteBatches(stationdb::Connection &connection, const GeneratorStatements &
     stationdb::Statement st(connection, sql.upsertBatch);
     for (const auto *list : {&pending.updates, &pending.inserts}) {
         for (const PendingRow &row : *list) {
-            const int32_t itemid = row.item->itemid, paramid = row.param->paramid;
-            st.BindInt(1, itemid);
-            st.BindText(2, condition);
-            st.BindInt(3, paramid);
-            st.BindText(4, row.device->devname);
-            st.BindInt(5, itemid);
-            st.BindText(6, row.item->itemname);
-            st.BindText(7, condition);
-            st.BindInt(8, paramid);
-            st.BindText(9, row.param->paramname);
-            st.BindText(10, row.hvalue);
-            st.BindText(11, row.lvalue);
-            st.BindText(12, row.hvalue);
-            st.BindText(13, row.lvalue);
-            st.BindInt(14, itemid);
-            st.BindText(15, condition);
-            st.BindInt(16, paramid);
+            st.BindInt(1, row.itemid);
+            st.BindUtf8(2, condition);
+            st.BindInt(3, row.paramid);
+            st.BindUtf8(4, *row.devname);
+            st.BindInt(5, row.itemid);
+            st.BindUtf8(6, *row.itemname);
+            st.BindUtf8(7, condition);
+            st.BindInt(8, row.paramid);
+            st.BindUtf8(9, row.paramname);
+            st.BindUtf8(10, row.hvalue);
+            st.BindUtf8(11, row.lvalue);
+            st.BindUtf8(12, row.hvalue);
+            st.BindUtf8(13, row.lvalue);
+            st.BindInt(14, row.itemid);
+            st.BindUtf8(15, condition);
+            st.BindInt(16, row.paramid);
             st.Execute();
         }
     }
@@ -194,15 +237,13 @@ void LoadSeriesLimits(stationdb::Connection *connection, Catalogue &catalogue,
                       const std::string &brand, const std::string &series) {
     if (store::TrimBlanks(series).empty() || !IsOpen(connection)) return;
     const GeneratorStatements &sql = GeneratorStatementsFor(connection->GetDialect());
-    stationdb::Statement st(*connection, sql.seriesRows, stationdb::Statement::Direct{});
-    st.BindText(1, SeriesCondition(brand, series));
-    st.Execute();
-    const int itemid = st.Column("itemid"), paramid = st.Column("paramid");
-    const int hvalue = st.Column("hvalue"), lvalue = st.Column("lvalue");
     std::unordered_map<uint64_t, std::pair<float, float>> stored;
-    while (st.Fetch())
-        stored[ParamKey(store::IntegerOf(st.View(itemid)), store::IntegerOf(st.View(paramid)))] = {
-            store::FloatOf(st.View(hvalue)), store::FloatOf(st.View(lvalue))};
+    ReadSeriesRows(*connection, sql, catalogue, SeriesCondition(brand, series),
+                   [&](int32_t itemid, int32_t paramid, stationdb::Statement &st) {
+                       stored[ParamKey(itemid, paramid)] = {
+                           store::FloatOf(st.View(st.Column("hvalue"))),
+                           store::FloatOf(st.View(st.Column("lvalue")))};
+                   });
     catalogue.ForEachParam([&](const CatalogueDevice &, const CatalogueItem &item,
                                CatalogueParam &param, const ParamPosition &) {
         auto found = stored.find(ParamKey(item.itemid, param.paramid));
@@ -220,11 +261,18 @@ GenerationResult GenerateSeriesStandard(stationdb::Connection *connection,
     const std::string condition = SeriesCondition(brand, series);
     stationdb::Transaction transaction(*connection);
     connection->Execute(sql.writeLock);
-    const Pending pending = Classify(catalogue, StoredKeys(*connection, sql, condition));
+    std::unordered_set<uint64_t> stored;
+    ReadSeriesRows(*connection, sql, catalogue, condition,
+                   [&](int32_t itemid, int32_t paramid, stationdb::Statement &) {
+                       stored.insert(ParamKey(itemid, paramid));
+                   });
+    Pending pending;
+    Classify(catalogue, stored, pending);
+    const std::string utf8Condition = Utf8Of(condition);
     if (sql.upsertBatch != nullptr)
-        WriteBatches(*connection, sql, condition, pending);
+        WriteBatches(*connection, sql, utf8Condition, pending);
     else
-        WriteManyRows(*connection, sql, condition, pending);
+        WriteManyRows(*connection, sql, utf8Condition, pending);
     transaction.Commit();
     result.updated = static_cast<long long>(pending.updates.size());
     result.inserted = static_cast<long long>(pending.inserts.size());

@@ -84,9 +84,10 @@ TEST_F(DefaultStandard, LimitsAreThoseTheLimitsPluginJudgesForTheSameVehicle) {
         StdEntry e{};
         ASSERT_EQ(session_->Plinth().ParseStdHead_Std(judged.data(), row.paramid, &e), 1)
             << row.paramid;
-        EXPECT_EQ(row.hvalue, e.hvalue) << row.paramid;
-        EXPECT_EQ(row.lvalue, e.lvalue) << row.paramid;
-        EXPECT_EQ(state_.catalogue.Find(row.at)->hvalue, e.hvalue);
+        const float upper = e.hvalue, lower = e.lvalue;  // packed fields, read by value
+        EXPECT_EQ(row.hvalue, upper) << row.paramid;
+        EXPECT_EQ(row.lvalue, lower) << row.paramid;
+        EXPECT_EQ(state_.catalogue.Find(row.at)->hvalue, upper);
     }
     // A hydraulic-brake passenger car: at least 60 % braking ratio.
     EXPECT_EQ(state_.catalogue.FindParam(2231)->lvalue, 60.0f);
