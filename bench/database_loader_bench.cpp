@@ -27,24 +27,17 @@
 // as UID (an empty UID would override it). The benchmark works in a schema
 // bench_<pid> of that database and drops it at the end.
 #include <benchmark/benchmark.h>
-#include <strings.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <map>
-#include <memory>
+#include <iterator>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "platform/atomic_file.h"
-#include "platform/ini_file.h"
+#include "bench_database.h"
+#include "bench_reporter.h"
 #include "stationdb/stationdb.h"
 #include "store/database_loader.h"
 #include "store/standard_table.h"
@@ -75,44 +68,6 @@ const char *const kPieces[] = {
     "RM<=3500",
     "M1",
 };
-
-// ---------------------------------------------------------------------------
-// The process's ODBC environment
-
-std::string g_odbcIni;  // the private odbc.ini of this process
-std::string g_workDir;  // temporary directory of this process
-
-// unixODBC reads ODBCSYSINI and ODBCINI once per process: both are set before
-// the first connection. The data sources of this process go to a private copy
-// of the inherited odbc.ini, so that the PostgreSQL source is there too.
-bool SetUpOdbc() {
-    std::string sysIni = STATION_BENCH_DATA_DIR;
-    if (!std::filesystem::exists(sysIni + "/odbcinst.ini"))
-        sysIni = std::string(STATION_BENCH_SOURCE_DIR) + "/stationdb";
-    ::setenv("ODBCSYSINI", sysIni.c_str(), 1);
-
-    const char *base = std::getenv("TMPDIR");
-    std::string tmpl = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") +
-                       "/station-loader-bench-XXXXXX";
-    if (::mkdtemp(tmpl.data()) == nullptr) return false;
-    g_workDir = tmpl;
-    g_odbcIni = g_workDir + "/odbc.ini";
-    std::string bytes;
-    const char *inherited = std::getenv("ODBCINI");
-    if (inherited == nullptr || !platform::ReadWholeFile(inherited, bytes)) bytes.clear();
-    if (platform::WriteFileAtomically(g_odbcIni, bytes) != platform::AtomicWriteResult::kOk)
-        return false;
-    ::setenv("ODBCINI", g_odbcIni.c_str(), 1);
-    return true;
-}
-
-std::string ReadSchema(const char *dialect) {
-    const std::string path =
-        std::string(STATION_BENCH_SOURCE_DIR) + "/db/" + dialect + "/schema.sql";
-    std::string bytes;
-    if (!platform::ReadWholeFile(path, bytes)) throw std::runtime_error("cannot read " + path);
-    return bytes;
-}
 
 // ---------------------------------------------------------------------------
 // The generated station
@@ -221,105 +176,31 @@ void Populate(stationdb::Connection &connection) {
 
 class BenchDatabase {
   public:
-    explicit BenchDatabase(const std::string &dialect) : dialect_(dialect) {
-        configDir_ = g_workDir + "/" + dialect + "-config";
+    explicit BenchDatabase(const std::string &dialect)
+        : configDir_(bench::WorkDir() + "/" + dialect + "-config"), database_(dialect, "bench") {
         std::filesystem::create_directories(configDir_);
-        if (dialect == "sqlite")
-            MakeSqlite();
-        else
-            MakePostgres();
         stationdb::Connection connection;
-        connection.Open(connectString_);
-        stationdb::ExecuteScript(connection,
-                                 ReadSchema(dialect == "sqlite" ? "sqlite" : "postgresql"));
+        connection.Open(database_.ConnectString());
+        bench::CreateTables(connection, dialect);
         Populate(connection);
     }
-    ~BenchDatabase() {
-        if (schema_.empty()) return;
-        try {
-            stationdb::Connection server;
-            server.Open(serverConnectString_);
-            server.Execute("DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
-        } catch (const std::exception &e) {
-            std::fprintf(stderr, "schema %s not dropped: %s\n", schema_.c_str(), e.what());
-        }
-    }
-    BenchDatabase(const BenchDatabase &) = delete;
-    BenchDatabase &operator=(const BenchDatabase &) = delete;
 
-    const std::string &ConnectString() const { return connectString_; }
+    const std::string &ConnectString() const { return database_.ConnectString(); }
     const std::string &ConfigDir() const { return configDir_; }
 
   private:
-    void MakeSqlite() {
-        const std::string file = g_workDir + "/station.db";
-        // The data source says NoCreat=1: an empty file is an empty database.
-        if (platform::WriteFileAtomically(file, "") != platform::AtomicWriteResult::kOk)
-            throw std::runtime_error("cannot create " + file);
-        if (!stationdb::WriteSqliteDataSource(g_odbcIni, "bench_sqlite", file))
-            throw std::runtime_error("cannot add data source bench_sqlite");
-        connectString_ = stationdb::ConnectStringFor("bench_sqlite", "", "");
-    }
-
-    void MakePostgres() {
-        const char *source = std::getenv("STATION_TEST_PG");
-        if (source == nullptr || source[0] == '\0') throw std::runtime_error("no PostgreSQL");
-        const std::string user = platform::GetProfileString(g_odbcIni, source, "Username", "");
-        const std::string password = platform::GetProfileString(g_odbcIni, source, "Password", "");
-        serverConnectString_ = stationdb::ConnectStringFor(source, user, password);
-        const std::string pid = std::to_string(static_cast<long>(::getpid()));
-        {
-            stationdb::Connection server;
-            server.Open(serverConnectString_);
-            server.Execute("CREATE SCHEMA bench_" + pid);
-        }
-        schema_ = "bench_" + pid;
-        auto settings = platform::GetProfileSection(g_odbcIni, source);
-        std::erase_if(settings, [](const auto &kv) {
-            return strcasecmp(kv.first.c_str(), "ConnSettings") == 0;
-        });
-        settings.emplace_back("ConnSettings", "SET search_path TO " + schema_);
-        const std::string dsn = "bench_pg_" + pid;
-        if (!stationdb::WriteDataSource(g_odbcIni, dsn, settings))
-            throw std::runtime_error("cannot add data source " + dsn);
-        connectString_ = stationdb::ConnectStringFor(dsn, user, password);
-    }
-
-    std::string dialect_;
     std::string configDir_;
-    std::string connectString_;
-    std::string serverConnectString_;
-    std::string schema_;
+    bench::EmptyDatabase database_;  // drops its PostgreSQL schema
 };
 
-std::map<std::string, std::unique_ptr<BenchDatabase>> g_databases;
-std::map<std::string, std::string> g_failures;
-
-// The database of `dialect`, generated on first use; null (and the state
-// skipped with the reason) when it cannot be had.
-BenchDatabase *DatabaseFor(benchmark::State &state, const std::string &dialect) {
-    auto failed = g_failures.find(dialect);
-    if (failed == g_failures.end()) {
-        auto found = g_databases.find(dialect);
-        if (found != g_databases.end()) return found->second.get();
-        try {
-            std::fprintf(stderr, "generating the %s database...\n", dialect.c_str());
-            auto database = std::make_unique<BenchDatabase>(dialect);
-            return (g_databases[dialect] = std::move(database)).get();
-        } catch (const std::exception &e) {
-            failed = g_failures.emplace(dialect, e.what()).first;
-        }
-    }
-    state.SkipWithError(failed->second.c_str());
-    return nullptr;
-}
+bench::DatabaseCache<BenchDatabase> g_databases(true);
 
 // ---------------------------------------------------------------------------
 // The benchmarks
 
 // A query read to its end through stationdb: Fetch, then View of every column.
 void ReadToEnd(benchmark::State &state, const std::string &dialect, const char *sql) {
-    BenchDatabase *database = DatabaseFor(state, dialect);
+    BenchDatabase *database = g_databases.Get(state, dialect);
     if (database == nullptr) return;
     stationdb::Connection connection;
     connection.Open(database->ConnectString());
@@ -354,7 +235,7 @@ void BM_ConditionQuery(benchmark::State &state, const std::string &dialect) {
 
 // The four reading stages without connecting and without the file.
 void BM_ReadStaged(benchmark::State &state, const std::string &dialect) {
-    BenchDatabase *database = DatabaseFor(state, dialect);
+    BenchDatabase *database = g_databases.Get(state, dialect);
     if (database == nullptr) return;
     stationdb::Connection connection;
     connection.Open(database->ConnectString());
@@ -371,7 +252,7 @@ void BM_ReadStaged(benchmark::State &state, const std::string &dialect) {
 
 // Writing the standard file of the loaded table (200 000 records).
 void BM_WriteFile(benchmark::State &state, const std::string &dialect) {
-    BenchDatabase *database = DatabaseFor(state, dialect);
+    BenchDatabase *database = g_databases.Get(state, dialect);
     if (database == nullptr) return;
     store::StandardTable table;
     {
@@ -392,7 +273,7 @@ void BM_WriteFile(benchmark::State &state, const std::string &dialect) {
 }
 
 void BM_Connect(benchmark::State &state, const std::string &dialect) {
-    BenchDatabase *database = DatabaseFor(state, dialect);
+    BenchDatabase *database = g_databases.Get(state, dialect);
     if (database == nullptr) return;
     for (auto _ : state) {
         stationdb::Connection connection;
@@ -402,7 +283,7 @@ void BM_Connect(benchmark::State &state, const std::string &dialect) {
 }
 
 void BM_Reload(benchmark::State &state, const std::string &dialect, store::ReadPath path) {
-    BenchDatabase *database = DatabaseFor(state, dialect);
+    BenchDatabase *database = g_databases.Get(state, dialect);
     if (database == nullptr) return;
     store::StationDatabase station;
     station.SetConnectString(database->ConnectString());
@@ -423,41 +304,9 @@ void BM_Reload(benchmark::State &state, const std::string &dialect, store::ReadP
 }
 
 // ---------------------------------------------------------------------------
-// The summary: seconds per iteration of every run, by registered name.
+// The summary
 
-// With --benchmark_repetitions the median of the repetitions counts: the
-// machine may be busy with other work.
-class SummaryReporter : public benchmark::ConsoleReporter {
-  public:
-    explicit SummaryReporter(bool color) : ConsoleReporter(color ? OO_ColorTabular : OO_Tabular) {}
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) {
-            if (run.error_occurred || run.iterations <= 0) continue;
-            const double seconds = run.real_accumulated_time / static_cast<double>(run.iterations);
-            if (run.run_type == Run::RT_Iteration)
-                seconds_[run.run_name.function_name].push_back(seconds);
-            else if (run.aggregate_name == "median")  // --benchmark_report_aggregates_only
-                medians_[run.run_name.function_name] = seconds;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Ms(const std::string &name) const {
-        auto median = medians_.find(name);
-        if (median != medians_.end()) return median->second * 1000.0;
-        auto found = seconds_.find(name);
-        if (found == seconds_.end()) return 0;
-        std::vector<double> times = found->second;
-        std::sort(times.begin(), times.end());
-        const std::size_t n = times.size();
-        return (n % 2 == 1 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2) * 1000.0;
-    }
-
-  private:
-    std::map<std::string, std::vector<double>> seconds_;
-    std::map<std::string, double> medians_;
-};
-
-void PrintSummary(const SummaryReporter &reporter, const std::vector<std::string> &dialects) {
+void PrintSummary(const bench::MedianReporter &reporter, const std::vector<std::string> &dialects) {
     auto ratio = [](double a, double b) { return b > 0 && a > 0 ? a / b : 0.0; };
     std::printf("\n%-11s %12s %12s %12s %14s %16s %20s\n", "dialect", "baseline ms", "connect ms",
                 "reload ms", "per-cond ms", "reload/baseline", "per-cond/reload");
@@ -488,20 +337,12 @@ void PrintSummary(const SummaryReporter &reporter, const std::vector<std::string
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (!SetUpOdbc()) {
-        std::fprintf(stderr, "cannot set up a private odbc.ini\n");
-        return 1;
-    }
-    std::vector<std::string> dialects{"sqlite"};
-    const char *pg = std::getenv("STATION_TEST_PG");
-    if (pg != nullptr && pg[0] != '\0') dialects.push_back("postgresql");
+    if (!bench::SetUpPrivateOdbc("station-loader-bench")) return 1;
+    const std::vector<std::string> dialects = bench::BenchDialects();
 
     for (const std::string &dialect : dialects) {
         auto add = [&](const char *name, auto function, auto... args) {
-            return benchmark::RegisterBenchmark((std::string(name) + "/" + dialect).c_str(),
-                                                function, dialect, args...)
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
+            return bench::RegisterFor(name, dialect, function, args...);
         };
         add("Baseline", BM_Baseline)->MinTime(2.0);
         add("Reload", BM_Reload, store::ReadPath::kStaged)->MinTime(2.0);
@@ -514,15 +355,10 @@ int main(int argc, char **argv) {
         add("WriteFile", BM_WriteFile);
     }
 
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter(::isatty(STDOUT_FILENO) == 1);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    PrintSummary(reporter, dialects);
-
-    g_databases.clear();  // drops the PostgreSQL schema
-    std::error_code ec;
-    std::filesystem::remove_all(g_workDir, ec);
-    return 0;
+    const int status = bench::RunBenchmarks(argc, argv, [&](const bench::MedianReporter &reporter) {
+        PrintSummary(reporter, dialects);
+    });
+    g_databases.Clear();  // drops the PostgreSQL schema
+    bench::RemoveWorkDir();
+    return status;
 }
