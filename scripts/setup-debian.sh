@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     g++ cmake make pkg-config libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev valgrind
     unixodbc unixodbc-dev libsqliteodbc odbc-postgresql tdsodbc postgresql sqlite3
-    qt6-base-dev libqt6test6 fonts-wqy-microhei libcli11-dev nlohmann-json3-dev
+    qt6-base-dev libqt6test6 libqt6svg6 fonts-wqy-microhei xvfb xauth libcli11-dev nlohmann-json3-dev
 )
 missing=()
 for p in "${packages[@]}"; do

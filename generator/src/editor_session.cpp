@@ -119,4 +119,11 @@ MaskChangeResult EditorSession::ChangeMask(const std::vector<MaskChoice> &rows) 
     return result;
 }
 
+MaskChangeResult EditorSession::ReplaceMask(const std::vector<int32_t> &paramids) {
+    const MaskChangeResult result = state_.mask.ReplaceMask(paramids, MaskPath());
+    if (result == MaskChangeResult::kFull)
+        messages_.Show({texts::kMaskTableFull, texts::kCaptionPrompt, MessageIcon::kExclamation});
+    return result;
+}
+
 }  // namespace generator

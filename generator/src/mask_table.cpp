@@ -83,6 +83,17 @@ MaskChangeResult MaskTable::ChangeMask(const std::vector<MaskChoice> &rows,
     return SaveMask(path) ? MaskChangeResult::kSaved : MaskChangeResult::kWriteFailed;
 }
 
+MaskChangeResult MaskTable::ReplaceMask(const std::vector<int32_t> &paramids,
+                                        const std::string &path) {
+    Clear();
+    const std::size_t kept = std::min(paramids.size(), kMaskSlots);
+    for (std::size_t n = 0; n < kept; ++n) entries_[n] = {paramids[n], 1};
+    count_ = static_cast<int32_t>(kept);
+    const bool saved = SaveMask(path);
+    if (kept < paramids.size()) return MaskChangeResult::kFull;
+    return saved ? MaskChangeResult::kSaved : MaskChangeResult::kWriteFailed;
+}
+
 std::vector<int32_t> MaskTable::MaskedParams() const {
     std::vector<int32_t> params;
     const std::size_t used = UsedSlots();

@@ -7,6 +7,9 @@
 
 #include "ext_family.h"
 #include "gbk_texts.h"
+#ifdef SERGEN_WITH_EDITOR
+#include "dialogs/editor.h"
+#endif
 #include "generator/sergen_module.h"
 #include "platform/trace.h"
 
@@ -44,11 +47,17 @@ int ExtInit(void *initRecord) {
     return Guarded([&] { return generator::InitModule(Module(), initRecord); });
 }
 
+// Runs the editor modally (see dialogs/editor.h); -1002 without a display. A
+// build without Qt only keeps the rectangle.
 int ExtShow(int show, ExtRect rect) {
     return Guarded([&] {
         if (show == 0) return EXT_DONE;
+#ifdef SERGEN_WITH_EDITOR
+        return dialogs::ShowEditor(Module(), rect, reinterpret_cast<const void *>(&ExtShow));
+#else
         Module().editorRect = {rect.left, rect.top, rect.right, rect.bottom};
         return EXT_DONE;
+#endif
     });
 }
 

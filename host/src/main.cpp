@@ -19,6 +19,7 @@ int main(int argc, char **argv) {
     stdhost::AddBuildStandardsCommand(app, line);
     stdhost::AddShowStandardsCommand(app, line);
     stdhost::AddSeriesCommands(app, line);
+    stdhost::AddEditorCommand(app, line);
     app.footer(
         "A station directory holds plinth.ini, odbc.ini, odbcinst.ini, the SQLite database\n"
         "station.db and config/. Each command has its own --help.\n"

@@ -25,7 +25,7 @@ bool ArgumentToGbk(const std::string &utf8, const std::string &what, std::string
     return false;
 }
 
-int OpenSeriesStation(const std::string &stationOption, SeriesStation &s, FullModule module) {
+int ConnectSeriesStation(const std::string &stationOption, SeriesStation &s) {
     if (int rc = EnterStation(stationOption, s.station, s.plinth, s.settings); rc != kExitOk)
         return rc;
     if (s.settings.dataSource.empty()) {
@@ -39,6 +39,11 @@ int OpenSeriesStation(const std::string &stationOption, SeriesStation &s, FullMo
                  "): " + e.what());
         return kExitNoDatabase;
     }
+    return kExitOk;
+}
+
+int OpenSeriesStation(const std::string &stationOption, SeriesStation &s, FullModule module) {
+    if (int rc = ConnectSeriesStation(stationOption, s); rc != kExitOk) return rc;
     s.session = std::make_unique<generator::EditorSession>(
         s.state, [&s] { return s.connection.IsOpen() ? &s.connection : nullptr; }, s.messages);
     s.session->Open(reinterpret_cast<const void *>(&OpenSeriesStation),

@@ -32,6 +32,10 @@ struct SeriesStation {
 
 enum class FullModule { kSkip, kLoad };
 
+// Enters the station and connects to its database. kExitOk, or
+// kExitNoPlugin / kExitNoDatabase after a complaint.
+int ConnectSeriesStation(const std::string &stationOption, SeriesStation &s);
+
 // Enters the station, connects to its database and opens an editor session
 // (with the full standard module when asked), then loads the catalogue.
 // kExitOk, or kExitNoPlugin / kExitNoDatabase / kExitFailure after a complaint.

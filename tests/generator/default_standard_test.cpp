@@ -28,17 +28,7 @@ generator::VehicleConditions Sedan() {
 class DefaultStandard : public ::testing::Test {
   protected:
     void SetUp() override {
-        namespace fs = std::filesystem;
-        fs::create_directory(station_.File("config"));
-        fs::create_directory(station_.File("modules"));
-        fs::copy_file(std::string(STATION_TEST_LIB_DIR) + "/Zk2GBStdALL.std",
-                      station_.File("modules/Zk2GBStdALL.std"));
-        db_ = std::make_unique<testdb::TestDatabase>("sqlite");
-        db_->ImportSeed(std::string(STATION_TEST_DATA_DIR) + "/db/seed");
-        WriteBytes(station_.File("plinth.ini"),
-                   "[env]\nconfigDirectory=" + station_.File("config") + "\nmoduleDirectory=" +
-                       station_.File("modules") + "\ndatabaseLine=" + db_->Dsn() + ",,,,,,\n");
-        ::setenv("PLINTH_ENV", station_.File("plinth.ini").c_str(), 1);
+        db_ = testdb::MakeEditorStation(station_);
         connection_.Open(db_->ConnectString());
         session_ = std::make_unique<generator::EditorSession>(
             state_, [this] { return &connection_; }, messages_);

@@ -154,4 +154,20 @@ void TestDatabase::ImportSeed(const std::string &seedDir) {
         stationdb::ImportTsv(Admin(), file.stem().string(), file.string());
 }
 
+std::unique_ptr<TestDatabase> MakeEditorStation(const testing_support::TempDir &dir) {
+    namespace fs = std::filesystem;
+    fs::create_directory(dir.File("config"));
+    fs::create_directory(dir.File("modules"));
+    fs::copy_file(std::string(STATION_TEST_LIB_DIR) + "/Zk2GBStdALL.std",
+                  dir.File("modules/Zk2GBStdALL.std"));
+    auto db = std::make_unique<TestDatabase>("sqlite");
+    db->ImportSeed(std::string(STATION_TEST_DATA_DIR) + "/db/seed");
+    testing_support::WriteBytes(dir.File("plinth.ini"),
+                                "[env]\nconfigDirectory=" + dir.File("config") +
+                                    "\nmoduleDirectory=" + dir.File("modules") +
+                                    "\ndatabaseLine=" + db->Dsn() + ",,,,,,\n");
+    ::setenv("PLINTH_ENV", dir.File("plinth.ini").c_str(), 1);
+    return db;
+}
+
 }  // namespace testdb

@@ -58,6 +58,12 @@ class TestDatabase {
     std::unique_ptr<stationdb::Connection> admin_;
 };
 
+// A station for the series editor in `dir`: config/, modules/ holding the
+// full standard module (a copy of the build's Zk2GBStdALL.std), a SQLite
+// database with the shipped seed data, and plinth.ini naming all three, with
+// $PLINTH_ENV pointing at it (the caller unsets it). Returns the database.
+std::unique_ptr<TestDatabase> MakeEditorStation(const testing_support::TempDir &dir);
+
 // The connect string of the $STATION_TEST_PG source itself (its user and
 // password from the inherited odbc.ini); "" when there is none.
 std::string PostgresServerConnectString();

@@ -75,6 +75,9 @@ class EditorSession {
 
     // The mask dialog's save; a full table is shown to the user.
     MaskChangeResult ChangeMask(const std::vector<MaskChoice> &rows);
+    // "全选" and "反选": exactly these parameters masked; a table too small
+    // for them is shown to the user.
+    MaskChangeResult ReplaceMask(const std::vector<int32_t> &paramids);
 
     EditorState &State() { return state_; }
     stationdb::Connection *Connection() const { return connection_(); }

@@ -61,6 +61,11 @@ class MaskTable {
     // only a table truly full of active entries refuses (kFull, unchanged).
     // Then the table is saved to `path`.
     MaskChangeResult ChangeMask(const std::vector<MaskChoice> &rows, const std::string &path);
+    // The mask dialog's "全选" and "反选": clears the table, then entry n
+    // becomes {paramids[n], 1} and the count their number. Ids beyond the
+    // 5000 slots are left out (kFull, the first 5000 are kept). Then the
+    // table is saved to `path`.
+    MaskChangeResult ReplaceMask(const std::vector<int32_t> &paramids, const std::string &path);
 
     int32_t Count() const { return count_; }
     const MaskEntry &Entry(std::size_t n) const { return entries_[n]; }

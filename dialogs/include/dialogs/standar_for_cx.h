@@ -1,0 +1,86 @@
+#pragma once
+// The main standards dialog (resource 8002): brand type-ahead, series
+// cascade, the standards list with its device filter, editing one limit,
+// "生成", "缺省标准", "清除标准" and the mask dialog. Logic lives in the
+// editor session; this class only wires controls to it.
+#include <QDialog>
+#include <memory>
+
+#include "dialogs/move_control.h"
+#include "generator/editor_session.h"
+#include "generator/sergen_module.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace widgets {
+class ReportCtrl;
+class BtnST;
+}  // namespace widgets
+
+namespace dialogs {
+
+class StdInfoDlg;
+class ValSet;
+
+class StandarForCX : public QDialog {
+    Q_OBJECT
+  public:
+    // `session` is open (environment library, mask, full standard module).
+    StandarForCX(generator::EditorSession &session, const generator::EditorRect &rect,
+                 QWidget *parent = nullptr);
+    ~StandarForCX() override;
+
+    // The first load of the 500 ms timer, at once (screenshots, tests).
+    void FirstLoad();
+    // Types a brand and picks a series as a user would (screenshots, tests).
+    void ChooseSeries(const QString &brand, const QString &series);
+    StdInfoDlg *ConditionsDialog() const { return conditions_.get(); }
+    ValSet *LimitDialog() const { return limitEdit_.get(); }
+
+  protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;  // Enter does nothing
+    void reject() override;                         // "返回" and Escape
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    void BuildControls();
+    void FillList(const QString &filter);
+    void BrandEdited(const QString &text);
+    void CascadeSeries();
+    void ModelChanged();
+    void EditLimit();
+    void Generate();
+    void DefaultStandard();
+    void ClearStandards();
+    void ShowMask();
+    void Close();
+    // The text of a box in GBK ("" when it has no GBK form).
+    static std::string BoxTextGbk(const QComboBox *box);
+
+    generator::EditorSession &session_;
+    MoveControl layout_;
+    std::unique_ptr<StdInfoDlg> conditions_;
+    std::unique_ptr<ValSet> limitEdit_;
+
+    QLabel *brandLabel_ = nullptr;         // 8020
+    QLabel *seriesLabel_ = nullptr;        // 8021
+    QComboBox *brand_ = nullptr;           // 8002
+    QComboBox *series_ = nullptr;          // 8003
+    QComboBox *content_ = nullptr;         // 8004
+    widgets::ReportCtrl *list_ = nullptr;  // 8001
+    widgets::BtnST *clear_ = nullptr;      // 8018
+    widgets::BtnST *default_ = nullptr;    // 8007
+    widgets::BtnST *generate_ = nullptr;   // 8005
+    widgets::BtnST *return_ = nullptr;     // 2
+    QTimer *firstLoad_ = nullptr;
+    // "缺省标准" is waiting for the conditions dialog; a close asked for
+    // meanwhile is done once the wait has ended.
+    bool waiting_ = false;
+    bool closeQueued_ = false;
+};
+
+}  // namespace dialogs

@@ -1,0 +1,488 @@
+#include "dialogs/standar_for_cx.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFocusEvent>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <string>
+#include <vector>
+
+#include "dialog_units.h"
+#include "dialogs/mask_dlg.h"
+#include "dialogs/qt_messages.h"
+#include "dialogs/qt_text.h"
+#include "dialogs/std_info_dlg.h"
+#include "dialogs/val_set.h"
+#include "stationdb/stationdb.h"
+#include "widgets/btn_st.h"
+#include "widgets/report_ctrl.h"
+
+// Resources of a static library are registered by hand, from the global
+// namespace.
+static void InitSergenIcons() {
+    Q_INIT_RESOURCE(sergen_icons);
+}
+
+namespace dialogs {
+namespace {
+
+constexpr int kFirstLoadDelayMs = 500;
+constexpr int kBrandInfoId = 1104;
+constexpr int kSeriesInfoId = 1069;
+// Columns of the standards list.
+constexpr int kDeviceIndexColumn = 1;
+constexpr int kItemIndexColumn = 3;
+constexpr int kParamIndexColumn = 5;
+constexpr int kUpperColumn = 6;
+constexpr int kLowerColumn = 7;
+
+const QColor kTextColor(0, 0, 255);
+const QColor kListBackground(240, 247, 233);
+const QColor kHoverText(200, 128, 0);
+constexpr int kHoverOffset = 30;
+
+// The value of a limit text as atof reads it: its leading number, else 0.
+// Independent of the process locale.
+float LeadingNumber(const QString &text) {
+    const std::string bytes = text.toStdString();
+    const char *at = bytes.c_str();
+    const char *end = at + bytes.size();
+    while (at < end && std::isspace(static_cast<unsigned char>(*at))) ++at;
+    if (at + 1 < end && at[0] == '+' && at[1] != '-') ++at;
+    double value = 0;
+    if (std::from_chars(at, end, value).ec != std::errc()) return 0;
+    return static_cast<float>(value);
+}
+
+QString LimitText(float value) {
+    return QString::fromStdString(generator::LimitText(value));
+}
+
+QString ErrorText(const stationdb::DatabaseError &error) {
+    return QString::fromUtf8(error.what());
+}
+
+void ShowError(QWidget *parent, const QString &what, const stationdb::DatabaseError &error) {
+    ShowBox(parent, {what + QChar(u'\n') + ErrorText(error), QStringLiteral("提示"),
+                     generator::MessageIcon::kExclamation, false});
+}
+
+// Fills `box` with `gbkNames` in GBK byte order (the order of a Chinese
+// sorted list).
+void FillSorted(QComboBox *box, std::vector<std::string> gbkNames) {
+    std::sort(gbkNames.begin(), gbkNames.end());
+    for (const std::string &name : gbkNames) box->addItem(GbkToQString(name));
+}
+
+}  // namespace
+
+StandarForCX::StandarForCX(generator::EditorSession &session, const generator::EditorRect &rect,
+                           QWidget *parent)
+    : QDialog(parent), session_(session) {
+    InitSergenIcons();
+    setObjectName(QStringLiteral("8002"));
+    setWindowTitle(QStringLiteral("车型库标准"));
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    BuildControls();
+    layout_.Bind(this);
+
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (width > 0 && height > 0) {
+        setGeometry(rect.left, rect.top, width, height);
+        layout_.Layout();
+    }
+    layout_.Layout();
+
+    conditions_ = std::make_unique<StdInfoDlg>(session_, this);
+    limitEdit_ = std::make_unique<ValSet>(this);
+
+    firstLoad_ = new QTimer(this);
+    firstLoad_->setSingleShot(true);
+    connect(firstLoad_, &QTimer::timeout, this, &StandarForCX::FirstLoad);
+    firstLoad_->start(kFirstLoadDelayMs);
+
+    default_->setEnabled(session_.FullModuleLoaded());
+    char name[PLINTH_NAME_BYTES] = {};
+    if (session_.Plinth().GetZK2IDInfo(kBrandInfoId, name) > 0)
+        brandLabel_->setText(GbkToQString(name));
+    if (session_.Plinth().GetZK2IDInfo(kSeriesInfoId, name) > 0)
+        seriesLabel_->setText(GbkToQString(name));
+}
+
+StandarForCX::~StandarForCX() = default;
+
+// The controls at the template's 345 x 263 dialog units.
+void StandarForCX::BuildControls() {
+    const QFont font = layout_.Font().ToFont();
+    setFont(font);
+    QPalette blue = palette();
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        blue.setColor(role, kTextColor);
+    setPalette(blue);
+    const DialogUnits du(font);
+
+    auto label = [&](const QString &text, const QString &id, QRect place,
+                     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+        auto *l = new QLabel(text, this);
+        l->setObjectName(id);
+        l->setAlignment(align);
+        l->setGeometry(place);
+        return l;
+    };
+    auto combo = [&](const QString &id, QRect place) {
+        auto *box = new QComboBox(this);
+        box->setObjectName(id);
+        box->setGeometry(place);
+        return box;
+    };
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+
+    brandLabel_ =
+        label(QStringLiteral("厂牌名称"), QStringLiteral("8020"), du.Rect(7, 8, 38, 10), right);
+    brand_ = combo(QStringLiteral("8002"), du.Rect(48, 6, 100, 13));
+    brand_->setEditable(true);
+    brand_->setInsertPolicy(QComboBox::NoInsert);
+    brand_->setCompleter(nullptr);
+    seriesLabel_ =
+        label(QStringLiteral("车型"), QStringLiteral("8021"), du.Rect(154, 8, 32, 10), right);
+    series_ = combo(QStringLiteral("8003"), du.Rect(189, 6, 100, 13));
+    auto *mask = new QPushButton(QStringLiteral("显"), this);
+    mask->setObjectName(QStringLiteral("8022"));
+    mask->setToolTip(QStringLiteral("屏蔽参数"));
+    mask->setGeometry(du.Rect(297, 5, 41, 15));
+    mask->setAutoDefault(false);
+
+    label(QStringLiteral("检测内容"), QStringLiteral("contentLabel"), du.Rect(7, 26, 38, 10),
+          right);
+    content_ = combo(QStringLiteral("8004"), du.Rect(48, 24, 100, 13));
+    label(QStringLiteral("车型库标准(FCX)(1104_1069)"), QStringLiteral("8017"),
+          du.Rect(154, 26, 184, 10));
+
+    list_ = new widgets::ReportCtrl(this);
+    list_->setObjectName(QStringLiteral("8001"));
+    list_->setGeometry(du.Rect(7, 42, 331, 186));
+    label(QStringLiteral("双击鼠标左键修改数据!"), QStringLiteral("hintLabel"),
+          du.Rect(7, 240, 108, 10));
+
+    struct Button {
+        widgets::BtnST **member;
+        const char16_t *caption;
+        const char16_t *id;
+        const char16_t *icon;
+        const char16_t *tip;
+    };
+    const Button buttons[] = {
+        {&clear_, u"清除标准", u"8018", u":/icons/8006.svg", u"清除标准"},
+        {&default_, u"缺省标准", u"8007", u":/icons/8007.svg", u"生成缺省标准"},
+        {&generate_, u"生成", u"8005", u":/icons/8008.svg", u"生成标准"},
+        {&return_, u"返回", u"2", u":/icons/8001.svg", u"返回"},
+    };
+    int x = 118;
+    for (const Button &b : buttons) {
+        auto *button = new widgets::BtnST(QString::fromUtf16(b.caption), this);
+        button->setObjectName(QString::fromUtf16(b.id));
+        button->SetIcon(QIcon(QString::fromUtf16(b.icon)));
+        button->SetTooltipText(QString::fromUtf16(b.tip));
+        button->SetHoverBkOffset(kHoverOffset);
+        button->SetHoverTextColor(kHoverText);
+        button->setAutoDefault(false);
+        button->setGeometry(du.Rect(x, 233, 52, 22));
+        *b.member = button;
+        x += 56;
+    }
+    resize(du.Size(345, 263));
+
+    // Nine columns; the three index columns are hidden and address the
+    // parameter in the catalogue.
+    const int w = list_->width() / 6;
+    list_->SetColumns(QStringLiteral("设备名称,%1;设备下标,0;检测项目,%2;项目下标,0;检测参数,%2;"
+                                     "参数下标,0;上限,%3;下限,%3;ID,%3;")
+                          .arg(w - 10)
+                          .arg(w + 40)
+                          .arg(w - 30));
+    list_->SetGridLines(true);
+    list_->SetTextColor(kTextColor);
+    list_->SetBkColor(kListBackground);
+
+    connect(content_, &QComboBox::activated, this, [this] { FillList(content_->currentText()); });
+    connect(brand_->lineEdit(), &QLineEdit::textEdited, this, &StandarForCX::BrandEdited);
+    connect(brand_, &QComboBox::activated, this, &StandarForCX::CascadeSeries);
+    connect(series_, &QComboBox::activated, this, &StandarForCX::ModelChanged);
+    connect(list_, &widgets::ReportCtrl::rowDoubleClicked, this, &StandarForCX::EditLimit);
+    connect(generate_, &QPushButton::clicked, this, &StandarForCX::Generate);
+    connect(default_, &QPushButton::clicked, this, &StandarForCX::DefaultStandard);
+    connect(clear_, &QPushButton::clicked, this, &StandarForCX::ClearStandards);
+    connect(mask, &QPushButton::clicked, this, &StandarForCX::ShowMask);
+    connect(return_, &QPushButton::clicked, this, &StandarForCX::reject);
+    brand_->installEventFilter(this);
+    series_->installEventFilter(this);
+    brand_->view()->installEventFilter(this);
+}
+
+void StandarForCX::FirstLoad() {
+    firstLoad_->stop();
+    try {
+        session_.LoadCatalogue();
+    } catch (const stationdb::DatabaseError &error) {
+        ShowError(this, QStringLiteral("读取检测参数失败!"), error);
+    }
+    FillList(QString());
+    content_->clear();
+    content_->addItem(QStringLiteral("所有"));
+    for (const generator::CatalogueDevice &device : session_.State().catalogue.devices)
+        content_->addItem(GbkToQString(device.devname));
+    MoveControl::SizeDropDown(content_);
+}
+
+void StandarForCX::FillList(const QString &filter) {
+    const generator::Catalogue &catalogue = session_.State().catalogue;
+    if (catalogue.devices.empty()) return;
+    list_->SetRedraw(false);
+    list_->DeleteAllRows();
+    const bool all = filter.isEmpty() || filter == QStringLiteral("所有");
+    const generator::MaskTable &mask = session_.State().mask;
+    for (std::size_t d = 0; d < catalogue.devices.size(); ++d) {
+        const generator::CatalogueDevice &device = catalogue.devices[d];
+        const QString deviceName = GbkToQString(device.devname);
+        if (!all && deviceName != filter) continue;
+        for (std::size_t i = 0; i < device.items.size(); ++i) {
+            const generator::CatalogueItem &item = device.items[i];
+            const QString itemName = GbkToQString(item.itemname);
+            for (std::size_t p = 0; p < item.params.size(); ++p) {
+                const generator::CatalogueParam &param = item.params[p];
+                if (mask.IsMasked(param.paramid)) continue;
+                list_->AppendRow({deviceName, QString::number(d), itemName, QString::number(i),
+                                  GbkToQString(param.paramname), QString::number(p),
+                                  LimitText(param.hvalue), LimitText(param.lvalue),
+                                  QString::number(param.paramid)});
+            }
+        }
+    }
+    list_->SetRedraw(true);
+}
+
+std::string StandarForCX::BoxTextGbk(const QComboBox *box) {
+    std::string gbk;
+    QStringToGbk(box->currentText(), gbk);
+    return gbk;
+}
+
+// Type-ahead: the brands whose letter code starts with the typed text.
+void StandarForCX::BrandEdited(const QString &text) {
+    if (!text.isEmpty()) {
+        std::string prefix;
+        generator::BrandQuery found;
+        if (QStringToGbk(text, prefix)) found = session_.Brands(prefix);
+        brand_->clear();
+        for (const std::string &name : found.brands) brand_->addItem(GbkToQString(name));
+        brand_->setCurrentIndex(-1);
+        brand_->setEditText(text);
+        if (found.result == 1) {
+            MoveControl::SizeDropDown(brand_);
+            brand_->showPopup();
+        } else {
+            brand_->hidePopup();
+        }
+    }
+    brand_->setEditText(text);
+    brand_->lineEdit()->setCursorPosition(static_cast<int>(text.size()));
+    MoveControl::SizeDropDown(series_);
+}
+
+// The series of the brand shown, the first one chosen.
+void StandarForCX::CascadeSeries() {
+    series_->clear();
+    FillSorted(series_, session_.Series(BoxTextGbk(brand_)));
+    if (series_->count() > 0) series_->setCurrentIndex(0);
+    MoveControl::SizeDropDown(brand_);
+    MoveControl::SizeDropDown(series_);
+    ModelChanged();
+}
+
+// The stored limits of the series chosen replace those in the list.
+void StandarForCX::ModelChanged() {
+    try {
+        session_.LoadSeries(BoxTextGbk(brand_), BoxTextGbk(series_));
+    } catch (const stationdb::DatabaseError &error) {
+        ShowError(this, QStringLiteral("读取车型标准失败!"), error);
+    }
+    FillList(content_->currentText());
+}
+
+void StandarForCX::ChooseSeries(const QString &brand, const QString &series) {
+    brand_->setEditText(brand);
+    CascadeSeries();
+    const int at = series_->findText(series);
+    if (at < 0 || at == series_->currentIndex()) return;
+    series_->setCurrentIndex(at);
+    ModelChanged();
+}
+
+// The limits of one row; stored in the catalogue only, written by "生成".
+void StandarForCX::EditLimit() {
+    if (list_->RowCount() == 0) return;
+    const int row = list_->SelectionMark();
+    if (row < 0) return;
+    limitEdit_->SetTexts(list_->CellText(row, kUpperColumn), list_->CellText(row, kLowerColumn));
+    if (limitEdit_->exec() != QDialog::Accepted) return;
+    list_->SetCellText(row, kUpperColumn, limitEdit_->Upper());
+    list_->SetCellText(row, kLowerColumn, limitEdit_->Lower());
+    const generator::ParamPosition at{list_->CellText(row, kDeviceIndexColumn).toInt(),
+                                      list_->CellText(row, kItemIndexColumn).toInt(),
+                                      list_->CellText(row, kParamIndexColumn).toInt()};
+    if (generator::CatalogueParam *param = session_.State().catalogue.Find(at)) {
+        param->hvalue = LeadingNumber(limitEdit_->Upper());
+        param->lvalue = LeadingNumber(limitEdit_->Lower());
+    }
+}
+
+void StandarForCX::Generate() {
+    const QString caption = QStringLiteral("提示");
+    if (brand_->currentText().isEmpty()) {
+        ShowBox(this,
+                {QStringLiteral("没有厂牌名称!"), caption, generator::MessageIcon::kExclamation});
+        brand_->setFocus();
+        return;
+    }
+    if (series_->currentText().isEmpty()) {
+        ShowBox(this, {QStringLiteral("没有车型!"), caption, generator::MessageIcon::kExclamation});
+        series_->setFocus();
+        return;
+    }
+    generate_->setEnabled(false);
+    generate_->setText(QStringLiteral("请稍候..."));
+    {
+        // One call that cannot report progress: a busy bar while it runs.
+        QProgressDialog progress(QStringLiteral("正在生成车型标准,请稍候..."), QString(), 0, 0,
+                                 this);
+        progress.setWindowTitle(QStringLiteral("生成"));
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(0);
+        progress.show();
+        QCoreApplication::processEvents();
+        try {
+            session_.Generate(BoxTextGbk(brand_), BoxTextGbk(series_));
+        } catch (const stationdb::DatabaseError &error) {
+            progress.hide();
+            ShowError(this, QStringLiteral("生成标准失败,数据库未改变!"), error);
+        }
+    }
+    generate_->setText(QStringLiteral("生成"));
+    generate_->setEnabled(true);
+}
+
+// Shows the conditions dialog and waits, with the other controls usable,
+// until it is hidden; then its standard goes into the list.
+void StandarForCX::DefaultStandard() {
+    conditions_->show();
+    conditions_->raise();
+    conditions_->activateWindow();
+    if (waiting_) return;  // the running wait applies it
+    waiting_ = true;
+    {
+        QEventLoop wait;
+        connect(conditions_.get(), &StdInfoDlg::hidden, &wait, &QEventLoop::quit);
+        while (conditions_->IsShown()) wait.exec();
+    }
+    waiting_ = false;
+    if (closeQueued_) {
+        closeQueued_ = false;
+        Close();
+        return;
+    }
+    if (session_.ApplyDefault().applied) FillList(content_->currentText());
+}
+
+void StandarForCX::ClearStandards() {
+    stationdb::Connection *connection = session_.Connection();
+    if (connection == nullptr || !connection->IsOpen()) return;
+    if (!ShowBox(this, {QStringLiteral("标准将全部清除!清除后将无法恢复!"), QStringLiteral("确认"),
+                        generator::MessageIcon::kNone, true}))
+        return;
+    clear_->setEnabled(false);
+    clear_->setText(QStringLiteral("删除中..."));
+    clear_->repaint();
+    bool cleared = false;
+    try {
+        session_.ClearStandards();
+        cleared = true;
+    } catch (const stationdb::DatabaseError &error) {
+        ShowError(this, QStringLiteral("清除标准失败!"), error);
+    }
+    clear_->setText(QStringLiteral("清除标准"));
+    clear_->setEnabled(true);
+    if (cleared) ShowBox(this, {QStringLiteral("标准已经全部清除!"), QString()});
+}
+
+void StandarForCX::ShowMask() {
+    MaskDlg mask(session_, this);
+    mask.exec();
+}
+
+void StandarForCX::resizeEvent(QResizeEvent *event) {
+    QDialog::resizeEvent(event);
+    layout_.Layout();
+}
+
+void StandarForCX::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// While "缺省标准" waits, closing would pull the dialogs from under the
+// wait: the conditions dialog is only hidden and the wait closes after.
+void StandarForCX::reject() {
+    if (waiting_) {
+        closeQueued_ = true;
+        conditions_->hide();
+        return;
+    }
+    Close();
+}
+
+void StandarForCX::Close() {
+    conditions_->hide();
+    list_->DeleteAllRows();
+    QDialog::done(QDialog::Rejected);
+}
+
+bool StandarForCX::eventFilter(QObject *watched, QEvent *event) {
+    // Leaving a box for another control; its own list opening or the window
+    // losing activation (a message box, another program) is not leaving it.
+    const auto leaves = [event] {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+    };
+    if (event->type() == QEvent::FocusOut && leaves()) {
+        if (watched == brand_) CascadeSeries();
+        if (watched == series_) ModelChanged();
+    }
+    // Typing goes on in the brand's edit field while its list is open.
+    if (watched == brand_->view() && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool editing = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
+                             key->key() == Qt::Key_Left || key->key() == Qt::Key_Right ||
+                             (!key->text().isEmpty() && key->text().at(0).isPrint());
+        if (editing) {
+            QCoreApplication::sendEvent(brand_->lineEdit(), event);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace dialogs

@@ -1,0 +1,195 @@
+#include "dialogs/std_info_dlg.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "dialog_units.h"
+#include "dialogs/qt_text.h"
+
+namespace dialogs {
+namespace {
+
+constexpr int kNamesPerBase = 200;
+constexpr int kDieselCode = 10050002;
+constexpr int kFuelParam = 1005;
+constexpr qsizetype kFieldChars = generator::kConditionTextChars - 1;
+
+// Positions in dialog units of one labelled field.
+struct FieldPlace {
+    const char16_t *label;
+    const char16_t *id;
+    bool combo;
+    int x;  // left edge of the label
+    int y;
+};
+
+std::string TrimSpaces(const char *text) {
+    std::string s(text);
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+QString FieldText(const QWidget *field) {
+    if (const auto *edit = qobject_cast<const QLineEdit *>(field)) return edit->text();
+    if (const auto *box = qobject_cast<const QComboBox *>(field)) return box->currentText();
+    return {};
+}
+
+}  // namespace
+
+StdInfoDlg::StdInfoDlg(generator::EditorSession &session, QWidget *parent)
+    : QDialog(parent), session_(session) {
+    setObjectName(QStringLiteral("8004"));
+    setWindowTitle(QStringLiteral("标准生成"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    const QFont font = layout_.Font().ToFont();
+    setFont(font);
+    const DialogUnits du(font);
+
+    // The engine's values framed on the right, below the vehicle's kind.
+    auto *engine = new QGroupBox(QStringLiteral("发动机"), this);
+    engine->setObjectName(QStringLiteral("engineGroup"));
+    engine->setGeometry(du.Rect(152, 62, 142, 70));
+
+    constexpr int kLeft = 10, kRight = 158, kLabelWidth = 44, kFieldWidth = 86;
+    // Listed in the order of generator::kVehicleConditionIds.
+    const FieldPlace places[] = {
+        {u"最大总质量", u"8008", false, kLeft, 10}, {u"满载比", u"8015", false, kLeft, 64},
+        {u"乘员数", u"8004", false, kLeft, 28},     {u"最高车速", u"8006", false, kLeft, 82},
+        {u"整备质量", u"8005", false, kLeft, 46},   {u"驱动方式", u"8013", true, kRight, 10},
+        {u"车辆种类", u"8014", true, kRight, 28},   {u"燃油方式", u"8011", true, kRight, 78},
+        {u"灯制", u"8010", true, kRight, 46},       {u"三元催化", u"8012", true, kRight, 114},
+        {u"进气方式", u"8009", true, kRight, 96},
+    };
+    for (std::size_t n = 0; n < fields_.size(); ++n) {
+        const FieldPlace &place = places[n];
+        auto *label = new QLabel(QString::fromUtf16(place.label), this);
+        label->setObjectName(QStringLiteral("label") + QString::fromUtf16(place.id));
+        label->setGeometry(du.Rect(place.x, place.y + 2, kLabelWidth, 10));
+        QWidget *field;
+        if (place.combo) {
+            auto *box = new QComboBox(this);
+            box->setEditable(true);
+            box->setInsertPolicy(QComboBox::NoInsert);
+            field = box;
+        } else {
+            field = new QLineEdit(this);
+        }
+        field->setObjectName(QString::fromUtf16(place.id));
+        field->setGeometry(du.Rect(place.x + kLabelWidth + 2, place.y, kFieldWidth, 13));
+        label->setBuddy(field);
+        fields_[n] = field;
+    }
+    auto box = [this](const char16_t *id) {
+        return findChild<QComboBox *>(QString::fromUtf16(id));
+    };
+    fuel_ = box(u"8011");
+    intake_ = box(u"8009");
+    catalyst_ = box(u"8012");
+
+    auto *other = new QLabel(QStringLiteral("其他条件: 新车/电喷"), this);
+    other->setObjectName(QStringLiteral("otherConditions"));
+    other->setGeometry(du.Rect(kLeft, 106, 130, 10));
+    status_ = new QLabel(QStringLiteral("-"), this);
+    status_->setObjectName(QStringLiteral("8016"));
+    status_->setGeometry(du.Rect(kLeft, 150, 160, 10));
+
+    auto *ok = new QPushButton(QStringLiteral("生成"), this);
+    ok->setObjectName(QStringLiteral("1"));
+    ok->setGeometry(du.Rect(188, 146, 50, 15));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("2"));
+    cancel->setGeometry(du.Rect(244, 146, 50, 15));
+    cancel->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, &StdInfoDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &StdInfoDlg::reject);
+    connect(fuel_, &QComboBox::activated, this, &StdInfoDlg::FuelChanged);
+
+    setFixedSize(du.Size(302, 170));
+    layout_.Bind(this);
+    FillNames(box(u"8013"), 10060001);
+    FillNames(box(u"8014"), 10820001);
+    FillNames(fuel_, 10050001);
+    FillNames(box(u"8010"), 10090001);
+    FillNames(catalyst_, 10380001);
+    FillNames(intake_, 10480001);
+    layout_.Layout();
+}
+
+// The names of the codes base .. base + 199 that have one, without blanks at
+// either end, in GBK byte order (the order of a Chinese sorted list).
+void StdInfoDlg::FillNames(QComboBox *box, int base) {
+    box->clear();
+    std::vector<std::string> names;
+    for (int i = 0; i < kNamesPerBase; ++i) {
+        char name[PLINTH_NAME_BYTES] = {};
+        if (session_.Plinth().GetZK2IDInfo(base + i, name) <= 0) continue;
+        std::string trimmed = TrimSpaces(name);
+        if (!trimmed.empty()) names.push_back(std::move(trimmed));
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string &name : names) box->addItem(GbkToQString(name));
+    box->setCurrentIndex(-1);
+    box->clearEditText();
+}
+
+// Diesel engines take an intake type; the others a three-way catalyst.
+void StdInfoDlg::FuelChanged(int index) {
+    if (index < 0) return;
+    bool diesel = false;
+    std::string gbk;
+    char code[PLINTH_NAME_BYTES] = {};
+    if (QStringToGbk(fuel_->itemText(index), gbk) &&
+        session_.Plinth().GetParamIDByName(gbk.c_str(), kFuelParam, code) > 0)
+        diesel = std::strtol(code, nullptr, 10) == kDieselCode;
+    intake_->setEnabled(diesel);
+    catalyst_->setEnabled(!diesel);
+}
+
+generator::VehicleConditions StdInfoDlg::Conditions() const {
+    generator::VehicleConditions conditions;
+    for (std::size_t n = 0; n < fields_.size(); ++n)
+        QStringToGbk(FieldText(fields_[n]).left(kFieldChars), conditions[n]);
+    return conditions;
+}
+
+void StdInfoDlg::accept() {
+    status_->setText(QStringLiteral("正在生成标准数据...."));
+    status_->repaint();
+    if (session_.ComputeDefault(Conditions()) != generator::DefaultStandardResult::kComputed)
+        return;
+    hide();
+    status_->setText(QStringLiteral("生成成功!"));
+}
+
+// Minimising and restoring (spontaneous events) do not change the flag.
+void StdInfoDlg::showEvent(QShowEvent *event) {
+    if (!event->spontaneous()) shown_ = true;
+    QDialog::showEvent(event);
+}
+
+void StdInfoDlg::hideEvent(QHideEvent *event) {
+    QDialog::hideEvent(event);
+    if (event->spontaneous()) return;
+    shown_ = false;
+    emit hidden();
+}
+
+void StdInfoDlg::closeEvent(QCloseEvent *event) {
+    shown_ = false;
+    QDialog::closeEvent(event);
+}
+
+}  // namespace dialogs

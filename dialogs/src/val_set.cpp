@@ -1,0 +1,64 @@
+#include "dialogs/val_set.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "dialog_units.h"
+#include "dialogs/move_control.h"
+
+namespace dialogs {
+
+ValSet::ValSet(QWidget *parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("8003"));
+    setWindowTitle(QStringLiteral("限值修改"));
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    const QFont font = DialogFont::FromLoginSet().ToFont();
+    setFont(font);
+    QPalette blue = palette();
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        blue.setColor(role, QColor(0, 0, 255));
+    setPalette(blue);
+
+    const DialogUnits du(font);
+    auto *upperLabel = new QLabel(QStringLiteral("上限:"), this);
+    upperLabel->setObjectName(QStringLiteral("upperLabel"));
+    upperLabel->setGeometry(du.Rect(6, 7, 24, 10));
+    upperEdit_ = new QLineEdit(this);
+    upperEdit_->setObjectName(QStringLiteral("8000"));
+    upperEdit_->setGeometry(du.Rect(31, 5, 52, 13));
+    auto *lowerLabel = new QLabel(QStringLiteral("下限:"), this);
+    lowerLabel->setObjectName(QStringLiteral("lowerLabel"));
+    lowerLabel->setGeometry(du.Rect(92, 7, 24, 10));
+    lowerEdit_ = new QLineEdit(this);
+    lowerEdit_->setObjectName(QStringLiteral("8001"));
+    lowerEdit_->setGeometry(du.Rect(117, 5, 52, 13));
+
+    auto *ok = new QPushButton(QStringLiteral("确定"), this);
+    ok->setObjectName(QStringLiteral("1"));
+    ok->setGeometry(du.Rect(61, 22, 50, 14));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("2"));
+    cancel->setGeometry(du.Rect(119, 22, 50, 14));
+    cancel->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, &ValSet::accept);
+    connect(cancel, &QPushButton::clicked, this, &ValSet::reject);
+
+    setFixedSize(du.Size(176, 39));
+}
+
+void ValSet::SetTexts(const QString &upper, const QString &lower) {
+    upper_ = upper.left(kMaxChars);
+    lower_ = lower.left(kMaxChars);
+    upperEdit_->setText(upper_);
+    lowerEdit_->setText(lower_);
+}
+
+void ValSet::accept() {
+    upper_ = upperEdit_->text().left(kMaxChars);
+    lower_ = lowerEdit_->text().left(kMaxChars);
+    QDialog::accept();
+}
+
+}  // namespace dialogs

@@ -1,0 +1,178 @@
+// stdhost editor: the standards editor (libsergen.so) on the station's
+// database as a line program opens it, or one of its dialogs rendered
+// offscreen to a PNG.
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "commands.h"
+#include "dialogs/editor.h"
+#include "ext_family.h"
+#include "generator/sergen_module.h"
+#include "platform/dynamic_library.h"
+#include "series_station.h"
+
+namespace stdhost {
+namespace {
+
+struct EditorOptions {
+    std::string screenshot;
+    std::string dialog = "main";
+    std::string brand;
+    std::string series;
+    std::string size;
+    ExtRect rect{0, 0, 1024, 720};
+};
+
+dialogs::Screen ScreenNamed(const std::string &name) {
+    if (name == "conditions") return dialogs::Screen::kConditions;
+    if (name == "mask") return dialogs::Screen::kMask;
+    if (name == "limit") return dialogs::Screen::kLimit;
+    return dialogs::Screen::kMain;
+}
+
+// "WxH", both 100 to 10000.
+bool ParseSize(const std::string &text, ExtRect &rect) {
+    int width = 0, height = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%dx%d%c", &width, &height, &tail) != 2) return false;
+    if (width < 100 || height < 100 || width > 10000 || height > 10000) return false;
+    rect = {0, 0, width, height};
+    return true;
+}
+
+// The host's init record: zeros, the editor rectangle and the connection
+// handle; the plug-in keeps its own defaults for the rest.
+std::vector<unsigned char> InitRecord(const ExtRect &rect, uint32_t handle) {
+    std::vector<unsigned char> record(generator::kInitRecordBytes, 0);
+    const int32_t edges[4] = {rect.left, rect.top, rect.right, rect.bottom};
+    std::memcpy(record.data() + generator::kInitRectOffset, edges, sizeof edges);
+    std::memcpy(record.data() + generator::kInitConnectionOffset, &handle, sizeof handle);
+    return record;
+}
+
+// The station's connection under a process-wide handle, given up before
+// the connection closes.
+class RegisteredConnection {
+  public:
+    explicit RegisteredConnection(stationdb::Connection &connection)
+        : connection_(connection), handle_(stationdb_register(&connection)) {}
+    ~RegisteredConnection() {
+        stationdb_unregister(handle_);
+        connection_.Close();
+    }
+    RegisteredConnection(const RegisteredConnection &) = delete;
+    RegisteredConnection &operator=(const RegisteredConnection &) = delete;
+    uint32_t Handle() const { return handle_; }
+
+  private:
+    stationdb::Connection &connection_;
+    uint32_t handle_;
+};
+
+// libsergen.so from the library directory: ExtInit with the record, then
+// ExtShow until the user closes the editor.
+int ShowInteractive(const Station &station, const std::vector<unsigned char> &record,
+                    const ExtRect &rect) {
+    platform::DynamicLibrary sergen;
+    const std::string path = station.libraryDir + "/libsergen.so";
+    if (!sergen.Open(path)) {
+        Complain("cannot load the editor plug-in " + path + ": " + sergen.LastError());
+        return kExitNoPlugin;
+    }
+    auto init = reinterpret_cast<int (*)(void *)>(sergen.Symbol("ExtInit"));
+    auto show = reinterpret_cast<int (*)(int, ExtRect)>(sergen.Symbol("ExtShow"));
+    if (init == nullptr || show == nullptr) {
+        Complain(path + " lacks ExtInit or ExtShow");
+        return kExitNoPlugin;
+    }
+    std::vector<unsigned char> copy(record);
+    if (int rc = init(copy.data()); rc != EXT_DONE) {
+        Complain("the editor plug-in refused the station's connection (ExtInit " +
+                 std::to_string(rc) + ")");
+        return kExitNoDatabase;
+    }
+    const int rc = show(1, rect);
+    if (rc == EXT_EXCEPTION) {
+        Complain("no display: set DISPLAY, or use --screenshot (STATION_TRACE=- shows more)");
+        return kExitFailure;
+    }
+    if (rc != EXT_DONE) {
+        Complain("the editor failed (ExtShow " + std::to_string(rc) + ")");
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+int Screenshot(const EditorOptions &o, SeriesStation &s, const std::vector<unsigned char> &record) {
+    if (!o.brand.empty()) {
+        std::string brand, series;
+        if (!ArgumentToGbk(o.brand, "BRAND", brand) || !ArgumentToGbk(o.series, "SERIES", series))
+            return kExitUsage;
+        try {
+            if (int rc = CheckSeriesExists(s, brand, series); rc != kExitOk) return rc;
+        } catch (const stationdb::DatabaseError &e) {
+            return DatabaseFailure("reading the series", e);
+        }
+    }
+    generator::SergenModule module;
+    if (int rc = generator::InitModule(module, record.data()); rc != EXT_DONE) {
+        Complain("the station's connection does not resolve (" + std::to_string(rc) + ")");
+        return kExitNoDatabase;
+    }
+    if (!dialogs::RenderScreenshot(module, o.rect, reinterpret_cast<const void *>(&Screenshot),
+                                   ScreenNamed(o.dialog), o.brand, o.series, o.screenshot)) {
+        Complain("cannot render the " + o.dialog + " dialog to " + o.screenshot +
+                 " (STATION_TRACE=- shows more)");
+        return kExitFailure;
+    }
+    std::printf("%s dialog written to %s\n", o.dialog.c_str(), o.screenshot.c_str());
+    return kExitOk;
+}
+
+int Editor(const std::string &stationOption, const EditorOptions &o) {
+    SeriesStation s;
+    if (int rc = ConnectSeriesStation(stationOption, s); rc != kExitOk) return rc;
+    RegisteredConnection registered(s.connection);
+    const std::vector<unsigned char> record = InitRecord(o.rect, registered.Handle());
+    return o.screenshot.empty() ? ShowInteractive(s.station, record, o.rect)
+                                : Screenshot(o, s, record);
+}
+
+}  // namespace
+
+void AddEditorCommand(CLI::App &app, CommandLine &line) {
+    auto o = std::make_shared<EditorOptions>();
+    CLI::App *editor = AddCommand(
+        app, line, "editor",
+        "Open the standards editor (libsergen.so) on the station, or render one of its "
+        "dialogs to a PNG without a display.",
+        [&line, o] { return Editor(line.station, *o); },
+        [o](const CLI::App &command) {
+            if (command.count("--size") > 0 && !ParseSize(o->size, o->rect))
+                throw CLI::ValidationError("--size",
+                                           "expected WxH (100 to 10000), not \"" + o->size + "\"");
+            if (o->brand.empty() != o->series.empty())
+                throw CLI::ValidationError("--brand", "--brand and --series go together");
+        });
+    CLI::Option *shot =
+        editor->add_option("--screenshot", o->screenshot, "render a dialog to this PNG file")
+            ->type_name("FILE");
+    editor->add_option("--dialog", o->dialog, "the dialog of the screenshot (default main)")
+        ->check(CLI::IsMember({"main", "conditions", "mask", "limit"}))
+        ->type_name("DIALOG")
+        ->needs(shot);
+    editor->add_option("--brand", o->brand, "the brand whose series the screenshot shows")
+        ->type_name("BRAND")
+        ->needs(shot);
+    editor->add_option("--series", o->series, "the vehicle series of --brand")
+        ->type_name("SERIES")
+        ->needs(shot);
+    editor->add_option("--size", o->size, "the editor's size (default 1024x720)")->type_name("WxH");
+    editor->fallthrough();  // --station after the command name too
+}
+
+}  // namespace stdhost
