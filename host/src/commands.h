@@ -65,4 +65,10 @@ void AddEditorCommand(CLI::App &app, CommandLine &line);
 // "N limits in the standard file", "no standard file", or that it cannot be loaded.
 std::string StandardFileSummary(const std::string &path);
 
+// What is wrong with a standard file's bytes, in words, or "" when its
+// header, its size and its records agree (store::StandardFileReport::Damaged).
+// Says what the header announced and what was read. A file that cannot be
+// read or is not a regular file gives "".
+std::string StandardFileDamage(const std::string &path);
+
 }  // namespace stdhost

@@ -23,6 +23,9 @@ namespace fs = std::filesystem;
 
 constexpr char kSqliteDataSource[] = "station_limits";
 constexpr char kSqliteFile[] = "station.db";
+// configDirectory and moduleDirectory of the environment record: 259 bytes
+// and a NUL.
+constexpr std::size_t kRecordPathBytes = 259;
 
 struct InitOptions {
     std::string directory;
@@ -54,6 +57,17 @@ void CheckOptions(const CLI::App &command, InitOptions &o) {
         throw CLI::ValidationError(
             "the data source, user and password cannot hold , ; or line breaks");
     o.directory = AbsolutePath(o.directory);
+    // The environment record holds these paths in fields of 259 bytes; a
+    // longer one would be cut, and the plug-ins would use another directory.
+    for (const char *sub : {"/config", "/modules"}) {
+        const std::string path = o.directory + sub;
+        if (path.size() > kRecordPathBytes)
+            throw CLI::ValidationError(
+                "DIR", "the station directory is too long: " + path + " is " +
+                           std::to_string(path.size()) + " bytes, and plinth.ini's " +
+                           (sub[1] == 'c' ? "configDirectory" : "moduleDirectory") +
+                           " holds at most " + std::to_string(kRecordPathBytes));
+    }
     o.dataDir = DataDirectory(o.dataDir);
     if (!o.odbcIni.empty()) o.odbcIni = AbsolutePath(o.odbcIni);
 }

@@ -116,16 +116,37 @@ bool LoadLimitsModule(const Station &station, LimitsModule &m) {
 }
 
 // Where the plug-in took its table from: the standard file when it existed
-// before the load, else the database (which then writes the file).
-std::string TableSource(const StationSettings &settings, bool hadFile) {
+// before the load (and whether it is damaged), else the database, which then
+// writes the file. `served`: the plug-in's table is known not to be empty.
+// When the file is missing afterwards, says why; a database that cannot be
+// reached is also reported on standard error.
+std::vector<std::string> TableSource(const StationSettings &settings, bool hadFile, bool served) {
     const std::string file = settings.StandardFile();
+    if (hadFile) {
+        std::vector<std::string> lines{"standards: the standard file " + file};
+        const std::string damage = StandardFileDamage(file);
+        if (!damage.empty()) lines.push_back("standards: " + damage);
+        return lines;
+    }
     std::error_code ec;
-    if (hadFile) return "standards: the standard file " + file;
-    if (!std::filesystem::exists(file, ec))
-        return "standards: no standard file and nothing loaded from the database (data source " +
-               settings.dataSource + ")";
-    return "standards: no standard file, so the plug-in loaded the database (data source " +
-           settings.dataSource + ") and wrote " + file;
+    const std::string source = "(data source " + settings.dataSource + ")";
+    if (std::filesystem::is_regular_file(file, ec))
+        return {"standards: no standard file, so the plug-in loaded the database " + source +
+                " and wrote " + file};
+    std::string stamp;
+    bool present = false;
+    if (!ReadDatabaseStamp(settings, stamp, present)) {
+        Complain("cannot reach the station's database " + source + ": " + stamp);
+        return {"standards: no standard file and nothing loaded from the database " + source +
+                ": it cannot be reached"};
+    }
+    std::string why;
+    const bool writable = StandardFileWritable(settings, why);
+    if (served)
+        return {"standards: no standard file; the plug-in loaded the database " + source +
+                " but could not write " + file + (writable ? "" : ": " + why)};
+    return {"standards: no standard file and nothing loaded from the database " + source +
+            (writable ? "" : "; " + why) + " (STATION_TRACE=- shows why)"};
 }
 
 std::vector<Limit> ReadLimits(const bridges::PlinthBridge &plinth, const unsigned char *buffer) {
@@ -202,9 +223,11 @@ int Judge(const std::string &stationOption, const JudgeOptions &options) {
     Station station;
     bridges::PlinthBridge plinth;
     StationSettings settings;
-    if (int rc = EnterStation(stationOption, station, plinth, settings); rc != kExitOk) return rc;
+    if (int rc = EnterStation(stationOption, station, plinth, settings, StationNeeds::kStandards);
+        rc != kExitOk)
+        return rc;
     std::error_code ec;
-    const bool hadFile = std::filesystem::exists(settings.StandardFile(), ec);
+    const bool hadFile = std::filesystem::is_regular_file(settings.StandardFile(), ec);
     LimitsModule limits;
     if (!LoadLimitsModule(station, limits)) return kExitNoPlugin;
 
@@ -236,6 +259,15 @@ int Judge(const std::string &stationOption, const JudgeOptions &options) {
     const std::vector<Limit> all = ReadLimits(plinth, standard.get());
     std::vector<ItemExplanation> explained;
     if (options.explain) explained = Explain(plinth, limits, options.items);
+    // Without --explain, only what must not pass unnoticed: a database that
+    // could not be reached when the plug-in needed it.
+    std::vector<std::string> source;
+    if (options.explain ||
+        (!hadFile && !std::filesystem::is_regular_file(settings.StandardFile(), ec))) {
+        bool served = itemCount > 0;
+        for (const auto &e : explained) served = served || !e.limits.empty();
+        source = TableSource(settings, hadFile, served);
+    }
 
     if (options.json) {
         Json out = Json::object();
@@ -256,7 +288,7 @@ int Judge(const std::string &stationOption, const JudgeOptions &options) {
         PrintJson(out);
     } else {
         if (options.explain) {
-            std::printf("%s\n", TableSource(settings, hadFile).c_str());
+            for (const std::string &text : source) std::printf("%s\n", text.c_str());
             for (const auto &e : explained) {
                 if (!e.hasCondition)
                     std::printf("item %d: no condition\n", e.itemId);

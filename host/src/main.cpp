@@ -25,12 +25,22 @@ int main(int argc, char **argv) {
         "station.db and config/. Each command has its own --help.\n"
         "Exit codes: 0 done, 1 failed, 2 bad usage, 3 a plug-in or libplinth.so cannot be\n"
         "loaded, 4 the vehicle was not taken, 5 no limits for the vehicle, 6 an unknown\n"
-        "brand, series or parameter, 7 a malformed file (nothing written), 8 the station's\n"
-        "database cannot be reached.");
+        "brand, series or parameter, 7 a malformed file (nothing written; show-standards: a\n"
+        "damaged standard file), 8 the station's database cannot be reached (or plinth.ini\n"
+        "is missing or names no data source), 9 reload: the\n"
+        "database was reached but its pass failed (locked, busy), nothing reloaded, 10 reload:\n"
+        "the database was read but the standard file could not be written.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {
         return stdhost::ReportParseError(app, e);
     }
-    return line.run ? line.run() : stdhost::kExitUsage;
+    if (!line.run) return stdhost::kExitUsage;
+    // Every command refuses a --station that names a file, whether it uses
+    // the station or not: the caller meant something else.
+    if (!line.station.empty())
+        if (int rc = stdhost::CheckStationDirectory(stdhost::AbsolutePath(line.station));
+            rc != stdhost::kExitOk)
+            return rc;
+    return line.run();
 }

@@ -55,24 +55,6 @@ Snapshot Take(const StationSettings &settings) {
     return s;
 }
 
-// The first DBModifyTime of tb_status_memstd, read the way the plug-in reads
-// it. False with the driver's message in `text` when it cannot be read;
-// `present` false when the table is empty.
-bool DatabaseStamp(const StationSettings &settings, std::string &text, bool &present) {
-    try {
-        stationdb::Connection connection;
-        ConnectStation(connection, settings.ConnectString());
-        stationdb::Statement query(connection, "select DBModifyTime from tb_status_memstd ");
-        query.Execute();
-        present = query.Fetch();
-        text = present ? query.Utf8(1) : "";
-        return true;
-    } catch (const stationdb::DatabaseError &e) {
-        text = e.what();
-        return false;
-    }
-}
-
 // The loader's reading of a stamp: a decimal prefix, 0 for anything else.
 long StampValue(const std::string &text) {
     return std::strtol(text.c_str(), nullptr, 10);
@@ -141,10 +123,12 @@ int Reload(const std::string &stationOption) {
 
     std::string stamp;
     bool present = false;
-    const bool reachable = DatabaseStamp(settings, stamp, present);
-    if (!reachable)
-        std::printf("database stamp:       cannot be read: %s\n", stamp.c_str());
-    else if (!present)
+    const bool reachable = ReadDatabaseStamp(settings, stamp, present);
+    if (!reachable) {
+        std::printf("database stamp:       cannot be read\n");
+        Complain("cannot reach the station's database (data source " + settings.dataSource +
+                 "): " + stamp);
+    } else if (!present)
         std::printf("database stamp:       none (tb_status_memstd is empty)\n");
     else
         std::printf("database stamp:       \"%s\"\n", stamp.c_str());
@@ -152,20 +136,43 @@ int Reload(const std::string &stationOption) {
     const int result = paramSave(nullptr);
     const Snapshot after = Take(settings);
     std::printf("ExtParamSave gave %d\n", result);
-    if (!loaded.SameFileAs(after))
+    if (!loaded.SameFileAs(after)) {
         std::printf("reloaded:             %s\n", after.Describe().c_str());
-    else if (!reachable)
+        return kExitOk;
+    }
+    if (!reachable) {
         std::printf(
             "nothing reloaded:     the database cannot be reached; the table stays as it "
             "was\n");
-    else if (!present ||
-             (StampValue(loaded.stamp) >= 1 && StampValue(loaded.stamp) == StampValue(stamp)))
-        std::printf("nothing reloaded:     the database's stamp is the one in memstd.ini\n");
-    else
+        return kExitNoDatabase;
+    }
+    if (!present) {
         std::printf(
-            "nothing reloaded:     the stamps differ but the database pass failed "
-            "(STATION_TRACE=- shows why)\n");
-    return kExitOk;
+            "nothing reloaded:     tb_status_memstd is empty, so the database has no stamp to\n"
+            "                      compare with memstd.ini and the plug-in never reloads;\n"
+            "                      'stdhost mark-changed' sets one\n");
+        return kExitOk;
+    }
+    if (StampValue(loaded.stamp) >= 1 && StampValue(loaded.stamp) == StampValue(stamp)) {
+        std::printf("nothing reloaded:     the database's stamp is the one in memstd.ini\n");
+        return kExitOk;
+    }
+    // The stamps differ, so the plug-in ran its pass: either the database
+    // failed it or the file could not be written afterwards.
+    std::string why;
+    if (!StandardFileWritable(settings, why)) {
+        std::printf(
+            "nothing reloaded:     the database was read but the standard file could not be "
+            "written\n");
+        Complain("cannot write the standard file " + settings.StandardFile() + ": " + why);
+        return kExitFileNotWritten;
+    }
+    std::printf(
+        "nothing reloaded:     the stamps differ but the database pass failed (locked or busy?\n"
+        "                      the plug-in's notice says why; STATION_TRACE=- shows more)\n");
+    Complain("the database pass failed (data source " + settings.dataSource +
+             "); nothing reloaded");
+    return kExitNotReloaded;
 }
 
 }  // namespace

@@ -28,10 +28,6 @@ bool ArgumentToGbk(const std::string &utf8, const std::string &what, std::string
 int ConnectSeriesStation(const std::string &stationOption, SeriesStation &s) {
     if (int rc = EnterStation(stationOption, s.station, s.plinth, s.settings); rc != kExitOk)
         return rc;
-    if (s.settings.dataSource.empty()) {
-        Complain("the station " + s.station.directory + " names no database (databaseLine)");
-        return kExitNoDatabase;
-    }
     try {
         ConnectStation(s.connection, s.settings.ConnectString());
     } catch (const stationdb::DatabaseError &e) {

@@ -68,9 +68,22 @@ int BuildStandards(const std::string &source, const std::string &out) {
     return kExitOk;
 }
 
+std::string DamageText(const std::string &path, const store::StandardFileReport &r) {
+    if (!r.Damaged()) return "";
+    std::string text = path + " is damaged: its header announces " +
+                       std::to_string(r.announcedRecords) + " records (" +
+                       std::to_string(r.announcedBytes) + " bytes) and the file holds " +
+                       std::to_string(r.fileBytes) + " bytes; " + std::to_string(r.readRecords) +
+                       " whole records were read";
+    if (r.refusedRecords > 0)
+        text += ", " + std::to_string(r.refusedRecords) + " refused (device id outside 1..200)";
+    return text;
+}
+
 int ShowStandards(const std::string &file) {
     store::StandardTable table;
-    if (table.LoadFromFile(file) != 1) {
+    store::StandardFileReport report;
+    if (table.LoadFromFile(file, &report) != 1) {
         Complain("cannot load " + file);
         return kExitFailure;
     }
@@ -82,6 +95,11 @@ int ShowStandards(const std::string &file) {
                     std::printf("%d\t%d\t%s\t%d\t%s\t%s\n", device.devid, item.itemid,
                                 platform::GbkToUtf8Lossy(condition.condition).c_str(), p.paramid,
                                 LimitText(p.lvalue).c_str(), LimitText(p.hvalue).c_str());
+    std::fflush(stdout);
+    if (const std::string damage = DamageText(file, report); !damage.empty()) {
+        Complain(damage);
+        return kExitBadFile;
+    }
     return kExitOk;
 }
 
@@ -93,6 +111,13 @@ std::string StandardFileSummary(const std::string &path) {
     store::StandardTable table;
     if (table.LoadFromFile(path) != 1) return "a standard file that cannot be loaded";
     return std::to_string(table.RecordCount()) + " limits in the standard file";
+}
+
+std::string StandardFileDamage(const std::string &path) {
+    store::StandardTable table;
+    store::StandardFileReport report;
+    table.LoadFromFile(path, &report);
+    return DamageText(path, report);
 }
 
 void AddBuildStandardsCommand(CLI::App &app, CommandLine &line) {

@@ -1,9 +1,12 @@
 #include "station.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "bridges/plinth_bridge.h"
@@ -98,13 +101,82 @@ int LoadEnvironmentLibrary(const Station &station, bridges::PlinthBridge &plinth
     return kExitNoPlugin;
 }
 
+int CheckStationDirectory(const std::string &directory) {
+    struct stat st {};
+    if (::stat(directory.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return kExitOk;
+    Complain("the station " + directory + " is not a directory");
+    return kExitUsage;
+}
+
 int EnterStation(const std::string &stationOption, Station &station, bridges::PlinthBridge &plinth,
-                 StationSettings &settings) {
+                 StationSettings &settings, StationNeeds needs) {
     station = ResolveStation(stationOption);
+    if (int rc = CheckStationDirectory(station.directory); rc != kExitOk) return rc;
     ExportStationEnvironment(station);
+    // PLINTH_ENV may be the caller's: it names the file libplinth.so reads.
+    const char *env = std::getenv("PLINTH_ENV");
+    const std::string ini =
+        env != nullptr && env[0] != '\0' ? env : station.directory + "/plinth.ini";
+    struct stat st {};
+    if (::stat(ini.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        Complain("the station's plinth.ini " + ini +
+                 (::stat(ini.c_str(), &st) != 0 ? " is missing" : " is not a regular file") +
+                 " (stdhost init-station DIR makes a station)");
+        return kExitNoDatabase;
+    }
     if (int rc = LoadEnvironmentLibrary(station, plinth); rc != kExitOk) return rc;
     settings = ReadStationSettings(plinth);
-    return kExitOk;
+    if (!settings.dataSource.empty()) return kExitOk;
+    if (needs == StationNeeds::kStandards && ::stat(settings.StandardFile().c_str(), &st) == 0)
+        return kExitOk;
+    Complain("the station's plinth.ini " + ini + " names no data source (databaseLine, field 0)" +
+             (needs == StationNeeds::kStandards
+                  ? " and there is no standard file " + settings.StandardFile()
+                  : std::string()));
+    return kExitNoDatabase;
+}
+
+bool ReadDatabaseStamp(const StationSettings &settings, std::string &text, bool &present) {
+    present = false;
+    try {
+        stationdb::Connection connection;
+        ConnectStation(connection, settings.ConnectString());
+        stationdb::Statement query(connection, "select DBModifyTime from tb_status_memstd ");
+        query.Execute();
+        present = query.Fetch();
+        text = present ? query.Utf8(1) : "";
+        return true;
+    } catch (const stationdb::DatabaseError &e) {
+        text = e.what();
+        return false;
+    }
+}
+
+bool StandardFileWritable(const StationSettings &settings, std::string &why) {
+    const std::string &dir = settings.configDirectory;
+    struct stat st {};
+    if (dir.empty()) {
+        why = "plinth.ini names no configDirectory";
+        return false;
+    }
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        why = "the configuration directory " + dir + " does not exist";
+        return false;
+    }
+    const std::string file = settings.StandardFile();
+    if (::lstat(file.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        why = file + " is not a regular file";
+        return false;
+    }
+    std::string probe = dir + "/.stdhost-probe-XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        why = "cannot create a file in " + dir + ": " + std::strerror(errno);
+        return false;
+    }
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
 }
 
 void ConnectStation(stationdb::Connection &connection, const std::string &connectString) {

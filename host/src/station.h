@@ -18,14 +18,16 @@ namespace stdhost {
 // Exit codes of stdhost.
 enum ExitCode {
     kExitOk = 0,
-    kExitFailure = 1,     // a command failed (file not written, ...)
-    kExitUsage = 2,       // a bad option or argument
-    kExitNoPlugin = 3,    // a plug-in or the environment library cannot be loaded
-    kExitBadVehicle = 4,  // the vehicle information was not taken over
-    kExitNoLimits = 5,    // the table gives no limits for the vehicle
-    kExitUnknown = 6,     // an unknown brand, series or parameter
-    kExitBadFile = 7,     // a malformed input file; nothing was written
-    kExitNoDatabase = 8,  // the station's database cannot be reached
+    kExitFailure = 1,      // a command failed (file not written, ...)
+    kExitUsage = 2,        // a bad option or argument
+    kExitNoPlugin = 3,     // a plug-in or the environment library cannot be loaded
+    kExitBadVehicle = 4,   // the vehicle information was not taken over
+    kExitNoLimits = 5,     // the table gives no limits for the vehicle
+    kExitUnknown = 6,      // an unknown brand, series or parameter
+    kExitBadFile = 7,      // a malformed input file; nothing was written
+    kExitNoDatabase = 8,   // the station's database cannot be reached
+    kExitNotReloaded = 9,  // reload: the database was reached but its pass failed (locked, busy)
+    kExitFileNotWritten = 10,  // reload: the database was read but the standard file not written
 };
 
 struct Station {
@@ -70,11 +72,35 @@ struct StationSettings {
 };
 StationSettings ReadStationSettings(const bridges::PlinthBridge &plinth);
 
+// kExitOk when `directory` is a directory or does not exist yet; kExitUsage
+// after a complaint when it names something else (a regular file).
+int CheckStationDirectory(const std::string &directory);
+
+// What a command needs of the station's plinth.ini besides its existence.
+enum class StationNeeds {
+    kDatabase,   // a data source: the command connects to the database
+    kStandards,  // a data source, or a standard file already in place
+};
+
 // What every command on an existing station does first: resolve the
-// station, export its environment, load libplinth.so into `plinth` and read
-// the plug-ins' settings. kExitOk, or kExitNoPlugin after a complaint.
+// station, check that its plinth.ini exists and names a data source (as
+// `needs` asks), export its environment, load libplinth.so into `plinth` and
+// read the plug-ins' settings. Everything is checked before a plug-in that
+// would connect is loaded. kExitOk; else after a complaint kExitUsage (the
+// station is not a directory), kExitNoPlugin, or kExitNoDatabase (no
+// plinth.ini, or one that names no data source).
 int EnterStation(const std::string &stationOption, Station &station, bridges::PlinthBridge &plinth,
-                 StationSettings &settings);
+                 StationSettings &settings, StationNeeds needs = StationNeeds::kDatabase);
+
+// Reads the first DBModifyTime of tb_status_memstd as the limits plug-in
+// does. False with the driver's message in `text` when the database cannot
+// be reached or read; `present` false when the table is empty.
+bool ReadDatabaseStamp(const StationSettings &settings, std::string &text, bool &present);
+
+// Whether the limits plug-in could write the standard file now: the
+// configuration directory exists and takes a new file, and the file's path
+// is free or a regular file. False with the reason in `why`.
+bool StandardFileWritable(const StationSettings &settings, std::string &why);
 
 // Opens `connection` with `connectString` as the station's programs do
 // (without prompting, 15 seconds to log in). Throws stationdb::DatabaseError.

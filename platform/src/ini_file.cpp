@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "gbk_texts.h"
 #include "platform/atomic_file.h"
+#include "platform/trace.h"
 
 namespace platform {
 namespace {
@@ -74,10 +76,44 @@ std::vector<std::string> SplitLines(const std::string &bytes) {
     return lines;
 }
 
+// The file's bytes for reading, at most kProfileReadLimit of them; false
+// when there is nothing to read (missing, not a regular file, unreadable).
+bool ReadProfile(const std::string &path, std::string &bytes) {
+    switch (ReadFileAtMost(path, kProfileReadLimit, bytes)) {
+        case ReadResult::kOk:
+            return true;
+        case ReadResult::kCut:
+            TraceF(texts::kFileReadCut, path.c_str(), kProfileReadLimit);
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The old bytes of a file about to be rewritten; false when it must not be
+// rewritten: it is not a regular file, or longer than a reader would take
+// (its tail would be lost).
+bool ReadForRewrite(const std::string &path, std::string &bytes) {
+    switch (ReadFileAtMost(path, kProfileReadLimit, bytes)) {
+        case ReadResult::kOk:
+            return true;
+        case ReadResult::kCut:
+            TraceF(texts::kFileReadCut, path.c_str(), kProfileReadLimit);
+            return false;
+        case ReadResult::kNotRegular:
+            return false;
+        case ReadResult::kMissing:
+        case ReadResult::kFailed:
+            break;
+    }
+    bytes.clear();  // a missing or unreadable file is an empty one
+    return true;
+}
+
 bool FindValue(const std::string &path, const std::string &section, const std::string &key,
                std::string &value) {
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return false;
+    if (!ReadProfile(path, bytes)) return false;
     bool inSection = false;
     for (const std::string &line : SplitLines(bytes)) {
         std::string_view name, k, v;
@@ -99,7 +135,7 @@ bool FindValue(const std::string &path, const std::string &section, const std::s
 ProfileSection GetProfileSection(const std::string &path, const std::string &section) {
     ProfileSection entries;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return entries;
+    if (!ReadProfile(path, bytes)) return entries;
     bool inSection = false;
     for (const std::string &line : SplitLines(bytes)) {
         std::string_view name, k, v;
@@ -122,7 +158,7 @@ bool WriteProfileSection(const std::string &path, const std::string &section,
             return false;
 
     std::string old;
-    if (!ReadWholeFile(path, old)) old.clear();
+    if (!ReadForRewrite(path, old)) return false;
     std::string kept;
     bool skipping = false;
     std::string_view rest = old;
@@ -174,7 +210,7 @@ int GetProfileInt(const std::string &path, const std::string &section, const std
 bool WriteProfileString(const std::string &path, const std::string &section, const std::string &key,
                         const std::string &value) {
     std::string bytes;
-    ReadWholeFile(path, bytes);  // a missing file is an empty one
+    if (!ReadForRewrite(path, bytes)) return false;
     const bool crlf = bytes.find("\r\n") != std::string::npos;
     const std::string eol = crlf ? "\r\n" : "\n";
     std::vector<std::string> lines = SplitLines(bytes);

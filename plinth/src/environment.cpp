@@ -2,8 +2,10 @@
 // connection lines from section [env] of an INI file.
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "library_files.h"
+#include "platform/ascii_case.h"
 #include "platform/ini_file.h"
 #include "plinth_api.h"
 #include "text_ops.h"
@@ -34,9 +36,16 @@ bool FillEnvironment(char *env) {
     std::memset(env, 0, PLINTH_ENV_SIZE);
     const std::string path = FileFromEnvironmentOrBeside("PLINTH_ENV", "plinth.ini");
     if (path.empty()) return true;
+    // One read of the file, which the INI reader bounds and refuses when it is
+    // not a regular file; the first of equal keys wins, as GetProfileString's.
+    const platform::ProfileSection entries = platform::GetProfileSection(path, kSection);
     for (const EnvField &field : kEnvFields) {
-        const std::string value = platform::GetProfileString(path, kSection, field.key, "");
-        CopyCut(value, env + field.offset, field.room);
+        for (const auto &[key, value] : entries) {
+            if (platform::EqualsAsciiNoCase(key, field.key)) {
+                CopyCut(value, env + field.offset, field.room);
+                break;
+            }
+        }
     }
     return true;
 }

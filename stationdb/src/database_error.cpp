@@ -3,6 +3,8 @@
 #include <string_view>
 
 #include "odbc_check.h"
+
+#include "platform/ascii_case.h"
 #include "stationdb/stationdb.h"
 
 namespace stationdb {
@@ -87,14 +89,7 @@ bool CheckOptional(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const
 }
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char ca = a[i], cb = b[i];
-        if (ca >= 'A' && ca <= 'Z') ca = static_cast<char>(ca - 'A' + 'a');
-        if (cb >= 'A' && cb <= 'Z') cb = static_cast<char>(cb - 'A' + 'a');
-        if (ca != cb) return false;
-    }
-    return true;
+    return platform::EqualsAsciiNoCase(a, b);
 }
 
 }  // namespace detail

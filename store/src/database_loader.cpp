@@ -1,6 +1,9 @@
 #include "store/database_loader.h"
 
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 #include "gbk_texts.h"
 #include "loader_reads.h"
@@ -70,24 +73,66 @@ void NoticeDatabaseError(const stationdb::DatabaseError &error) {
     platform::Notice(gbk);
 }
 
-// A lost connection stays lost: close it so that the next pass reconnects.
-bool ConnectionLost(stationdb::Connection &connection, const stationdb::DatabaseError &error) {
-    return error.SqlState().rfind("08", 0) == 0 || connection.IsDead();
+// A stamp as a whole number: the decimal conversion of the line software
+// (blanks, a sign, digits up to the first other character, 0 without digits),
+// kept in 64 bits so that a stamp beyond 32 bits still differs from the next.
+int64_t StampOf(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (value > (INT64_MAX - (text[i] - '0')) / 10) return negative ? INT64_MIN : INT64_MAX;
+        value = value * 10 + (text[i] - '0');
+    }
+    return negative ? -value : value;
 }
 
-// The stamp of the database, and whether the pass must run. Throws
-// DatabaseError.
+// The stamp of the database, and whether the pass must run. Without a stamp
+// file every pass runs. Throws DatabaseError.
 bool NeedsReload(stationdb::Connection &connection, const LoaderFiles &files, int force,
-                 int &dbStamp) {
+                 int64_t &dbStamp) {
     bool reload = false;
     stationdb::Statement st(connection, StatementsFor(connection.GetDialect()).stamp);
     st.Execute();
     if (st.Fetch()) {
-        dbStamp = loader::IntegerOf(loader::TrimBlanks(st.Utf8(st.Column("DBModifyTime"))));
-        const int fileStamp = platform::GetProfileInt(files.stampFile, kStampSection, kStampKey, 0);
+        dbStamp = StampOf(loader::TrimBlanks(st.Utf8(st.Column("DBModifyTime"))));
+        const int64_t fileStamp = files.stampFile.empty()
+                                      ? 0
+                                      : StampOf(platform::GetProfileString(
+                                            files.stampFile, kStampSection, kStampKey, ""));
         reload = fileStamp < 1 || fileStamp != dbStamp;
     }
     return reload || force == 1;
+}
+
+// The served table keeps the items that a pass ended by a later stage had
+// found: the line's items are known once the item stage has completed.
+void FlagReadItems(const loader::Gathered &gathered, StandardTable &served) {
+    for (const loader::GatheredDevice &device : gathered.devices)
+        for (int32_t id : device.items) served.PresentItems().SetItemFlag(id, 1);
+}
+
+// True when the connect string names a data source (DSN, FILEDSN) or a
+// driver; an empty one must not reach the driver, which may take the whole
+// text for a file name.
+bool NamesASource(const std::string &connectString) {
+    std::size_t start = 0;
+    while (start < connectString.size()) {
+        std::size_t end = connectString.find(';', start);
+        if (end == std::string::npos) end = connectString.size();
+        const std::string_view part(connectString.data() + start, end - start);
+        const std::size_t eq = part.find('=');
+        if (eq != std::string_view::npos) {
+            std::string key(loader::TrimBlanks(part.substr(0, eq)));
+            for (char &c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            const bool named = !loader::TrimBlanks(part.substr(eq + 1)).empty();
+            if (named && (key == "DSN" || key == "FILEDSN" || key == "DRIVER")) return true;
+        }
+        start = end + 1;
+    }
+    return false;
 }
 
 // Merges the present items of the served table into the new one.
@@ -102,6 +147,10 @@ void KeepPresentItems(const StandardTable &served, StandardTable &fresh) {
 
 int StationDatabase::OpenDatabase() {
     if (connection_.IsOpen()) return 1;
+    if (!NamesASource(connectString_)) {
+        platform::Trace("station database not opened: no data source named\n");
+        return 0;
+    }
     try {
         connection_.Open(connectString_);
         connection_.SetQueryTimeout(kQueryTimeoutSeconds);
@@ -118,6 +167,7 @@ const LoaderStatements &StatementsFor(stationdb::Dialect dialect) {
 }
 
 LoaderFiles FilesIn(const std::string &configDirectory) {
+    if (configDirectory.empty()) return {};
     return {configDirectory + "/" + sfd::kFileName, configDirectory + "/memstd.ini"};
 }
 
@@ -137,9 +187,15 @@ int ReadStandardTable(stationdb::Connection &connection, StandardTable &target, 
 int LoadFromDatabase(StationDatabase &database, StandardTable &served, const LoaderFiles &files,
                      int force, ReadPath path) {
     if (database.OpenDatabase() == 0) return 0;
+    // Each pass sees the database as it is now: the connection lasts one
+    // pass, whatever its result.
+    struct CloseAtEnd {
+        StationDatabase &database;
+        ~CloseAtEnd() { database.CloseDatabase(); }
+    } closeAtEnd{database};
     stationdb::Connection &connection = database.Connection();
 
-    int dbStamp = 0;
+    int64_t dbStamp = 0;
     loader::Gathered gathered;
     try {
         bool reload;
@@ -155,7 +211,7 @@ int LoadFromDatabase(StationDatabase &database, StandardTable &served, const Loa
         loader::ReadStages(connection, path, gathered);
     } catch (const loader::StageError &e) {
         NoticeDatabaseError(e.error);
-        if (ConnectionLost(connection, e.error)) database.CloseDatabase();
+        if (e.result <= -3) FlagReadItems(gathered, served);
         return e.result;
     }
 
@@ -168,12 +224,24 @@ int LoadFromDatabase(StationDatabase &database, StandardTable &served, const Loa
     database.CloseDatabase();
 
     platform::Trace(texts::kDbOrganizing);
+    if (files.standardFile.empty()) {
+        // No configuration directory: the table serves, nothing is written.
+        if (served.Devices().empty()) {
+            platform::Notice(texts::kNoStandardFound);
+            return 0;
+        }
+        if (served.RecordCount() == 0) {
+            platform::Notice(texts::kNoStandardFound2);
+            return -5;
+        }
+        return 1;
+    }
     const int written = served.WriteFile(files.standardFile);
     // Only a written file makes the stamp current: otherwise the next pass
     // must run again.
     if (written == 1) {
-        char stamp[16];
-        std::snprintf(stamp, sizeof stamp, "%d", dbStamp);
+        char stamp[24];
+        std::snprintf(stamp, sizeof stamp, "%lld", static_cast<long long>(dbStamp));
         if (!platform::WriteProfileString(files.stampFile, kStampSection, kStampKey, stamp))
             platform::TraceF("memstd.ini not written: %s\n", files.stampFile.c_str());
     }

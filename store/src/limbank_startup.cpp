@@ -30,10 +30,28 @@ bool FileExists(const std::string &path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+// The configuration directory, or "" with a notice and a trace line when it
+// is empty or fills its field (then it may have been cut, and a cut path
+// names another directory).
+std::string ConfigDirectory(const std::vector<char> &env) {
+    std::string directory = EnvText(env, PLINTH_ENV_CONFIG_DIRECTORY);
+    if (directory.size() >= kConfigDirectoryFieldChars) {
+        platform::Notice(texts::kConfigDirectoryCut);
+        platform::TraceF(texts::kConfigDirectoryCutTrace,
+                         static_cast<int>(kConfigDirectoryFieldChars));
+        return {};
+    }
+    if (directory.empty()) {
+        platform::Notice(texts::kNoConfigDirectory);
+        platform::Trace(texts::kNoConfigDirectoryTrace);
+    }
+    return directory;
+}
+
 }  // namespace
 
 int LoadAtStartup(LimbankModule &module) {
-    if (FileExists(module.standardFilePath))
+    if (!module.standardFilePath.empty() && FileExists(module.standardFilePath))
         return module.table.LoadFromFile(module.standardFilePath) == 1 ? 1 : 0;
     return store::LoadFromDatabase(module.database, module.table,
                                    store::FilesIn(module.configDirectory), 1);
@@ -51,17 +69,22 @@ void Attach(LimbankModule &module, const void *moduleAddress) {
     // -1: the bridge has already given its notice for a missing library.
     if (loaded < 1 && loaded != -1) platform::Notice(texts::kPlinthLoadError);
 
-    // A library that reports another record size must not write past ours.
+    // The record is ours and of the one known size; a library that reports
+    // a larger one (another version) would write past it, so it is not asked.
     const int reported = module.plinth.GetPlinthStrSize();
-    module.plinthEnv.assign(std::max(PLINTH_ENV_SIZE, reported), '\0');
-    module.plinth.GetPlinth(module.plinthEnv.data());
+    module.plinthEnv.assign(PLINTH_ENV_SIZE, '\0');
+    if (reported <= PLINTH_ENV_SIZE)
+        module.plinth.GetPlinth(module.plinthEnv.data());
+    else
+        platform::TraceF("LIMBANK: Plinth reports a %d-byte environment record, not read\n",
+                         reported);
 
     const std::string stationLine = EnvText(module.plinthEnv, PLINTH_ENV_STATION_LINE);
     std::string mode = Field(module.plinth, stationLine, kSeriesModeField);
     mode.resize(std::min(mode.size(), kSeriesModeFieldChars));
     module.seriesStandardMode = std::atoi(mode.c_str());
 
-    module.configDirectory = EnvText(module.plinthEnv, PLINTH_ENV_CONFIG_DIRECTORY);
+    module.configDirectory = ConfigDirectory(module.plinthEnv);
     module.standardFilePath = store::FilesIn(module.configDirectory).standardFile;
 
     const std::string databaseLine = EnvText(module.plinthEnv, PLINTH_ENV_DATABASE_LINE);
@@ -71,11 +94,12 @@ void Attach(LimbankModule &module, const void *moduleAddress) {
     module.connectString.resize(std::min(module.connectString.size(), kConnectStringChars));
     module.database.SetConnectString(module.connectString);
 
-    // Every item the table holds is selected: after a file or a database
-    // pass that read the table, even when the file could not be written
-    // then (the table is served all the same).
+    // Every item the table holds or the line index named is selected after
+    // any pass that did not end at once (no connection, no device): also
+    // when a later stage failed or the file could not be written, so that a
+    // reload that then fills the table has its items selected.
     const int filled = LoadAtStartup(module);
-    if (filled == 1 || module.table.RecordCount() > 0) module.table.CopyPresentItems(module.items);
+    if (filled != 0 || module.table.RecordCount() > 0) module.table.CopyPresentItems(module.items);
 }
 
 void Detach(LimbankModule &module) {

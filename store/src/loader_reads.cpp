@@ -49,6 +49,8 @@ void StoreItem(GatheredDevice &device, int32_t itemid) {
     platform::TraceF("%d\n", itemid);
 }
 
+constexpr std::size_t kMaxConditions = static_cast<std::size_t>(kMaxConditionsPerItem);
+
 // Collects the stored condition texts of one item before they are keyed.
 struct ConditionRows {
     std::vector<std::pair<std::string, std::string>> keyed;  // (trimmed UTF-8, raw UTF-8)
@@ -64,8 +66,9 @@ void AddConditionRow(ConditionRows &rows, std::string raw) {
 // every stored text that trims to a key belongs to it. Keys are ordered by
 // their UTF-8 bytes, that is by code point, as an index of SQLite or of a
 // PostgreSQL database in the C.UTF-8 locale returns them, whatever order the
-// server happens to use; the 501st and later are dropped.
-void KeyConditions(int32_t itemid, ConditionRows &rows, GatheredItem &item) {
+// server happens to use; the 501st and later are dropped. Returns how many
+// keys there were, kept or not (see TraceDroppedConditions).
+std::size_t KeyConditions(int32_t itemid, ConditionRows &rows, GatheredItem &item) {
     item.conditionsRead = true;
     struct Candidate {
         std::string gbk;
@@ -101,15 +104,19 @@ void KeyConditions(int32_t itemid, ConditionRows &rows, GatheredItem &item) {
     }
     std::sort(candidates.begin(), candidates.end(),
               [](const Candidate &a, const Candidate &b) { return a.utf8 < b.utf8; });
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        if (i >= static_cast<std::size_t>(kMaxConditionsPerItem)) {
-            platform::TraceF(texts::kDbTooManyConditions, static_cast<int>(i));
-            continue;
-        }
+    for (std::size_t i = 0; i < candidates.size() && i < kMaxConditions; ++i) {
         item.byUtf8Key.emplace(candidates[i].utf8, static_cast<int>(item.conditions.size()));
         item.conditions.push_back({std::move(candidates[i].gbk), {}});
         item.rawVariants.push_back(std::move(candidates[i].raw));
     }
+    return candidates.size();
+}
+
+// "超3" for each condition an item had beyond the 500 kept; traced for every
+// device that performs the item, in the order of the devices and their items.
+void TraceDroppedConditions(std::size_t keys) {
+    for (std::size_t i = kMaxConditions; i < keys; ++i)
+        platform::TraceF(texts::kDbTooManyConditions, static_cast<int>(i));
 }
 
 // One limit row: its key must be a stored condition of a read item.
@@ -194,7 +201,10 @@ void ReadConditionsStaged(stationdb::Connection &connection, const LoaderStateme
             if (line.count(id) == 0) continue;
             AddConditionRow(rows[id], st.Utf8(condition));
         }
-        for (int32_t id : line) KeyConditions(id, rows[id], out.items[id]);
+        std::unordered_map<int32_t, std::size_t> keys;
+        for (int32_t id : line) keys[id] = KeyConditions(id, rows[id], out.items[id]);
+        for (const auto &device : out.devices)
+            for (int32_t id : device.items) TraceDroppedConditions(keys[id]);
     });
 }
 
@@ -256,6 +266,7 @@ void ReadPerCondition(stationdb::Connection &connection, const LoaderStatements 
 
     platform::Trace(texts::kDbConditionsHeading);
     Stage(-3, [&] {
+        std::unordered_map<int32_t, std::size_t> keys;  // per item: its condition keys
         for (const auto &device : out.devices) {
             for (int32_t id : device.items) {
                 stationdb::Statement st(connection, sql.itemConditions,
@@ -266,7 +277,8 @@ void ReadPerCondition(stationdb::Connection &connection, const LoaderStatements 
                 ConditionRows rows;
                 while (st.Fetch()) AddConditionRow(rows, st.Utf8(condition));
                 GatheredItem &item = out.items[id];
-                if (!item.conditionsRead) KeyConditions(id, rows, item);
+                if (!item.conditionsRead) keys[id] = KeyConditions(id, rows, item);
+                TraceDroppedConditions(keys[id]);
             }
         }
     });

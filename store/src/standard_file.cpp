@@ -92,21 +92,54 @@ void EncodeRecord(char *r, int32_t devid, int32_t itemid, const std::string &con
 
 }  // namespace
 
-int StandardTable::LoadFromFile(const std::string &path) {
+bool StandardFileReport::Damaged() const {
+    if (!readable) return false;
+    const long long announced = announcedRecords > 0 ? announcedRecords : 0;
+    return static_cast<long long>(announcedBytes) != static_cast<long long>(announcedRecords) *
+                                                         static_cast<long long>(sfd::kRecordSize) ||
+           fileBytes != static_cast<long long>(sfd::kHeaderSize) + announcedBytes ||
+           static_cast<long long>(readRecords) != announced || refusedRecords != 0;
+}
+
+int StandardTable::LoadFromFile(const std::string &path, StandardFileReport *report) {
+    StandardFileReport local;
+    StandardFileReport &found = report != nullptr ? *report : local;
+    found = StandardFileReport();
+    // Whatever ends the load, a damaged file says so.
+    struct DamageTrace {
+        const std::string &path;
+        const StandardFileReport &found;
+        ~DamageTrace() {
+            if (found.Damaged())
+                platform::TraceF(texts::kStandardFileDamaged, path.c_str(), found.announcedRecords,
+                                 found.announcedBytes, found.fileBytes, found.readRecords,
+                                 found.refusedRecords);
+        }
+    } damageTrace{path, found};
     ResetCounts();
     try {
-        FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        // O_NONBLOCK: a FIFO without a writer would block the open.
+        FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
         if (file.Get() < 0) return 0;
+        struct stat st;
+        if (::fstat(file.Get(), &st) != 0) return 0;
+        if (!S_ISREG(st.st_mode)) {
+            platform::TraceF(texts::kFileNotRegular, path.c_str());
+            return 0;
+        }
+        found.fileBytes = static_cast<long long>(st.st_size);
         char header[sfd::kHeaderSize];
         if (ReadAt(file.Get(), header, sizeof header, 0) != static_cast<ssize_t>(sizeof header))
             return 0;
         const int32_t recordCount = platform::DecodeSigned32(header + sfd::kHeaderRecordCount);
         const int32_t byteCount = platform::DecodeSigned32(header + sfd::kHeaderByteCount);
+        found.readable = true;
+        found.announcedRecords = recordCount;
+        found.announcedBytes = byteCount;
         if (byteCount <= 0) return 0;
 
         // The header is not trusted: only records that the file holds count.
-        struct stat st;
-        if (::fstat(file.Get(), &st) != 0 || st.st_size < 0) return 0;
+        if (st.st_size < 0) return 0;
         const std::size_t admitted =
             std::min(static_cast<std::size_t>(st.st_size),
                      sfd::kHeaderSize + static_cast<std::size_t>(byteCount));
@@ -123,7 +156,11 @@ int StandardTable::LoadFromFile(const std::string &path) {
         int lastFlaggedItem = 0;           // a known item's flag needs setting once per run
         auto take = [&](const char *r) {
             StdRecord record = DecodeFixedFields(r);
-            if (record.devid <= 0 || record.devid > kMaxDeviceId) return;
+            ++found.readRecords;
+            if (record.devid <= 0 || record.devid > kMaxDeviceId) {
+                ++found.refusedRecords;
+                return;
+            }
             if (previousKeyBytes != 0 && std::memcmp(r, previous, previousKeyBytes) == 0) {
                 MergeIntoLastCondition(record);
             } else {

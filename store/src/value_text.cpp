@@ -47,13 +47,17 @@ float FloatOf(std::string_view text) {
     text = TrimBlanks(text);
     const char *first = text.data();
     const char *last = first + text.size();
+    // strtod takes one sign; from_chars takes only '-', so a '+' is skipped
+    // for it, and a second sign ("+-5") is left to strtod, which reads 0.
     if (first != last && *first == '+') ++first;
+    const bool secondSign =
+        first != text.data() && first != last && (*first == '+' || *first == '-');
     // from_chars is the fast path for the plain decimal texts of a limit; it
     // leaves hexadecimal and out-of-range texts to strtod.
     double value = 0;
     const char *digits = first != last && *first == '-' ? first + 1 : first;
     const bool hex = last - digits > 1 && digits[0] == '0' && (digits[1] | 0x20) == 'x';
-    if (!hex && first != last) {
+    if (!hex && !secondSign && first != last) {
         const auto [end, error] = std::from_chars(first, last, value);
         if (error == std::errc()) return Narrow(value);
     }

@@ -12,13 +12,12 @@
 
 namespace {
 
+using stdhost_test::kSedan;
 using stdhost_test::Outcome;
 using testing_support::FileExists;
 using testing_support::ReadBytes;
 using testing_support::TempDir;
 
-const std::string kSedan =
-    std::string(STATION_TEST_SOURCE_DIR) + "/host/sample-station/vehicles/1-sedan.vehicle";
 const std::string kNoDisplay = "-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
 
 // Width and height from a PNG's IHDR chunk; {0, 0} for anything else.

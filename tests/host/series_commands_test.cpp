@@ -11,13 +11,11 @@
 
 namespace {
 
+using stdhost_test::kSedan;
 using stdhost_test::Outcome;
 using testing_support::ReadBytes;
 using testing_support::TempDir;
 using testing_support::WriteBytes;
-
-const std::string kSedan =
-    std::string(STATION_TEST_SOURCE_DIR) + "/host/sample-station/vehicles/1-sedan.vehicle";
 
 class SeriesCommands : public ::testing::Test {
   protected:

@@ -18,6 +18,8 @@
 #include "stdhost_runner.h"
 #include "temp_dir.h"
 
+using stdhost_test::kDataDir;
+using stdhost_test::kSedan;
 using stdhost_test::Outcome;
 using stdhost_test::RunStdhost;
 using testing_support::FileExists;
@@ -26,10 +28,6 @@ using testing_support::TempDir;
 using testing_support::WriteBytes;
 
 namespace {
-
-const std::string kDataDir = std::string(STATION_TEST_BIN_DIR) + "/../share/station-limits";
-const std::string kSedan =
-    std::string(STATION_TEST_SOURCE_DIR) + "/host/sample-station/vehicles/1-sedan.vehicle";
 
 // Rows of each seed table: the data lines of db/seed/<table>.tsv.
 std::map<std::string, long long> SeedRows() {
@@ -192,7 +190,9 @@ TEST_F(StationDb, ReloadWithAnUnreachableDatabaseChangesNothing) {
     const std::string file = ReadBytes(File("config/StandarFile.sfd"));
     std::filesystem::remove(File("station.db"));  // NoCreat: the driver will not make it anew
     Outcome run = Stdhost("reload");
-    EXPECT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.exitCode, 8) << run.out;
+    EXPECT_NE(run.out.find("stdhost: cannot reach the station's database"), std::string::npos)
+        << run.out;
     EXPECT_NE(run.out.find("nothing reloaded:     the database cannot be reached"),
               std::string::npos)
         << run.out;

@@ -8,6 +8,11 @@
 
 namespace stdhost_test {
 
+// The shipped data beside the built stdhost, and the sample sedan.
+inline const std::string kDataDir = std::string(STATION_TEST_BIN_DIR) + "/../share/station-limits";
+inline const std::string kSedan =
+    std::string(STATION_TEST_SOURCE_DIR) + "/host/sample-station/vehicles/1-sedan.vehicle";
+
 struct Outcome {
     int exitCode;
     std::string out;  // standard output and standard error

@@ -93,6 +93,7 @@ TEST_F(StdHost, JsonLimitsAreTheShownNumbersOrNull) {
     store::StandardTable table;
     ASSERT_EQ(table.LoadFromFile(file), 1);
     table.InsertRecord({8, 231, condition, 2312, INFINITY, 0.55f});
+    table.InsertRecord({8, 231, condition, 2313, NAN, -INFINITY});
     ASSERT_EQ(table.WriteFile(file), 1);
 
     Outcome run = Stdhost("judge --set 1082=10820001 --items 231 --json --explain");
@@ -100,10 +101,14 @@ TEST_F(StdHost, JsonLimitsAreTheShownNumbersOrNull) {
     EXPECT_EQ(run.out.find("0.550000"), std::string::npos) << run.out;
     const Json out = Json::parse(run.out);
     EXPECT_EQ(Keys(out), (std::vector<std::string>{"items", "limits", "explain"}));
-    ASSERT_EQ(out["limits"].size(), 2u) << run.out;
+    ASSERT_EQ(out["limits"].size(), 3u) << run.out;
     EXPECT_EQ(out["limits"][1]["param"], 2312);
     EXPECT_EQ(out["limits"][1]["lower"], 0.55);
     EXPECT_TRUE(out["limits"][1]["upper"].is_null()) << run.out;
+    EXPECT_TRUE(out["limits"][2]["lower"].is_null()) << run.out;
+    EXPECT_TRUE(out["limits"][2]["upper"].is_null()) << run.out;
+    for (const char *word : {"inf", "nan", "NaN"})
+        EXPECT_EQ(run.out.find(word), std::string::npos) << run.out;
 
     ASSERT_EQ(out["explain"].size(), 1u) << run.out;
     const Json &item = out["explain"][0];

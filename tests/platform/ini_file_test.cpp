@@ -1,7 +1,14 @@
 #include "platform/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <string>
+#include <vector>
+
+#include "platform/atomic_file.h"
+#include "platform/trace.h"
 #include "temp_dir.h"
 
 using testing_support::ReadBytes;
@@ -71,4 +78,28 @@ TEST(IniFile, SectionIsReadWholeAndReplacedWhole) {
     EXPECT_FALSE(platform::WriteProfileSection(path, "ok", {{"k=", "v"}}));
     EXPECT_FALSE(platform::WriteProfileSection(path, "ok", {{"k", "v\n"}}));
     EXPECT_EQ(ReadBytes(path), "[Two]\nx=1\n\n[one]\nDriver = FreeTDS\n");
+}
+
+// The reading of a FIFO or device through GetPlinth is tested with plinth.
+// The alarm turns a reader blocked on the FIFO into a failure, not a hang.
+TEST(IniFileFaults, FifoIsNotReplacedAndHugeFilesAreCutWithATrace) {
+    TempDir dir;
+    const std::string fifo = dir.File("memstd.ini"), big = dir.File("big.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string text =
+        "[A]\nk=1\n" + std::string(platform::kProfileReadLimit, ';') + "\n[B]\nk=2\n";
+    WriteBytes(big, text);
+    std::vector<std::string> traces;
+    platform::SetTraceHook([&](std::string_view t) { traces.emplace_back(t); });
+    ::alarm(20);
+    EXPECT_FALSE(platform::WriteProfileString(fifo, "CREATETIME", "TIME", "1"));
+    EXPECT_EQ(platform::GetProfileString(big, "B", "k", "d"), "d") << "beyond the cap";
+    EXPECT_FALSE(platform::WriteProfileString(big, "A", "k", "3")) << "would lose the tail";
+    ::alarm(0);
+    platform::SetTraceHook({});
+    EXPECT_EQ(ReadBytes(big), text);
+    const std::string cut = big + ": larger than " + std::to_string(platform::kProfileReadLimit) +
+                            " bytes, read stopped there\n";
+    EXPECT_EQ(traces,
+              (std::vector<std::string>{fifo + ": not a regular file, not read\n", cut, cut}));
 }

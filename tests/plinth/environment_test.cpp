@@ -1,5 +1,7 @@
 // The environment record that GetPlinth fills from section [env].
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -84,6 +86,26 @@ TEST(GetPlinth, MissingFileGivesZeroedRecord) {
     ASSERT_EQ(GetPlinth(record.data()), 1);
     EXPECT_TRUE(ZeroOutside(record, {}));
     EXPECT_EQ(GetPlinth(nullptr), 0);
+}
+
+// A FIFO (which blocks a plain open for ever) or a device (which never ends)
+// in place of plinth.ini reads as a missing file, at once; the alarm turns a
+// regression into a failure instead of a hang.
+TEST(GetPlinth, FifoOrDeviceReadsAsMissingWithoutBlocking) {
+    TempDir dir;
+    const std::string fifo = dir.File("fifo.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string zero = dir.File("plinth.ini");
+    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+    for (const std::string &path : {fifo, zero}) {
+        ScopedEnv env("PLINTH_ENV", path);
+        std::vector<char> record(PLINTH_ENV_SIZE, '\x5A');
+        ::alarm(5);
+        const int result = GetPlinth(record.data());
+        ::alarm(0);
+        EXPECT_EQ(result, 1) << path;
+        EXPECT_TRUE(ZeroOutside(record, {})) << path;
+    }
 }
 
 // Without $PLINTH_ENV (unset or empty) the library reads plinth.ini beside itself.

@@ -1,6 +1,8 @@
 // The plug-in's life as a host sees it: load, start-up, exports, unload.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cstring>
 #include <vector>
 
@@ -34,6 +36,19 @@ TEST_F(LimbankPlugin, MissingEnvironmentLibraryDoesNotEndTheHost) {
     const std::string trace = TraceText();
     EXPECT_EQ(CountOf(trace, texts::kPlinthMissing), 1) << trace;
     EXPECT_EQ(CountOf(trace, texts::kPlinthLoadError), 0) << trace;
+}
+
+TEST_F(LimbankPlugin, EnvironmentRecordIsNeverLargerThanItsKnownSize) {
+    // A library of another version claims INT_MAX bytes: the module neither
+    // allocates that nor lets the library write past its record.
+    ::setenv("STATION_SYSDIR", OVERSIZED_PLINTH_DIR, 1);
+    struct rusage before {};
+    ::getrusage(RUSAGE_SELF, &before);
+    ASSERT_TRUE(Load()) << library_.LastError();
+    struct rusage after {};
+    ::getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64L * 1024);  // kB
+    EXPECT_EQ(CountOf(TraceText(), texts::kPlinthLoadError), 1);
 }
 
 TEST_F(LimbankPlugin, FixedAnswersOfTheFamily) {

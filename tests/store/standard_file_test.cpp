@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -111,6 +112,7 @@ struct MalformedCase {
     std::string bytes;
     int result;
     std::size_t records;
+    bool damaged;  // header, size and what was read disagree
 };
 
 const std::string kR1 = FileRecord(1, 216, "a", 1);
@@ -131,37 +133,57 @@ TEST_P(StandardFileMalformed, TakesOnlyWholeRecordsWithinBytesAndCount) {
     WriteBytes(path, c.bytes);
     StandardTable table;
     table.InsertRecord(Rec(9, 216, "stale", 1));  // a load starts from an empty table
+    std::size_t traces = 0;
+    platform::SetTraceHook([&](std::string_view) { ++traces; });
+    StandardFileReport report;
     store_test::AllocationCounter allocations;
-    EXPECT_EQ(table.LoadFromFile(path), c.result);
+    EXPECT_EQ(table.LoadFromFile(path, &report), c.result);
+    const std::size_t largest = allocations.Largest();
+    platform::SetTraceHook({});
     EXPECT_EQ(table.RecordCount(), c.records);
     // The buffer follows the file, never the header's byte count.
-    EXPECT_LT(allocations.Largest(), c.bytes.size() + 4096);
+    EXPECT_LT(largest, c.bytes.size() + 4096);
+    EXPECT_EQ(report.readRecords, c.records);
+    EXPECT_EQ(report.Damaged(), c.damaged);
+    EXPECT_EQ(traces, c.damaged ? 1u : 0u) << "a damaged file leaves one trace line";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StandardFileMalformed,
-    ::testing::Values(MalformedCase{"ZeroLength", "", 0, 0},
-                      MalformedCase{"ShortHeader", FileHeader(1, 170).substr(0, 5), 0, 0},
-                      MalformedCase{"ByteCountZero", FileHeader(3, 0) + kThree, 0, 0},
-                      MalformedCase{"ByteCountNegative", FileHeader(3, -510) + kThree, 0, 0},
-                      MalformedCase{"HeaderOnly", FileHeader(1, 170), 1, 0},
-                      MalformedCase{"Truncated", FileHeader(3, 510) + kR1 + kR2 + kR3.substr(0, 85),
-                                    1, 2},
-                      MalformedCase{"MoreBytesThanHeader", FileHeader(2, 340) + kThree, 1, 2},
-                      MalformedCase{"HugeByteCount", FileHeader(3, 0x7FFFFFFF) + kThree, 1, 3},
-                      MalformedCase{"CountAboveBytes", FileHeader(1000, 510) + kThree, 1, 3},
-                      MalformedCase{"CountBelowBytes", FileHeader(1, 510) + kThree, 1, 1},
-                      MalformedCase{"CountZero", FileHeader(0, 510) + kThree, 1, 0},
-                      MalformedCase{"CountNegative", FileHeader(-1, 510) + kThree, 1, 0}),
+    ::testing::Values(
+        MalformedCase{"Whole", FileHeader(3, 510) + kThree, 1, 3, false},
+        MalformedCase{"ZeroLength", "", 0, 0, false},
+        MalformedCase{"ShortHeader", FileHeader(1, 170).substr(0, 5), 0, 0, false},
+        MalformedCase{"ByteCountZero", FileHeader(3, 0) + kThree, 0, 0, true},
+        MalformedCase{"ByteCountNegative", FileHeader(3, -510) + kThree, 0, 0, true},
+        MalformedCase{"HeaderOnly", FileHeader(1, 170), 1, 0, true},
+        MalformedCase{"Truncated", FileHeader(3, 510) + kR1 + kR2 + kR3.substr(0, 85), 1, 2, true},
+        MalformedCase{"MoreBytesThanHeader", FileHeader(2, 340) + kThree, 1, 2, true},
+        MalformedCase{"HugeByteCount", FileHeader(3, 0x7FFFFFFF) + kThree, 1, 3, true},
+        MalformedCase{"CountAboveBytes", FileHeader(1000, 510) + kThree, 1, 3, true},
+        MalformedCase{"CountBelowBytes", FileHeader(1, 510) + kThree, 1, 1, true},
+        MalformedCase{"CountZero", FileHeader(0, 510) + kThree, 1, 0, true},
+        MalformedCase{"CountNegative", FileHeader(-1, 510) + kThree, 1, 0, true}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(StandardFile, MissingFileOrDirectoryFails) {
+TEST(StandardFile, MissingFileDirectoryOrFifoFails) {
     TempDir dir;
     StandardTable table;
     table.InsertRecord(Rec(1, 216, "a", 1));
     EXPECT_EQ(table.LoadFromFile(dir.File("absent.sfd")), 0);
     EXPECT_EQ(table.RecordCount(), 0u);
     EXPECT_EQ(table.LoadFromFile(dir.Path()), 0);
+    // A FIFO without a writer would block a plain open for ever: the alarm
+    // makes that a failure, not a hang.
+    const std::string fifo = dir.File(sfd::kFileName);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<std::string> traces;
+    platform::SetTraceHook([&](std::string_view t) { traces.emplace_back(t); });
+    ::alarm(10);
+    EXPECT_EQ(table.LoadFromFile(fifo), 0);
+    ::alarm(0);
+    platform::SetTraceHook({});
+    EXPECT_EQ(traces, std::vector<std::string>{fifo + ": not a regular file, not read\n"});
 }
 
 TEST(StandardFile, GarbageNeverBreaksTheTableInvariants) {
@@ -256,7 +278,16 @@ TEST(StandardFile, DeviceIdsOutside1To200AreSkipped) {
                          FileRecord(201, 224, "a", 1) + FileRecord(200, 225, "a", 1) +
                          FileRecord(1, 226, "a", 1));
     StandardTable table;
-    ASSERT_EQ(table.LoadFromFile(path), 1);
+    StandardFileReport report;
+    std::vector<std::string> traces;
+    platform::SetTraceHook([&](std::string_view t) { traces.emplace_back(t); });
+    ASSERT_EQ(table.LoadFromFile(path, &report), 1);
+    platform::SetTraceHook({});
+    EXPECT_EQ(report.refusedRecords, 3u);
+    EXPECT_TRUE(report.Damaged()) << "refused records make a file damaged";
+    EXPECT_EQ(traces,
+              std::vector<std::string>{path + ": header announces 5 records (850 bytes), the file "
+                                              "has 858 bytes; 5 records read, 3 refused\n"});
     ASSERT_EQ(table.Devices().size(), 2u);
     EXPECT_EQ(table.Devices()[0].devid, 200);
     EXPECT_EQ(table.Devices()[1].devid, 1);

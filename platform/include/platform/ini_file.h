@@ -3,11 +3,18 @@
 // keys compared ignoring ASCII case, the first match wins, values trimmed of
 // blanks and of one pair of enclosing quotes, the default returned when the
 // file, section or key is missing. Values are bytes: nothing is converted.
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace platform {
+
+// Readers take at most this many bytes of a file (a trace line says when they
+// stop), so a huge file cannot stall them; writers refuse a longer file, whose
+// tail they would lose. A FIFO or device is never read (see ReadFileAtMost),
+// and writers refuse to replace one.
+inline constexpr std::size_t kProfileReadLimit = 4u << 20;
 
 std::string GetProfileString(const std::string &path, const std::string &section,
                              const std::string &key, const std::string &defaultValue);

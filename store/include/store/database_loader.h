@@ -18,7 +18,8 @@ class StationDatabase {
     void SetConnectString(std::string connectString) { connectString_ = std::move(connectString); }
 
     // 1 when the connection is open afterwards, 0 when it could not be
-    // opened (no message, never a prompt). Already open: 1 at once.
+    // opened (no message, never a prompt). Already open: 1 at once. A
+    // connect string that names no data source or driver is never tried.
     int OpenDatabase();
     void CloseDatabase() noexcept { connection_.Close(); }
     bool IsOpen() const { return connection_.IsOpen(); }
@@ -50,7 +51,8 @@ struct LoaderStatements {
 const LoaderStatements &StatementsFor(stationdb::Dialect dialect);
 
 // Where the loader keeps its files: "<configDirectory>/StandarFile.sfd" and
-// "<configDirectory>/memstd.ini".
+// "<configDirectory>/memstd.ini". An empty directory gives empty paths: a
+// pass then reads no stamp file (every pass runs) and writes no file.
 struct LoaderFiles {
     std::string standardFile;
     std::string stampFile;
@@ -66,7 +68,9 @@ LoaderFiles FilesIn(const std::string &configDirectory);
 //   writer's failures after the table was replaced.
 // The new table is built aside; once the four reading stages have completed
 // it replaces `served`, whose present items it keeps and adds to. The stamp
-// is recorded only after the standard file was written.
+// is recorded only after the standard file was written, whole (64 bits).
+// A pass ended by the condition or limit stage still flags the items it
+// read in `served`. The connection is closed when the pass ends.
 int LoadFromDatabase(StationDatabase &database, StandardTable &served, const LoaderFiles &files,
                      int force, ReadPath path = ReadPath::kStaged);
 

@@ -19,6 +19,9 @@ inline constexpr std::size_t kConnectStringChars = 499;
 inline constexpr std::size_t kSeriesModeFieldChars = 29;
 inline constexpr int kSeriesModeField = 17;
 inline constexpr int kPlinthVariant = 1;
+// The room of configDirectory in the environment record, without its NUL: a
+// value this long may have been cut.
+inline constexpr std::size_t kConfigDirectoryFieldChars = 259;
 
 struct LimbankModule {
     bridges::PlinthBridge plinth;
@@ -28,7 +31,7 @@ struct LimbankModule {
     engine::VehicleProfile profile;
     int seriesStandardMode = 0;
     std::string standardFilePath;
-    std::string configDirectory;
+    std::string configDirectory;  // "" when missing or cut: no file is read or written
     std::string connectString;
     store::StationDatabase database;  // opened by the database passes only
     bridges::DeviceDataRecord deviceData;

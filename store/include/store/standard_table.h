@@ -55,6 +55,23 @@ struct StdRecord {
     float lvalue = 0;
 };
 
+// What StandardTable::LoadFromFile found in a standard file, for a caller
+// that reports a damaged one.
+struct StandardFileReport {
+    bool readable = false;           // a regular file was opened and its 8-byte header read
+    long long fileBytes = 0;         // the file's size, when readable
+    int32_t announcedRecords = 0;    // the header's record count
+    int32_t announcedBytes = 0;      // the header's byte count
+    std::size_t readRecords = 0;     // whole records read from the file, taken or refused
+    std::size_t refusedRecords = 0;  // of those, skipped because devid is outside 1..200
+
+    // True when the file was readable but its header, its size and what was
+    // read disagree: announcedBytes != announcedRecords * 170, fileBytes !=
+    // 8 + announcedBytes, readRecords != announcedRecords (a negative count
+    // counts as 0), or refusedRecords != 0. False when not readable.
+    bool Damaged() const;
+};
+
 class StandardTable {
   public:
     StandardTable();
@@ -79,8 +96,13 @@ class StandardTable {
     // Fills the table from a standard file. 1 loaded, 0 failed (missing or
     // unreadable file, byteCount <= 0). Only whole records within the bytes
     // actually read are taken; records with devid outside 1..200 are skipped;
-    // each taken record sets its item's flag in presentItems.
-    int LoadFromFile(const std::string &path);
+    // each taken record sets its item's flag in presentItems. Anything but a
+    // regular file (a FIFO, a directory, a device) fails at once, without
+    // blocking, with a trace line. When `report` is given it is reset and
+    // filled whatever the result; a damaged file (see
+    // StandardFileReport::Damaged) may still load and always leaves a trace
+    // line saying what the header announced and what was read.
+    int LoadFromFile(const std::string &path, StandardFileReport *report = nullptr);
 
     // Writes the table as a standard file, replacing `path` atomically.
     // 1 written; 0 no device ("没有发现标准"); -5 no parameter
