@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "engine/item_set.h"
 #include "gbk_texts.h"
 #include "loader_reads.h"
 #include "platform/gbk.h"
@@ -111,7 +112,8 @@ bool NeedsReload(stationdb::Connection &connection, const LoaderFiles &files, in
 // found: the line's items are known once the item stage has completed.
 void FlagReadItems(const loader::Gathered &gathered, StandardTable &served) {
     for (const loader::GatheredDevice &device : gathered.devices)
-        for (int32_t id : device.items) served.PresentItems().SetItemFlag(id, 1);
+        for (int32_t id : device.items)
+            if (engine::ItemSlot(id) >= 0) served.PresentItems().SetItemFlag(id, 1);
 }
 
 // True when the connect string names a data source (DSN, FILEDSN) or a

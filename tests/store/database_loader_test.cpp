@@ -376,6 +376,31 @@ TEST_P(DatabaseLoader, DatabaseErrorsEndThePassAndKeepTheServedTable) {
     }
 }
 
+TEST_P(DatabaseLoader, UnknownLineItemIsTracedInTheItemSectionOnce) {
+    char noSuchItem[64];
+    std::snprintf(noSuchItem, sizeof noSuchItem, texts::kNoSuchItem, 999);
+    const std::string expected = std::string("999\n") + noSuchItem;
+    for (const store::ReadPath path : {store::ReadPath::kStaged, store::ReadPath::kPerCondition}) {
+        SCOPED_TRACE(static_cast<int>(path));
+        db_ = std::make_unique<testdb::TestDatabase>(GetParam());
+        database_.SetConnectString(db_->ConnectString());
+        SmallLine();
+        Line(1, 999);
+        for (const int result : {1, -3}) {
+            SCOPED_TRACE(result);
+            trace_.clear();
+            ASSERT_EQ(Load(1, path), result);
+            const std::size_t items = trace_.find(texts::kDbItemsHeading);
+            const std::size_t conditions = trace_.find(texts::kDbConditionsHeading);
+            const std::size_t found = trace_.find(expected);
+            EXPECT_TRUE(items < found && found < conditions) << trace_;
+            EXPECT_EQ(CountOf(trace_, noSuchItem), 1);
+            // The next pass ends at the conditions.
+            if (result == 1) db_->Exec("drop table tb_id_standard");
+        }
+    }
+}
+
 TEST_P(DatabaseLoader, LineWithoutLimitsGivesMinusFiveAndNoStamp) {
     Stamp("7");
     Line(1, 201);
@@ -437,15 +462,23 @@ TEST_P(DatabaseLoader, EveryPassSeesTheDatabaseAsItIsNow) {
         ASSERT_NE(Find(202, "A"), nullptr);
         EXPECT_FLOAT_EQ(Find(202, "A")->params[0].hvalue, 99.0f);
         EXPECT_EQ(StampInFile(), 20261209);
-    } else {
-        // A server restart cannot be made here; a pass after the connection
-        // was closed under it opens a new one.
-        database_.CloseDatabase();
-        Stamp("20261209");
-        EXPECT_EQ(Load(0), 1);
-        EXPECT_EQ(StampInFile(), 20261209);
     }
     EXPECT_FALSE(database_.IsOpen());
+    EXPECT_TRUE(notices_.empty());
+}
+
+TEST_P(DatabaseLoader, PassAfterTheServerEndedEveryConnectionReloads) {
+    if (GetParam() == "sqlite") GTEST_SKIP() << "a server ends connections only on PostgreSQL";
+    SmallLine();
+    ASSERT_EQ(Load(1), 1);
+    ASSERT_EQ(Load(0), 2);
+    // As a restart does: every other session of the database ends.
+    db_->Exec(
+        "select pg_terminate_backend(pid) from pg_stat_activity where datname = "
+        "current_database() and pid <> pg_backend_pid()");
+    Stamp("20261209");
+    EXPECT_EQ(Load(0), 1);
+    EXPECT_EQ(StampInFile(), 20261209);
     EXPECT_TRUE(notices_.empty());
 }
 
