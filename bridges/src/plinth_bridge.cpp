@@ -1,5 +1,7 @@
 #include "bridges/plinth_bridge.h"
 
+#include <cstring>
+
 #include <string>
 
 #include "gbk_texts.h"
@@ -155,5 +157,15 @@ void PlinthBridge::TrimRight(char *text, char ch) const {
 }
 
 #undef PLINTH_FORWARD
+
+StdHead EmptyStandardHead() {
+    StdHead head;
+    std::memset(&head, 0, sizeof head);
+    head.magic[0] = 0x55;
+    head.magic[1] = 0xAA;
+    head.version[0] = head.version[1] = head.version[2] = 1;
+    head.kind = PLINTH_KIND_STD;
+    return head;
+}
 
 }  // namespace bridges

@@ -13,16 +13,6 @@ constexpr std::size_t kConditionBufferBytes = 200;
 
 }  // namespace
 
-StdHead EmptyStandardHead() {
-    StdHead head;
-    std::memset(&head, 0, sizeof head);
-    head.magic[0] = 0x55;
-    head.magic[1] = 0xAA;
-    head.version[0] = head.version[1] = head.version[2] = 1;
-    head.kind = PLINTH_KIND_STD;
-    return head;
-}
-
 int SelectItems(const bridges::PlinthBridge &plinth, const store::StandardTable &table,
                 ItemSet &items, const void *itemBuffer) {
     if (itemBuffer == nullptr) {
@@ -46,9 +36,9 @@ int WriteStandards(const bridges::PlinthBridge &plinth, const store::StandardTab
                    const ItemSet &items, const VehicleProfile &profile, int seriesMode,
                    void *stdBuffer) {
     if (stdBuffer == nullptr) return 0;
-    StdHead head = EmptyStandardHead();
+    StdHead head = bridges::EmptyStandardHead();
     if (plinth.ParseStdHead(stdBuffer, &head) < 1 || head.count == 0) {
-        head = EmptyStandardHead();
+        head = bridges::EmptyStandardHead();
         plinth.WriteStdHead(stdBuffer, &head);
     }
     int written = 0;

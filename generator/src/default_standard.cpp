@@ -11,18 +11,6 @@
 namespace generator {
 namespace {
 
-// The head of the standard buffer handed to the module: magic 55 AA,
-// version 1 1 1, kind 1 (standard), no entries.
-StdHead StandardBufferHead() {
-    StdHead head;
-    std::memset(&head, 0, sizeof head);
-    head.magic[0] = 0x55;
-    head.magic[1] = 0xAA;
-    head.version[0] = head.version[1] = head.version[2] = 1;
-    head.kind = PLINTH_KIND_STD;
-    return head;
-}
-
 // A control's text is at most 500 characters; GBK characters take one or two bytes.
 std::string ConditionText(const std::string &text) {
     std::size_t bytes = 0, chars = 0;
@@ -48,7 +36,7 @@ DefaultStandardResult ComputeDefaultStandard(const bridges::PlinthBridge &plinth
         plinth.WriteStdHead_Info(buffers.info.data(), kVehicleConditionIds[i],
                                  ConditionText(conditions[i]).c_str());
     ResolveInfoCodes(plinth, buffers.info.data());
-    const StdHead head = StandardBufferHead();
+    const StdHead head = bridges::EmptyStandardHead();
     if (plinth.WriteStdHead(buffers.standard.data(), &head) <= 0)
         return DefaultStandardResult::kHeadNotWritten;
     module.ExtInitInfo(buffers.info.data());

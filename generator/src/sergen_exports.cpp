@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "bridges/export_guard.h"
 #include "ext_family.h"
 #include "gbk_texts.h"
 #ifdef SERGEN_WITH_EDITOR
@@ -30,14 +31,7 @@ generator::SergenModule &Module() {
     return moduleLife.module;
 }
 
-template <typename Body>
-int Guarded(Body &&body) noexcept {
-    try {
-        return std::forward<Body>(body)();
-    } catch (...) {
-        return EXT_EXCEPTION;
-    }
-}
+using bridges::Guarded;
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "bridges/export_guard.h"
 #include "engine/condition_rules.h"
 #include "engine/judging_driver.h"
 #include "engine/profile_intake.h"
@@ -28,14 +29,7 @@ limbank::LimbankModule &Module() {
     return moduleLife.module;
 }
 
-template <typename Body>
-int Guarded(Body &&body) noexcept {
-    try {
-        return std::forward<Body>(body)();
-    } catch (...) {
-        return EXT_EXCEPTION;
-    }
-}
+using bridges::Guarded;
 
 constexpr int kConditionBufferBytes = 200;
 

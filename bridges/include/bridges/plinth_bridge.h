@@ -84,6 +84,10 @@ class PlinthBridge {
     Operations ops_{};
 };
 
+// The head with which an empty standard buffer is started: magic 55 AA,
+// version 1 1 1, kind 1 (standard), no entries.
+StdHead EmptyStandardHead();
+
 // The file name of a variant's library (without directory).
 const char *PlinthFileName(int variant);
 

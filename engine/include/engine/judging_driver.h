@@ -24,7 +24,4 @@ int WriteStandards(const bridges::PlinthBridge &plinth, const store::StandardTab
                    const ItemSet &items, const VehicleProfile &profile, int seriesMode,
                    void *stdBuffer);
 
-// The head with which an empty standard buffer is started.
-StdHead EmptyStandardHead();
-
 }  // namespace engine

@@ -17,10 +17,10 @@ class ReportCtrl : public QTableWidget {
   public:
     explicit ReportCtrl(QWidget *parent = nullptr);
 
-    // Replaces the columns with those of `spec` ("name,width;..."; widths in
+    // Replaces the columns with those of `columns` ("name,width;..."; widths in
     // pixels; a trailing ';' is allowed). False (columns unchanged) for a
-    // malformed spec.
-    bool SetColumns(const QString &spec);
+    // malformed string.
+    bool SetColumns(const QString &columns);
     void SetGridLines(bool on);
     void SetCheckBoxes(bool on);  // a check box in column 0 of every row
     void SetTextColor(const QColor &color);
