@@ -58,6 +58,10 @@ void AddSeriesTransferCommands(CLI::App &series, CommandLine &line);
 // mask show|set|clear and clear-standards.
 void AddMaskCommands(CLI::App &app, CommandLine &line);
 
+// audit [--sfd FILE] [--json] [--html FILE]: the coverage of the standard
+// table; exit 0 covered, 1 gaps, 2 usage or database error.
+void AddAuditCommand(CLI::App &app, CommandLine &line);
+
 // editor [--screenshot FILE [--dialog D] [--brand B --series S]] [--size WxH]:
 // the standards editor (libsergen.so) on the station, or a dialog of it as a PNG.
 void AddEditorCommand(CLI::App &app, CommandLine &line);

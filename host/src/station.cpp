@@ -91,6 +91,8 @@ StationSettings ReadStationSettings(const bridges::PlinthBridge &plinth) {
     s.dataSource = Field(plinth, databaseLine, 0);
     s.user = Field(plinth, databaseLine, 5);
     s.password = Field(plinth, databaseLine, 6);
+    env[PLINTH_ENV_STATION_LINE + 1023] = '\0';
+    s.seriesMode = std::atoi(Field(plinth, env.data() + PLINTH_ENV_STATION_LINE, 17).c_str());
     return s;
 }
 

@@ -65,6 +65,7 @@ struct StationSettings {
     std::string dataSource;  // databaseLine fields 0, 5 and 6
     std::string user;
     std::string password;
+    int seriesMode = 0;      // stationLine field 17: 1 when series standards are served
     std::string StandardFile() const { return configDirectory + "/StandarFile.sfd"; }
     std::string MemstdIni() const { return configDirectory + "/memstd.ini"; }
     // "DSN=%s;UID=%s;PWD=%s;", the connect string the limits plug-in uses.
