@@ -33,10 +33,13 @@ std::string SourceLine(const Json &a) {
 std::vector<std::pair<std::string, std::string>> SummaryLines(const Json &a) {
     const Json &s = a["summary"];
     const auto n = [&](const char *key) { return Str(s[key]); };
+    const auto conditions = [&](const char *key) {
+        return Plural(s[key].get<std::size_t>(), "condition", "conditions");
+    };
     std::vector<std::pair<std::string, std::string>> lines = {
         {"items fully covered", n("itemsFullyCovered") + " of " + n("items")},
-        {"vehicles without limits", n("missing") + " conditions"},
-        {"rows no vehicle reaches", n("unreachable") + " conditions"},
+        {"vehicles without limits", conditions("missing")},
+        {"rows no vehicle reaches", conditions("unreachable")},
         {"reached only by profiles no registration data gives", n("impossibleOnly")},
         {"series standards", n("seriesStandards") + " listed, " + n("orphanSeries") +
                                  " of a brand or series no longer listed"},
@@ -46,7 +49,7 @@ std::vector<std::pair<std::string, std::string>> SummaryLines(const Json &a) {
         {"conditions lacking catalogue parameters",
          s["catalogueChecked"].get<bool>() ? n("missingParams") : "not checked (no database)"},
         {"items the rules do not judge", n("unknownItems")},
-        {"rule space", n("reachableConditions") + " conditions, " + n("confirmedConditions") +
+        {"rule space", conditions("reachableConditions") + ", " + n("confirmedConditions") +
                            " confirmed by a vehicle (" + n("vehiclesTried") + " tried)"},
     };
     return lines;
