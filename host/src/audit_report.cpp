@@ -87,24 +87,7 @@ std::string AuditText(const Json &a) {
     std::size_t width = 0;
     for (const auto &[label, value] : summary) width = std::max(width, DisplayWidth(label));
     for (const auto &[label, value] : summary) line("  " + Pad(label, width) + "  " + value);
-
-    line("");
-    line("Items");
-    std::size_t nameWidth = 4;
-    for (const Json &i : a["items"]) nameWidth = std::max(nameWidth, DisplayWidth(Str(i["name"])));
     char row[256];
-    std::snprintf(row, sizeof row, "  %-5s ", "item");
-    line(std::string(row) + Pad("name", nameWidth) +
-         "  reachable  covered  missing  only-impossible  table  unreachable");
-    for (const Json &i : a["items"]) {
-        std::snprintf(row, sizeof row, "  %-5d ", i["item"].get<int>());
-        std::string text = std::string(row) + Pad(Str(i["name"]), nameWidth);
-        std::snprintf(row, sizeof row, "  %9zu  %7zu  %7zu  %15zu  %5zu  %11zu",
-                      i["reachable"].get<std::size_t>(), i["covered"].get<std::size_t>(),
-                      i["missing"].get<std::size_t>(), i["impossibleOnly"].get<std::size_t>(),
-                      i["tableConditions"].get<std::size_t>(), i["unreachable"].get<std::size_t>());
-        line(text + row);
-    }
 
     const auto vehicles = [&](const char *title, const Json &list) {
         if (list.empty()) return;
@@ -192,6 +175,23 @@ std::string AuditText(const Json &a) {
         line("Items the rules do not judge, with conditions that are not series standards: " +
              ids);
     }
+    line("");
+    line("Items");
+    std::size_t nameWidth = 4;
+    for (const Json &i : a["items"]) nameWidth = std::max(nameWidth, DisplayWidth(Str(i["name"])));
+    std::snprintf(row, sizeof row, "  %-5s ", "item");
+    line(std::string(row) + Pad("name", nameWidth) +
+         "  reachable  covered  missing  only-impossible  table  unreachable");
+    for (const Json &i : a["items"]) {
+        std::snprintf(row, sizeof row, "  %-5d ", i["item"].get<int>());
+        std::string text = std::string(row) + Pad(Str(i["name"]), nameWidth);
+        std::snprintf(row, sizeof row, "  %9zu  %7zu  %7zu  %15zu  %5zu  %11zu",
+                      i["reachable"].get<std::size_t>(), i["covered"].get<std::size_t>(),
+                      i["missing"].get<std::size_t>(), i["impossibleOnly"].get<std::size_t>(),
+                      i["tableConditions"].get<std::size_t>(), i["unreachable"].get<std::size_t>());
+        line(text + row);
+    }
+
     return out;
 }
 
@@ -215,6 +215,9 @@ std::string AuditHtml(const Json &a) {
         ".legend span{display:inline-block;width:10px;height:10px;margin:0 4px 0 12px}\n"
         "code{background:#f4f4f4;padding:1px 4px;font-size:12px;word-break:break-all}\n"
         ".card{border:1px solid #ddd;border-radius:4px;padding:8px 12px;margin:8px 0}\n"
+        ".vehicle{columns:3;column-gap:28px;font-size:13px;margin:6px 0}\n"
+        ".vehicle div{break-inside:avoid;padding:1px 0}.id{color:#777;display:inline-block;"
+        "width:38px}\n"
         "</style></head><body>\n");
     add("<h1>Coverage audit</h1><div>" + EscapeHtml(SourceLine(a)) + "</div>\n");
     const bool covered = a["covered"].get<bool>();
@@ -224,32 +227,7 @@ std::string AuditHtml(const Json &a) {
         "</div>\n<table>");
     for (const auto &[label, value] : SummaryLines(a))
         add("<tr><td>" + EscapeHtml(label) + "</td><td>" + EscapeHtml(value) + "</td></tr>");
-    add("</table>\n<h2>Items</h2><div class=\"legend\"><span class=\"cov\"></span>covered"
-        "<span class=\"gap\"></span>without limits<span class=\"imp\"></span>reached only by "
-        "impossible profiles</div><table><tr><th>item</th><th>name</th><th>conditions</th>"
-        "<th class=\"num\">reachable</th><th class=\"num\">covered</th><th class=\"num\">"
-        "missing</th><th class=\"num\">table</th><th class=\"num\">unreachable</th></tr>\n");
-    for (const Json &i : a["items"]) {
-        const auto reachable = i["reachable"].get<std::size_t>();
-        const auto coveredCount = i["covered"].get<std::size_t>();
-        const auto impossible = i["impossibleOnly"].get<std::size_t>();
-        const std::size_t total = std::max<std::size_t>(1, reachable + impossible);
-        const auto percent = [&](std::size_t n) {
-            char text[32];
-            std::snprintf(text, sizeof text, "%.2f%%", 100.0 * static_cast<double>(n) / total);
-            return std::string(text);
-        };
-        add("<tr><td>" + H(i["item"]) + "</td><td>" + H(i["name"]) +
-            "</td><td><div class=\"bar\"><div class=\"cov\" style=\"width:" +
-            percent(coveredCount) + "\"></div><div class=\"gap\" style=\"width:" +
-            percent(reachable - coveredCount) + "\"></div><div class=\"imp\" style=\"width:" +
-            percent(impossible) + "\"></div></div></td><td class=\"num\">" + H(i["reachable"]) +
-            "</td><td class=\"num\">" + H(i["covered"]) + "</td><td class=\"num\">" +
-            H(i["missing"]) + "</td><td class=\"num\">" + H(i["tableConditions"]) +
-            "</td><td class=\"num\">" + H(i["unreachable"]) + "</td></tr>\n");
-    }
     add("</table>\n");
-
     const auto vehicles = [&](const char *title, const Json &list) {
         if (list.empty()) return;
         add(std::string("<h2>") + title + "</h2>\n");
@@ -257,11 +235,11 @@ std::string AuditHtml(const Json &a) {
             add("<div class=\"card\"><b>item " + H(m["item"]) + "</b> &ldquo;" +
                 H(m["condition"]) + "&rdquo;" +
                 (m["heldEmpty"].get<bool>() ? " (held without parameters)" : "") +
-                "<table><tr><th>param</th><th>name</th><th>value</th><th>meaning</th></tr>");
+                "<div class=\"vehicle\">");
             for (const Json &v : m["vehicle"])
-                add("<tr><td>" + H(v["param"]) + "</td><td>" + H(v["name"]) + "</td><td>" +
-                    H(v["value"]) + "</td><td>" + H(v["meaning"]) + "</td></tr>");
-            add("</table><code>" + H(m["judge"]) + "</code></div>\n");
+                add("<div><span class=\"id\">" + H(v["param"]) + "</span> " + H(v["name"]) +
+                    " <b>" + H(v["value"]) + "</b> " + H(v["meaning"]) + "</div>");
+            add("</div><code>" + H(m["judge"]) + "</code></div>\n");
         }
     };
     vehicles("Vehicles without limits", a["missing"]);
@@ -278,7 +256,7 @@ std::string AuditHtml(const Json &a) {
                            H(u["condition"]) + "&rdquo; (" + H(u["limits"]) + " limits)";
         if (u["suggestion"].is_null()) return text + ": the rules give this item no condition";
         return text + ": did you mean &ldquo;<b>" + H(u["suggestion"]) + "</b>&rdquo;? (" +
-               H(u["distance"]) + " off)";
+               Plural(u["distance"].get<std::size_t>(), "character", "characters") + " off)";
     });
     list("Series standards of a brand or series no longer listed", a["orphanSeries"],
          [](const Json &o) {
@@ -306,6 +284,32 @@ std::string AuditHtml(const Json &a) {
         return "item " + H(m["item"]) + " device " + H(m["device"]) + " &ldquo;" +
                H(m["condition"]) + "&rdquo;: no limit for " + params;
     });
+    add("<h2>Items</h2><div class=\"legend\"><span class=\"cov\"></span>covered"
+        "<span class=\"gap\"></span>without limits<span class=\"imp\"></span>reached only by "
+        "impossible profiles</div><table><tr><th>item</th><th>name</th><th>conditions</th>"
+        "<th class=\"num\">reachable</th><th class=\"num\">covered</th><th class=\"num\">"
+        "missing</th><th class=\"num\">table</th><th class=\"num\">unreachable</th></tr>\n");
+    for (const Json &i : a["items"]) {
+        const auto reachable = i["reachable"].get<std::size_t>();
+        const auto coveredCount = i["covered"].get<std::size_t>();
+        const auto impossible = i["impossibleOnly"].get<std::size_t>();
+        const std::size_t total = std::max<std::size_t>(1, reachable + impossible);
+        const auto percent = [&](std::size_t n) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.2f%%", 100.0 * static_cast<double>(n) / total);
+            return std::string(text);
+        };
+        add("<tr><td>" + H(i["item"]) + "</td><td>" + H(i["name"]) +
+            "</td><td><div class=\"bar\"><div class=\"cov\" style=\"width:" +
+            percent(coveredCount) + "\"></div><div class=\"gap\" style=\"width:" +
+            percent(reachable - coveredCount) + "\"></div><div class=\"imp\" style=\"width:" +
+            percent(impossible) + "\"></div></div></td><td class=\"num\">" + H(i["reachable"]) +
+            "</td><td class=\"num\">" + H(i["covered"]) + "</td><td class=\"num\">" +
+            H(i["missing"]) + "</td><td class=\"num\">" + H(i["tableConditions"]) +
+            "</td><td class=\"num\">" + H(i["unreachable"]) + "</td></tr>\n");
+    }
+    add("</table>\n");
+
     add("</body></html>\n");
     return page;
 }
