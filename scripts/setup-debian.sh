@@ -6,6 +6,7 @@ packages=(
     g++ cmake make pkg-config libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev valgrind
     unixodbc unixodbc-dev libsqliteodbc odbc-postgresql tdsodbc postgresql sqlite3
     qt6-base-dev libqt6test6 libqt6svg6 fonts-wqy-microhei xvfb xauth libcli11-dev nlohmann-json3-dev
+    chromium
 )
 missing=()
 for p in "${packages[@]}"; do
