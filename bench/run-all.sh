@@ -314,8 +314,13 @@ if ca:
                                           "family_index", "per_family_instance_index",
                                           "aggregate_name", "aggregate_unit")
                              and isinstance(v, (int, float)))
-        row("coverage audit", plain_name(b.get("run_name", b["name"])) + (f" ({counters})" if counters else ""),
-            fmt(t, "ms"), aim_audit, t < 5000)
+        name = plain_name(b.get("run_name", b["name"]))
+        # The aim is for the enumeration with every witness confirmed; the
+        # enumeration alone is a part of it.
+        confirmed = "Confirmed" in name
+        row("coverage audit", name + (f" ({counters})" if counters else ""), fmt(t, "ms"),
+            aim_audit if confirmed else "(part of the audit below)",
+            t < 5000 if confirmed else None)
 else:
     row("coverage audit", "enumeration of one full rule space", "see coverage_audit_bench",
         aim_audit)
