@@ -268,6 +268,18 @@ for d in dialects if sg else []:
             None if not (gen and ref) else ref / gen >= 10)
 
 # endurance_bench: plug-in and editor
+def growth(prefix, g):
+    """The VmRSS growth, with the heap in use beside it and, after a growth
+    beyond the tolerance, the VmRSS once malloc_trim gave free memory back."""
+    text = fmt(g, "MiB")
+    h = endurance.get(prefix + "heap_growth")
+    if h is not None:
+        text += f" (heap in use {h:+.1f} MiB"
+        t = endurance.get(prefix + "rss_end_trimmed")
+        text += f"; VmRSS {t:.1f} MiB after malloc_trim)" if t is not None else ")"
+    return text
+
+
 for d in dialects:
     p = f"limbank/{d}/"
     if p + "pass" in endurance:
@@ -282,7 +294,7 @@ for d in dialects:
             " / ".join(fmt(endurance.get(p + k), "MiB") for k in
                        ("rss_start", "rss_after_first", "rss_end")))
         g = endurance.get(p + "rss_growth")
-        row(sec, "VmRSS growth after the first reload", fmt(g, "MiB"),
+        row(sec, "VmRSS growth after the first reload", growth(p, g),
             f"within {tol:.0f} MiB", None if g is None else g <= tol)
         bad = endurance.get(p + "wrong_passes", 0) + endurance.get(p + "failed_reloads", 0)
         row(sec, "passes or reloads that went wrong", f"{bad:.0f}", "0", bad == 0)
@@ -296,7 +308,7 @@ for d in dialects:
             " / ".join(fmt(endurance.get(e + k), "MiB") for k in
                        ("rss_start", "rss_after_first", "rss_end")))
         g = endurance.get(e + "rss_growth")
-        row(sec, "editor VmRSS growth after the first generation", fmt(g, "MiB"),
+        row(sec, "editor VmRSS growth after the first generation", growth(e, g),
             "within 1 MiB", None if g is None else g <= 1.0)
 
 # coverage_audit_bench (a Google Benchmark program of its own)
