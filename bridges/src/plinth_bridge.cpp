@@ -5,6 +5,7 @@
 #include <string>
 
 #include "gbk_texts.h"
+#include "platform/paths.h"
 #include "platform/system_directory.h"
 #include "platform/trace.h"
 
@@ -20,26 +21,11 @@ bool Resolve(const platform::DynamicLibrary &library, const char *name, Fn &slot
 
 }  // namespace
 
-const char *PlinthFileName(int variant) {
-    switch (variant) {
-        case 2:
-            return "libplinth2b.so";
-        case 4:
-            return "libplinth4b.so";
-        case 8:
-            return "libplinth8b.so";
-        case 16:
-            return "libplinth16b.so";
-        default:
-            return "libplinth.so";
-    }
-}
-
 int PlinthBridge::LoadPlinth(int variant, const void *moduleAddress) {
     UnloadPlinth();
     const std::string dir = platform::SystemDirectory(moduleAddress);
     if (dir.empty()) return kPlinthAbsent;
-    const std::string path = dir + "/" + PlinthFileName(variant);
+    const std::string path = platform::JoinPath(dir, PlinthFileName(variant));
     if (!library_.Open(path)) {
         platform::TraceF("Plinth: %s", library_.LastError().c_str());
         platform::Notice(texts::kPlinthMissing);

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <mutex>
 
-#include "platform/errors.h"
 
 namespace platform {
 namespace {
@@ -106,34 +105,10 @@ bool Utf8ToGbk(std::string_view utf8, std::string &gbk) {
     return Convert(GbkFromUtf8(), utf8, gbk, false);
 }
 
-std::string GbkToUtf8OrThrow(std::string_view gbk) {
-    std::string out;
-    if (!GbkToUtf8(gbk, out)) throw EncodingError("text is not valid GBK");
-    return out;
-}
-
-std::string Utf8ToGbkOrThrow(std::string_view utf8) {
-    std::string out;
-    if (!Utf8ToGbk(utf8, out)) throw EncodingError("text has no GBK form");
-    return out;
-}
-
 std::string GbkToUtf8Lossy(std::string_view gbk) {
     std::string out;
     Convert(Utf8FromGbk(), gbk, out, true);
     return out;
-}
-
-std::size_t GbkCutLength(std::string_view text, std::size_t maxBytes) {
-    std::size_t i = 0;
-    const std::size_t n = text.size();
-    while (i < n) {
-        std::size_t width =
-            (IsGbkLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < n) ? 2 : 1;
-        if (i + width > maxBytes) break;
-        i += width;
-    }
-    return i;
 }
 
 }  // namespace platform

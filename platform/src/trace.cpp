@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/gbk.h"
+#include "trace_output.h"
 
 namespace platform {
 namespace {
@@ -23,22 +24,27 @@ std::function<void(std::string_view)> &NoticeHook() {
     return hook;
 }
 
-void WriteStderrUtf8(std::string_view gbkText, bool newline) {
+}  // namespace
+
+namespace detail {
+
+void WriteStderrUtf8(std::string_view gbkText) {
     std::string utf8 = GbkToUtf8Lossy(gbkText);
-    if (newline && (utf8.empty() || utf8.back() != '\n')) utf8.push_back('\n');
+    if (utf8.empty() || utf8.back() != '\n') utf8.push_back('\n');
     std::fwrite(utf8.data(), 1, utf8.size(), stderr);
     std::fflush(stderr);
 }
 
-}  // namespace
+}  // namespace detail
 
 void Trace(std::string_view gbkText) {
     try {
         if (auto &hook = TraceHook()) hook(gbkText);
+        detail::SendToDebugger(gbkText);
         const char *target = std::getenv("STATION_TRACE");
         if (target == nullptr || target[0] == '\0') return;
         if (std::strcmp(target, "-") == 0) {
-            WriteStderrUtf8(gbkText, true);
+            detail::WriteStderrUtf8(gbkText);
             return;
         }
         std::FILE *f = std::fopen(target, "ab");
@@ -64,7 +70,7 @@ void TraceF(const char *format, ...) {
 void Notice(std::string_view gbkText) {
     try {
         if (auto &hook = NoticeHook()) hook(gbkText);
-        WriteStderrUtf8(gbkText, true);
+        detail::ShowNotice(gbkText);
     } catch (...) {
     }
     Trace(gbkText);

@@ -10,6 +10,7 @@
 #include "loader_reads.h"
 #include "platform/gbk.h"
 #include "platform/ini_file.h"
+#include "platform/paths.h"
 #include "platform/trace.h"
 #include "store/standard_file_format.h"
 
@@ -170,7 +171,8 @@ const LoaderStatements &StatementsFor(stationdb::Dialect dialect) {
 
 LoaderFiles FilesIn(const std::string &configDirectory) {
     if (configDirectory.empty()) return {};
-    return {configDirectory + "/" + sfd::kFileName, configDirectory + "/memstd.ini"};
+    return {platform::JoinPath(configDirectory, sfd::kFileName),
+            platform::JoinPath(configDirectory, "memstd.ini")};
 }
 
 int ReadStandardTable(stationdb::Connection &connection, StandardTable &target, ReadPath path) {

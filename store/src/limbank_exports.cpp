@@ -10,17 +10,21 @@
 #include "engine/profile_intake.h"
 #include "ext_family.h"
 #include "platform/gbk.h"
+#include "platform/module_life.h"
 #include "store/limbank_module.h"
 
 namespace {
 
-// Attach runs in the constructor and detach in the destructor; the module's
-// state is a member, so it is built before attach and destroyed after detach,
-// on dlclose and at process exit alike.
+void AttachModule() noexcept;
+void DetachModule() noexcept;
+
+// The module's state is the first member and the life cycle the last, so
+// the state is built before attach and destroyed after detach: on Linux the
+// cycle's constructor and destructor run them (dlopen, dlclose, process
+// exit); on Windows DllMain does (process attach and detach).
 struct ModuleLife {
     limbank::LimbankModule module;
-    ModuleLife();
-    ~ModuleLife();
+    platform::ModuleLifeCycle cycle{&AttachModule, &DetachModule};
 };
 
 ModuleLife moduleLife;
@@ -135,17 +139,17 @@ LIMBANK_NOT_PROVIDED(ExtGetCalib)
 
 namespace {
 
-ModuleLife::ModuleLife() {
+void AttachModule() noexcept {
     try {
-        limbank::Attach(module, reinterpret_cast<const void *>(&ExtInit));
+        limbank::Attach(Module(), reinterpret_cast<const void *>(&ExtInit));
     } catch (...) {
         // The module stays loaded with whatever the start-up reached.
     }
 }
 
-ModuleLife::~ModuleLife() {
+void DetachModule() noexcept {
     try {
-        limbank::Detach(module);
+        limbank::Detach(Module());
     } catch (...) {
     }
 }

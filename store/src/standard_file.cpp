@@ -1,8 +1,4 @@
 // Reading and writing StandarFile.sfd; the layout is in standard_file_format.h.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -16,6 +12,7 @@
 #include "gbk_texts.h"
 #include "platform/atomic_file.h"
 #include "platform/coding.h"
+#include "platform/regular_file.h"
 #include "platform/trace.h"
 #include "store/standard_file_format.h"
 #include "store/standard_table.h"
@@ -25,35 +22,6 @@ namespace {
 
 // Records read at a time (about 170 KiB).
 constexpr std::size_t kChunkRecords = 1024;
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int Get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
-// Reads up to `size` bytes at `offset`; the number read, or -1 on an error.
-ssize_t ReadAt(int fd, char *buffer, std::size_t size, off_t offset) {
-    std::size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::pread(fd, buffer + done, size - done, offset + static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<ssize_t>(done);
-}
 
 // Decodes the fixed-width fields of the record at `r` (kRecordSize bytes);
 // the condition is left empty.
@@ -118,18 +86,13 @@ int StandardTable::LoadFromFile(const std::string &path, StandardFileReport *rep
     } damageTrace{path, found};
     ResetCounts();
     try {
-        // O_NONBLOCK: a FIFO without a writer would block the open.
-        FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-        if (file.Get() < 0) return 0;
-        struct stat st;
-        if (::fstat(file.Get(), &st) != 0) return 0;
-        if (!S_ISREG(st.st_mode)) {
-            platform::TraceF(texts::kFileNotRegular, path.c_str());
-            return 0;
-        }
-        found.fileBytes = static_cast<long long>(st.st_size);
+        // Opening never blocks (a FIFO without a writer), and what is not a
+        // regular file is refused with a trace line.
+        platform::RegularFile file;
+        if (file.Open(path) != platform::ReadResult::kOk) return 0;
+        found.fileBytes = file.Size();
         char header[sfd::kHeaderSize];
-        if (ReadAt(file.Get(), header, sizeof header, 0) != static_cast<ssize_t>(sizeof header))
+        if (file.ReadAt(header, sizeof header, 0) != static_cast<long long>(sizeof header))
             return 0;
         const int32_t recordCount = platform::DecodeSigned32(header + sfd::kHeaderRecordCount);
         const int32_t byteCount = platform::DecodeSigned32(header + sfd::kHeaderByteCount);
@@ -139,9 +102,9 @@ int StandardTable::LoadFromFile(const std::string &path, StandardFileReport *rep
         if (byteCount <= 0) return 0;
 
         // The header is not trusted: only records that the file holds count.
-        if (st.st_size < 0) return 0;
+        if (file.Size() < 0) return 0;
         const std::size_t admitted =
-            std::min(static_cast<std::size_t>(st.st_size),
+            std::min(static_cast<std::size_t>(file.Size()),
                      sfd::kHeaderSize + static_cast<std::size_t>(byteCount));
         const std::size_t whole =
             admitted > sfd::kHeaderSize ? (admitted - sfd::kHeaderSize) / sfd::kRecordSize : 0;
@@ -183,9 +146,9 @@ int StandardTable::LoadFromFile(const std::string &path, StandardFileReport *rep
         auto chunk = std::make_unique_for_overwrite<char[]>(chunkRecords * sfd::kRecordSize + 1);
         for (std::size_t done = 0; done < count;) {
             const std::size_t wanted = std::min(chunkRecords, count - done);
-            const ssize_t got =
-                ReadAt(file.Get(), chunk.get(), wanted * sfd::kRecordSize,
-                       static_cast<off_t>(sfd::kHeaderSize + done * sfd::kRecordSize));
+            const long long got =
+                file.ReadAt(chunk.get(), wanted * sfd::kRecordSize,
+                            static_cast<long long>(sfd::kHeaderSize + done * sfd::kRecordSize));
             if (got < 0) return 0;
             const std::size_t records = static_cast<std::size_t>(got) / sfd::kRecordSize;
             for (std::size_t i = 0; i < records; ++i) take(chunk.get() + i * sfd::kRecordSize);

@@ -18,7 +18,8 @@ class PlinthBridge {
     PlinthBridge &operator=(const PlinthBridge &) = delete;
 
     // Loads the library of `variant` (2, 4, 8, 16: libplinth2b.so ... ; any
-    // other: libplinth.so) from the system directory and resolves its names in
+    // other: libplinth.so; on Windows Plinth2b.dll ... Plinth.dll) from the
+    // system directory and resolves its names in
     // the order plinth.h declares them. Results:
     //   1      loaded and complete;
     //   -1000  no system directory;

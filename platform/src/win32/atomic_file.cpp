@@ -1,0 +1,97 @@
+// Windows: the new bytes go to a temporary file in the target's directory,
+// FlushFileBuffers puts them on disk, and MoveFileExA with
+// MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH puts the file in place.
+#include "platform/atomic_file.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <limits>
+
+#include "platform/regular_file.h"
+
+namespace platform {
+namespace {
+
+// "path.tmp.<pid>.<n>", created exclusively (CREATE_NEW), so two writers
+// never share one.
+HANDLE CreateTemporary(const std::string &path, std::string &tmpPath) {
+    static volatile LONG counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[48];
+        std::snprintf(suffix, sizeof suffix, ".tmp.%lu.%ld",
+                      static_cast<unsigned long>(::GetCurrentProcessId()),
+                      static_cast<long>(::InterlockedIncrement(&counter)));
+        tmpPath = path + suffix;
+        HANDLE h = ::CreateFileA(tmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) return h;
+        if (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+bool WriteAll(HANDLE h, std::string_view bytes) {
+    const char *p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const DWORD want = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+        DWORD done = 0;
+        if (!::WriteFile(h, p, want, &done, nullptr) || done == 0) return false;
+        p += done;
+        left -= done;
+    }
+    return true;
+}
+
+}  // namespace
+
+AtomicWriteResult WriteFileAtomically(const std::string &path, std::string_view bytes) {
+    std::string tmpPath;
+    HANDLE h = CreateTemporary(path, tmpPath);
+    if (h == INVALID_HANDLE_VALUE) return AtomicWriteResult::kCannotCreate;
+    bool ok = WriteAll(h, bytes) && ::FlushFileBuffers(h);
+    ok = ::CloseHandle(h) && ok;
+    if (ok)
+        ok = ::MoveFileExA(tmpPath.c_str(), path.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok) {
+        ::DeleteFileA(tmpPath.c_str());
+        return AtomicWriteResult::kWriteFailed;
+    }
+    return AtomicWriteResult::kOk;
+}
+
+ReadResult ReadFileAtMost(const std::string &path, std::size_t maxBytes, std::string &bytes) {
+    bytes.clear();
+    RegularFile file;
+    const ReadResult opened = file.Open(path);
+    if (opened != ReadResult::kOk) return opened;
+    char chunk[65536];
+    long long offset = 0;
+    for (;;) {
+        // One byte beyond the cap tells a file of exactly maxBytes from a longer one.
+        const std::size_t room = maxBytes - bytes.size();
+        const std::size_t want = room < sizeof chunk ? room + 1 : sizeof chunk;
+        const long long n = file.ReadAt(chunk, want, offset);
+        if (n < 0) {
+            bytes.clear();
+            return ReadResult::kFailed;
+        }
+        if (n == 0) break;
+        if (static_cast<std::size_t>(n) > room) {
+            bytes.append(chunk, room);
+            return ReadResult::kCut;
+        }
+        bytes.append(chunk, static_cast<std::size_t>(n));
+        offset += n;
+    }
+    return ReadResult::kOk;
+}
+
+bool ReadWholeFile(const std::string &path, std::string &bytes) {
+    return ReadFileAtMost(path, std::numeric_limits<std::size_t>::max(), bytes) == ReadResult::kOk;
+}
+
+}  // namespace platform
