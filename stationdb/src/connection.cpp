@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "odbc_check.h"
+#include "odbc_text.h"
 #include "platform/gbk.h"
 #include "stationdb/stationdb.h"
 
@@ -55,23 +56,9 @@ void Connection::Open(const std::string &connectString) {
                               reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeout_)), 0),
                           SQL_HANDLE_DBC, dbc, "SQLSetConnectAttr(LOGIN_TIMEOUT)");
         }
-        std::string in = connectString;
-        SQLCHAR out[1024];
-        SQLSMALLINT outLength = 0;
-        Check(
-            SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR *>(in.data()), SQL_NTS, out,
-                             static_cast<SQLSMALLINT>(sizeof out), &outLength, SQL_DRIVER_NOPROMPT),
-            SQL_HANDLE_DBC, dbc, "SQLDriverConnect");
+        Check(detail::DriverConnect(dbc, connectString), SQL_HANDLE_DBC, dbc, "SQLDriverConnect");
         open_ = true;
-
-        SQLCHAR name[256] = {};
-        SQLSMALLINT nameLength = 0;
-        Check(SQLGetInfo(dbc, SQL_DBMS_NAME, name, static_cast<SQLSMALLINT>(sizeof name),
-                         &nameLength),
-              SQL_HANDLE_DBC, dbc, "SQLGetInfo(DBMS_NAME)");
-        dialect_ =
-            DialectOf(std::string(reinterpret_cast<const char *>(name),
-                                  strnlen(reinterpret_cast<const char *>(name), sizeof name)));
+        dialect_ = DialectOf(detail::InfoText(dbc, SQL_DBMS_NAME, "SQLGetInfo(DBMS_NAME)"));
         if (dialect_ == Dialect::kPostgreSql) CheckEncoding();
     } catch (...) {
         Close();
@@ -79,7 +66,7 @@ void Connection::Open(const std::string &connectString) {
     }
 }
 
-// Texts cross the driver as UTF-8, so the session must speak UTF-8, and a
+// Texts reach this library as UTF-8, so the session must speak UTF-8, and a
 // SQL_ASCII database stores bytes without any encoding we could rely on.
 void Connection::CheckEncoding() {
     Execute("SET client_encoding TO 'UTF8'");

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "odbc_check.h"
+#include "odbc_text.h"
 
 #include "platform/ascii_case.h"
 #include "stationdb/stationdb.h"
@@ -46,19 +47,7 @@ struct Diagnostic {
 Diagnostic FirstDiagnostic(SQLSMALLINT handleType, SQLHANDLE handle) {
     Diagnostic d;
     if (handle == SQL_NULL_HANDLE) return d;
-    SQLCHAR state[6] = {};
-    SQLINTEGER native = 0;
-    SQLCHAR text[1024] = {};
-    SQLSMALLINT textLength = 0;
-    SQLRETURN rc = SQLGetDiagRec(handleType, handle, 1, state, &native, text,
-                                 static_cast<SQLSMALLINT>(sizeof text), &textLength);
-    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) return d;
-    d.found = true;
-    d.state.assign(reinterpret_cast<const char *>(state));
-    // The record may be longer than the buffer; keep what arrived.
-    d.message.assign(reinterpret_cast<const char *>(text),
-                     strnlen(reinterpret_cast<const char *>(text), sizeof text));
-    d.native = static_cast<int>(native);
+    d.found = FirstDiagnosticRecord(handleType, handle, d.state, d.native, d.message);
     return d;
 }
 

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "odbc_check.h"
+#include "odbc_text.h"
 #include "platform/gbk.h"
 #include "stationdb/stationdb.h"
 
@@ -12,7 +13,7 @@ using detail::Check;
 // A parameter's value and indicator; the driver reads them at Execute, so
 // they live (at a fixed address) as long as the statement or until rebound.
 struct Statement::BoundParam {
-    std::string text;
+    detail::DriverText text;
     SQLBIGINT integer = 0;
     SQLLEN indicator = 0;
 };
@@ -53,10 +54,7 @@ void Statement::Open(std::string_view sql) {
         if (direct_) {
             directSql_.assign(sql);
         } else {
-            std::string text(sql);
-            Check(SQLPrepare(stmt, reinterpret_cast<SQLCHAR *>(text.data()),
-                             static_cast<SQLINTEGER>(text.size())),
-                  SQL_HANDLE_STMT, stmt, "SQLPrepare");
+            Check(detail::Prepare(stmt, std::string(sql)), SQL_HANDLE_STMT, stmt, "SQLPrepare");
         }
     } catch (...) {
         SQLFreeHandle(SQL_HANDLE_STMT, stmt);
@@ -99,13 +97,17 @@ void Statement::BindText(int index, std::string_view gbk) {
 void Statement::BindUtf8(int index, std::string_view utf8) {
     SQLHSTMT stmt = Handle(LiveHandle());
     auto param = std::make_unique<BoundParam>();
-    param->text.assign(utf8);
-    param->indicator = static_cast<SQLLEN>(utf8.size());
-    // Zero is no size for a varchar: an empty text is bound as one byte
-    // of buffer holding nothing.
-    SQLULEN size = utf8.empty() ? 1 : utf8.size();
-    Check(SQLBindParameter(stmt, static_cast<SQLUSMALLINT>(index), SQL_PARAM_INPUT, SQL_C_CHAR,
-                           SQL_VARCHAR, size, 0, param->text.data(), static_cast<SQLLEN>(size),
+    if (!detail::ToDriverText(utf8, param->text)) {
+        char message[96];
+        std::snprintf(message, sizeof message, "parameter %d is not a valid UTF-8 text", index);
+        throw DatabaseError("22018", message);
+    }
+    param->indicator = param->text.length;
+    // Zero is no size for a varchar: an empty text is bound as one unit of
+    // buffer holding nothing.
+    const detail::DriverText &t = param->text;
+    Check(SQLBindParameter(stmt, static_cast<SQLUSMALLINT>(index), SQL_PARAM_INPUT, t.cType,
+                           t.sqlType, t.columnSize, 0, param->text.bytes.data(), t.bufferLength,
                            &param->indicator),
           SQL_HANDLE_STMT, stmt, "SQLBindParameter");
     Bind(index, std::move(param));
@@ -125,10 +127,12 @@ void Statement::BindInt(int index, long long value) {
 void Statement::BindNullText(int index) {
     SQLHSTMT stmt = Handle(LiveHandle());
     auto param = std::make_unique<BoundParam>();
-    param->text.assign(1, '\0');
+    detail::ToDriverText("", param->text);
     param->indicator = SQL_NULL_DATA;
-    Check(SQLBindParameter(stmt, static_cast<SQLUSMALLINT>(index), SQL_PARAM_INPUT, SQL_C_CHAR,
-                           SQL_VARCHAR, 1, 0, param->text.data(), 1, &param->indicator),
+    const detail::DriverText &t = param->text;
+    Check(SQLBindParameter(stmt, static_cast<SQLUSMALLINT>(index), SQL_PARAM_INPUT, t.cType,
+                           t.sqlType, t.columnSize, 0, param->text.bytes.data(), t.bufferLength,
+                           &param->indicator),
           SQL_HANDLE_STMT, stmt, "SQLBindParameter");
     Bind(index, std::move(param));
 }
@@ -152,9 +156,8 @@ void Statement::Execute() {
     valuesRead_ = 0;
     // SQL_NO_DATA: an UPDATE or DELETE that matched no row.
     SQLRETURN rc = direct_
-                       ? Check(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR *>(directSql_.data()),
-                                             static_cast<SQLINTEGER>(directSql_.size())),
-                               SQL_HANDLE_STMT, stmt, "SQLExecDirect")
+                       ? Check(detail::ExecDirect(stmt, directSql_), SQL_HANDLE_STMT, stmt,
+                               "SQLExecDirect")
                        : Check(SQLExecute(stmt), SQL_HANDLE_STMT, stmt, "SQLExecute");
     if (rc == SQL_NO_DATA) return;
     SQLLEN count = 0;
@@ -168,15 +171,8 @@ void Statement::DescribeColumns() {
     SQLHSTMT stmt = Handle(LiveHandle());
     SQLSMALLINT count = 0;
     Check(SQLNumResultCols(stmt, &count), SQL_HANDLE_STMT, stmt, "SQLNumResultCols");
-    for (SQLUSMALLINT i = 1; i <= static_cast<SQLUSMALLINT>(count); ++i) {
-        SQLCHAR name[256] = {};
-        SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
-        SQLULEN size = 0;
-        Check(SQLDescribeCol(stmt, i, name, static_cast<SQLSMALLINT>(sizeof name), &nameLength,
-                             &type, &size, &digits, &nullable),
-              SQL_HANDLE_STMT, stmt, "SQLDescribeCol");
-        columnNames_.emplace_back(reinterpret_cast<const char *>(name));
-    }
+    for (SQLUSMALLINT i = 1; i <= static_cast<SQLUSMALLINT>(count); ++i)
+        columnNames_.push_back(detail::ColumnName(stmt, i));
 }
 
 bool Statement::Fetch() {
@@ -227,26 +223,12 @@ std::string_view Statement::View(int column, bool *isNull) {
     while (valuesRead_ < column) {
         int n = valuesRead_ + 1;
         std::string &value = values_[n - 1];
-        value.clear();
         bool null = false;
-        char buffer[1024];
-        for (;;) {
-            SQLLEN length = 0;
-            SQLRETURN rc = Check(SQLGetData(stmt, static_cast<SQLUSMALLINT>(n), SQL_C_CHAR, buffer,
-                                            sizeof buffer, &length),
-                                 SQL_HANDLE_STMT, stmt, "SQLGetData");
-            if (rc == SQL_NO_DATA) break;  // the previous part was the last
-            if (length == SQL_NULL_DATA) {
-                null = true;
-                break;
-            }
-            // A part that did not fit fills the buffer but for its terminator.
-            std::size_t part =
-                (length == SQL_NO_TOTAL || length >= static_cast<SQLLEN>(sizeof buffer))
-                    ? sizeof buffer - 1
-                    : static_cast<std::size_t>(length);
-            value.append(buffer, part);
-            if (rc == SQL_SUCCESS) break;
+        if (!detail::ReadTextColumn(stmt, static_cast<SQLUSMALLINT>(n), value, null)) {
+            char message[64];
+            std::snprintf(message, sizeof message, "row %lld, column ", row_);
+            throw DatabaseError("22018", message + columnNames_[n - 1] +
+                                             ": the driver's text is not valid in its encoding");
         }
         nulls_[n - 1] = null;
         valuesRead_ = n;

@@ -1,10 +1,11 @@
 #pragma once
-// libstationdb: the station database through unixODBC.
+// libstationdb: the station database through ODBC (unixODBC on Linux,
+// odbc32 on Windows).
 //
 // Every driver call goes through one checked path; a failure becomes a
 // DatabaseError that carries the SQLSTATE and the driver's own message, read
 // from the handle before any other call on it. Texts cross ODBC as UTF-8
-// (SQL_C_CHAR); the callers of this layer hand in and get back GBK, and the
+// (SQL_C_CHAR) on Linux and as UTF-16 (SQL_C_WCHAR) on Windows; the callers of this layer hand in and get back GBK, and the
 // conversion at this boundary is strict: a text with no GBK form is a
 // DatabaseError with SQLSTATE 22018 that names the row and column.
 #include <cstdint>
@@ -16,8 +17,16 @@
 #include <vector>
 
 // The library is shared by every module of the process (the connection
-// handles are process-wide), so its classes are exported.
+// handles are process-wide), so its classes are exported. On Windows, where
+// each module carries its own static compiler runtime and an exception
+// cannot cross from one DLL into another, the classes are linked into each
+// module that uses them and stationdb.dll holds the handles (its .def file
+// exports them).
+#if defined(_WIN32)
+#define STATIONDB_API
+#else
 #define STATIONDB_API __attribute__((visibility("default")))
+#endif
 
 namespace stationdb {
 
