@@ -2,9 +2,11 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "host_platform.h"
 #include "station.h"
 
 int main(int argc, char **argv) {
+    stdhost::PrepareStandardStreams();
     CLI::App app("A command-line inspection host for the limits plug-ins.", "stdhost");
     stdhost::CommandLine line;
     app.add_option("--station", line.station,

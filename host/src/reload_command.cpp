@@ -4,8 +4,6 @@
 // reports nothing (ExtParamSave always gives -1000), so this command looks at
 // the standard file and memstd.ini before and after, and at the database's
 // stamp, and says in words what happened.
-#include <sys/stat.h>
-
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +12,7 @@
 #include "bridges/plinth_bridge.h"
 #include "commands.h"
 #include "ext_family.h"
+#include "host_platform.h"
 #include "platform/dynamic_library.h"
 #include "platform/ini_file.h"
 #include "station.h"
@@ -25,16 +24,12 @@ namespace {
 // The plug-in's state files as seen from outside. The standard file is
 // replaced by a rename, so a rewrite shows as a new inode or modification time.
 struct Snapshot {
-    bool fileExists = false;
-    ino_t inode = 0;
-    timespec modified{};
+    std::string version;  // FileVersion: "" for no file
     std::string summary;  // StandardFileSummary
     std::string stamp;    // memstd.ini [CREATETIME] TIME, "" when absent
 
     bool SameFileAs(const Snapshot &other) const {
-        return fileExists == other.fileExists && inode == other.inode &&
-               modified.tv_sec == other.modified.tv_sec &&
-               modified.tv_nsec == other.modified.tv_nsec;
+        return version == other.version;
     }
     std::string Describe() const {
         return summary + ", memstd.ini TIME " + (stamp.empty() ? "not recorded" : "= " + stamp);
@@ -43,13 +38,8 @@ struct Snapshot {
 
 Snapshot Take(const StationSettings &settings) {
     Snapshot s;
-    struct stat st {};
     const std::string file = settings.StandardFile();
-    if (::stat(file.c_str(), &st) == 0) {
-        s.fileExists = true;
-        s.inode = st.st_ino;
-        s.modified = st.st_mtim;
-    }
+    s.version = FileVersion(file);
     s.summary = StandardFileSummary(file);
     s.stamp = platform::GetProfileString(settings.MemstdIni(), "CREATETIME", "TIME", "");
     return s;

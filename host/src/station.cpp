@@ -7,26 +7,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "bridges/plinth_bridge.h"
+#include "host_platform.h"
 #include "platform/dynamic_library.h"
+#include "platform/paths.h"
 #include "stationdb/stationdb.h"
 
 namespace stdhost {
 namespace {
 
-// The directory of this program's file, whatever the name it was started by.
-std::string ProgramDirectory() {
-    char path[4096];
-    ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    std::string file(path, static_cast<std::size_t>(n));
-    return file.substr(0, file.rfind('/'));
-}
-
 void Export(const char *name, const std::string &value, bool replace) {
-    ::setenv(name, value.c_str(), replace ? 1 : 0);
+    SetEnvironment(name, value, replace);
 }
 
 std::string Field(const bridges::PlinthBridge &plinth, const char *line, int n) {
@@ -39,10 +33,10 @@ std::string Field(const bridges::PlinthBridge &plinth, const char *line, int n) 
 }  // namespace
 
 std::string AbsolutePath(const std::string &path) {
-    if (!path.empty() && path[0] == '/') return path;
+    if (platform::IsAbsolutePath(path)) return path;
     char cwd[4096];
     if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
-    return std::string(cwd) + "/" + path;
+    return platform::JoinPath(cwd, path);
 }
 
 Station ResolveStation(const std::string &stationOption) {
@@ -55,13 +49,13 @@ Station ResolveStation(const std::string &stationOption) {
     else
         s.directory = "station";
     s.directory = AbsolutePath(s.directory);
-    s.libraryDir = ProgramDirectory() + "/../lib";
+    s.libraryDir = LibraryDirectoryOf(ProgramDirectory());
     return s;
 }
 
 std::string DataDirectory(const std::string &dataOption) {
     if (!dataOption.empty()) return AbsolutePath(dataOption);
-    return ProgramDirectory() + "/../share/station-limits";
+    return DataDirectoryOf(ProgramDirectory());
 }
 
 void ExportStationEnvironment(const Station &station, OdbcFiles odbcFiles) {
@@ -99,7 +93,8 @@ StationSettings ReadStationSettings(const bridges::PlinthBridge &plinth) {
 int LoadEnvironmentLibrary(const Station &station, bridges::PlinthBridge &plinth) {
     if (plinth.LoadPlinth(1, reinterpret_cast<const void *>(&LoadEnvironmentLibrary)) == 1)
         return kExitOk;
-    Complain("cannot load the environment library libplinth.so from " + station.libraryDir);
+    Complain(std::string("cannot load the environment library ") + kEnvironmentLibraryFile +
+             " from " + station.libraryDir);
     return kExitNoPlugin;
 }
 
@@ -166,7 +161,9 @@ bool StandardFileWritable(const StationSettings &settings, std::string &why) {
         return false;
     }
     const std::string file = settings.StandardFile();
-    if (::lstat(file.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    std::error_code ec;
+    const auto link = std::filesystem::symlink_status(file, ec);
+    if (!ec && std::filesystem::exists(link) && !std::filesystem::is_regular_file(link)) {
         why = file + " is not a regular file";
         return false;
     }
@@ -187,7 +184,7 @@ void ConnectStation(stationdb::Connection &connection, const std::string &connec
 }
 
 int OpenLimitsPlugin(const Station &station, platform::DynamicLibrary &library) {
-    const std::string path = station.libraryDir + "/liblimbank.so";
+    const std::string path = platform::JoinPath(station.libraryDir, kLimitsPluginFile);
     if (library.Open(path)) return kExitOk;
     Complain("cannot load the limits plug-in " + path + ": " + library.LastError());
     return kExitNoPlugin;
