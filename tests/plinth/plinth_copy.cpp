@@ -23,8 +23,9 @@ ScopedEnv::~ScopedEnv() {
 }
 
 PlinthCopy::PlinthCopy(std::optional<std::string> codesTsv, std::optional<std::string> plinthIni) {
-    const std::string copy = dir_.File("libplinth.so");
-    std::filesystem::copy_file(std::string(STATION_TEST_LIB_DIR) + "/libplinth.so", copy);
+    const std::string copy = dir_.File(STATION_TEST_PLINTH_FILE);
+    std::filesystem::copy_file(std::string(STATION_TEST_LIB_DIR) + "/" STATION_TEST_PLINTH_FILE,
+                               copy);
     if (codesTsv) testing_support::WriteBytes(dir_.File("plinth-codes.tsv"), *codesTsv);
     if (plinthIni) testing_support::WriteBytes(dir_.File("plinth.ini"), *plinthIni);
     EXPECT_TRUE(library_.Open(copy)) << library_.LastError();

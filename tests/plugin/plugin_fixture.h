@@ -23,8 +23,9 @@ class LimbankPlugin : public ::testing::Test {
     // source that does not exist.
     void WriteEnvironment(const std::string &stationLine = "",
                           const std::string &databaseLine = "station,,,,,user,secret");
-    // Opens the plug-in file (default: liblimbank.so of the build); false on failure.
-    bool Load(const std::string &file = "liblimbank.so");
+    // Opens the plug-in file (default: liblimbank.so, or Limbank.dll, of the
+    // build); false on failure.
+    bool Load(const std::string &file = STATION_TEST_LIMBANK_FILE);
     void Unload() { library_.Close(); }
     template <typename Fn>
     Fn Entry(const char *name) {

@@ -1,0 +1,291 @@
+#!/usr/bin/env bash
+# The 32-bit Windows build under Wine: installs what it needs (the i386
+# architecture, wine, wine32:i386, the MinGW-w64 compiler, the i386 ODBC
+# packages, Debian's googletest sources), cross-builds build-win32/ with its
+# test programs (scripts/build-windows.sh --tests), then, in a fresh Wine
+# prefix under a temporary directory (WINEDEBUG=-all):
+#   1. checks the DLLs' export tables and imports (i686-w64-mingw32-objdump -p);
+#   2. runs the test programs as .exe files: platform, Plinth, ODBC layer,
+#      standard table and file, database loader, engine, the plug-in as a
+#      DLL, and the Windows platform checks;
+#   3. runs the line program tests/windows/line_host.cpp as a station does:
+#      Plinth.dll and plinth.ini in the Windows system directory, the module
+#      Zk2GBStdALL.std beside the program;
+#   4. compares `stdhost.exe judge --json` with the Linux `stdhost judge
+#      --json` on one station, for the four sample vehicles and a few
+#      hundred generated ones: from the standard file, then straight from the
+#      SQLite database (whose table each platform writes to a byte-identical
+#      standard file).
+# The Linux stdhost comes from $STATION_LINUX_BUILD (default build/, which
+# scripts/test.sh makes); a missing one is built there first.
+# Tests that cannot run under Wine are reported as skipped, with the reason.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+start=$(date +%s)
+linux_build=${STATION_LINUX_BUILD:-build}
+case "$linux_build" in /*) ;; *) linux_build=$root/$linux_build ;; esac
+win_build=$root/build-win32
+generated=${STATION_WINE_VEHICLES:-300}
+
+step_start=$start
+step() {
+    local now
+    now=$(date +%s)
+    [ -n "${step_name:-}" ] && timings+=("$(printf '%-44s %4d s' "$step_name" $((now - step_start)))")
+    step_name=$1
+    step_start=$now
+    [ -n "$1" ] && echo "== $1"
+    return 0
+}
+timings=()
+
+# --- packages -----------------------------------------------------------
+step "packages (i386, wine, mingw-w64, i386 ODBC)"
+SUDO=
+if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+export DEBIAN_FRONTEND=noninteractive
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+    $SUDO apt-get update -q || true
+fi
+# libodbcinst2:i386: the SQLite driver reads a data source's settings (its
+# Database=) through it; without it a DSN connects to an empty database.
+packages=(wine wine32:i386 libodbc2:i386 libodbcinst2:i386 libsqliteodbc:i386
+    g++-mingw-w64-i686 mingw-w64-i686-dev
+    googletest cmake make g++ libcli11-dev nlohmann-json3-dev)
+missing=()
+for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
+if ((${#missing[@]} > 0)); then
+    $SUDO apt-get update -q || true
+    $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+sqlite_driver=/usr/lib/i386-linux-gnu/odbc/libsqlite3odbc.so
+
+# --- builds -------------------------------------------------------------
+step "cross-build build-win32/ with the test programs"
+scripts/build-windows.sh --tests "$win_build"
+if [ ! -x "$linux_build/bin/stdhost" ]; then
+    step "Linux stdhost for the comparison ($linux_build)"
+    scripts/setup-debian.sh
+    cmake -S . -B "$linux_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$linux_build" -j"$(nproc)" --target stdhost
+fi
+linux_stdhost=$linux_build/bin/stdhost
+
+# --- a fresh Wine prefix ------------------------------------------------
+step "a fresh Wine prefix"
+work=$(mktemp -d "${TMPDIR:-/tmp}/station-wine-XXXXXX")
+export WINEPREFIX=$work/prefix
+export WINEDEBUG=-all
+# No Mono or Gecko installer dialogs while the prefix is made.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export STATION_NO_DIALOGS=1
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+wineboot -i >/dev/null 2>&1
+wineserver -p 2>/dev/null || true  # one server for every run below
+mkdir -p "$work/tmp" "$work/odbc" "$work/results"
+export TMPDIR=$work/tmp
+# Wine's odbc32 hands every call to the machine's unixODBC (i386), which
+# reads ODBCSYSINI and ODBCINI from the environment Wine starts with.
+cat >"$work/odbc/odbcinst.ini" <<INI
+[SQLite3]
+Description = SQLite3 ODBC driver (i386, for Wine)
+Driver = $sqlite_driver
+DontDLClose = 1
+INI
+export ODBCSYSINI=$work/odbc
+winpath() { winepath -w "$1" 2>/dev/null; }
+export WINEPATH
+WINEPATH=$(winpath "$win_build")
+status=0
+
+# --- export tables ------------------------------------------------------
+step "export tables and imports (i686-w64-mingw32-objdump -p)"
+if ! sh tests/windows/check_exports.sh i686-w64-mingw32-objdump \
+    "$win_build/Limbank.dll" store/limbank.def \
+    "$win_build/Zk2GBStdALL.std" store/limbank.def \
+    "$win_build/Plinth.dll" plinth/plinth.def \
+    "$win_build/stationdb.dll" stationdb/stationdb.def; then
+    status=1
+fi
+for f in Limbank.dll Plinth.dll stationdb.dll stdhost.exe; do
+    echo "$f imports: $(i686-w64-mingw32-objdump -p "$win_build/$f" | awk '/DLL Name:/ {printf "%s ", $3}')"
+done
+cmp -s "$win_build/Limbank.dll" "$win_build/Zk2GBStdALL.std" &&
+    echo "Zk2GBStdALL.std: an identical copy of Limbank.dll" ||
+    { echo "Zk2GBStdALL.std differs from Limbank.dll"; status=1; }
+
+# --- test programs ------------------------------------------------------
+step "test programs under Wine"
+summary=()
+total_pass=0 total_skip=0 total_fail=0
+for exe in "$win_build"/tests/*.exe; do
+    name=$(basename "$exe" .exe)
+    [ "$name" = line_host ] && continue
+    # Each program adds its own data sources to an odbc.ini of its own.
+    : >"$work/odbc/$name.ini"
+    xml=$work/results/$name.xml
+    rc=0
+    (cd "$work/tmp" && ODBCINI="$work/odbc/$name.ini" \
+        timeout 900 wine "$exe" --gtest_output="xml:$(winpath "$xml")" >"$work/results/$name.log" 2>&1) || rc=$?
+    if [ ! -f "$xml" ]; then
+        echo "$name: no result (exit $rc)"
+        tail -20 "$work/results/$name.log"
+        status=1
+        summary+=("$(printf '%-24s %s' "$name" "did not finish (exit $rc)")")
+        continue
+    fi
+    read -r tests failures < <(awk -F'"' '/<testsuites / {
+        for (i = 1; i < NF; i += 2) {
+            if ($i ~ / tests=$/) t = $(i + 1)
+            if ($i ~ / failures=$/) f = $(i + 1)
+        }
+        print t, f; exit }' "$xml")
+    skipped=$(grep -c 'result="skipped"' "$xml" || true)
+    passed=$((tests - failures - skipped))
+    total_pass=$((total_pass + passed))
+    total_skip=$((total_skip + skipped))
+    total_fail=$((total_fail + failures))
+    summary+=("$(printf '%-24s %4d passed %3d skipped %3d failed' "$name" "$passed" "$skipped" "$failures")")
+    if [ "$failures" != 0 ] || [ "$rc" != 0 ]; then
+        status=1
+        grep -E "^\[  FAILED|Failure|error" "$work/results/$name.log" | head -40 || true
+    fi
+    # The reason of every skipped test, as the test gives it.
+    awk '/<testcase / { match($0, /name="[^"]*"/); test = substr($0, RSTART + 6, RLENGTH - 7)
+                        match($0, /classname="[^"]*"/); suite = substr($0, RSTART + 11, RLENGTH - 12) }
+         /<skipped message=/ { match($0, /message="[^"]*"/)
+                               why = substr($0, RSTART + 9, RLENGTH - 10)
+                               sub(/^[^&]*&#x0A;/, "", why); gsub(/&#x0A;/, " ", why)
+                               gsub(/&quot;/, "\"", why); sub(/^Skipped */, "", why)
+                               printf "   skipped %s.%s: %s\n", suite, test, why }' "$xml"
+done
+printf '%s\n' "${summary[@]}"
+echo "total: $total_pass passed, $total_skip skipped, $total_fail failed"
+echo "not run under Wine: the PostgreSQL cases (no i386 psqlODBC driver and no server in the"
+echo "  Wine runs; STATION_TEST_PG stays unset, so the database tests run on SQLite only) and the"
+echo "  AddressSanitizer/UndefinedBehaviorSanitizer run (MinGW-w64 has no sanitizer runtime)"
+
+# --- the line program ---------------------------------------------------
+step "a line program loads Zk2GBStdALL.std (tests/windows/line_host.cpp)"
+station=$work/station
+"$linux_stdhost" init-station "$station" >/dev/null
+# The 32-bit system directory of the prefix: syswow64 in a 64-bit prefix.
+sysdir=$WINEPREFIX/drive_c/windows/system32
+[ -d "$WINEPREFIX/drive_c/windows/syswow64" ] && sysdir=$WINEPREFIX/drive_c/windows/syswow64
+cp "$win_build/Plinth.dll" "$win_build/plinth-codes.tsv" "$sysdir/"
+cp "$station/plinth.ini" "$sysdir/plinth.ini"
+mkdir -p "$work/line"
+cp "$win_build/tests/line_host.exe" "$win_build/Zk2GBStdALL.std" "$work/line/"
+rc=0
+(cd "$work/line" && env -u STATION_SYSDIR -u PLINTH_ENV -u WINEPATH ODBCINI="$station/odbc.ini" \
+    STATION_TRACE="$work/line/trace.log" \
+    wine line_host.exe "$(winpath "$root/host/sample-station/vehicles/1-sedan.vehicle")" \
+    >"$work/line/output.txt" 2>&1) || rc=$?
+sed 's/\r$//' "$work/line/output.txt" | head -20
+echo "... ($(wc -l <"$work/line/output.txt") lines, exit $rc)"
+if [ "$rc" != 0 ] || ! grep -q "ExtGetStand *[1-9]" "$work/line/output.txt"; then
+    echo "the line program did not get limits"
+    [ -f "$work/line/trace.log" ] && iconv -f GBK -t UTF-8 "$work/line/trace.log" | tail -20
+    status=1
+fi
+rm -f "$sysdir/Plinth.dll" "$sysdir/plinth-codes.tsv" "$sysdir/plinth.ini"
+
+# --- stdhost.exe judge --json against the Linux stdhost ------------------
+step "stdhost judge --json: Windows against Linux"
+vehicles=$work/vehicles
+mkdir -p "$vehicles"
+cp host/sample-station/vehicles/*.vehicle "$vehicles/"
+# Generated vehicles: every kind of vehicle the rules tell apart, with
+# masses, seats, dates, fuels, intakes, speeds, brakes and lamps drawn from
+# ranges around the rules' thresholds (a fixed seed: the same set each run).
+awk -v n="$generated" -v dir="$vehicles" 'BEGIN {
+    srand(20240613)
+    split("10820001 10820002 10820003 10820004 10820005 10820006 10820007 10820008 10820009 10820010 10820011 10820012 10820013 10820100 10820101 10820102 10820103", kinds, " ")
+    split("大众 一汽大众 东风 解放 五羊本田 宝马", brands, " ")
+    for (i = 1; i <= n; i++) {
+        f = sprintf("%s/gen-%03d.vehicle", dir, i)
+        total = int(300 + rand() * 48000); curb = int(total * (0.3 + rand() * 0.5))
+        printf "1082=%s\n", kinds[1 + int(rand() * 17)] > f
+        printf "1104=%s\n", brands[1 + int(rand() * 6)] > f
+        printf "1069=%d\n", 10690001 + int(rand() * 60) > f
+        printf "1088=%d\n1083=%d\n1089=%d\n", total, curb, 1 + int(rand() * 55) > f
+        printf "1014=%04d-%02d-%02d\n", 1995 + int(rand() * 30), 1 + int(rand() * 12), 1 + int(rand() * 28) > f
+        printf "1005=%d\n1048=%d\n", 10050001 + int(rand() * 2), 10480001 + int(rand() * 2) > f
+        printf "1066=%d\n1037=%d\n", 20 + int(rand() * 180), 10370001 + int(rand() * 3) > f
+        printf "1009=%d\n1008=%d\n", 10090001 + int(rand() * 3), 10080001 + int(rand() * 2) > f
+        printf "1070=%d\n1006=%d\n", 10700001 + int(rand() * 2), 10060001 + int(rand() * 4) > f
+        printf "1084=%d\n1047=%.2f\n", 3 + int(rand() * 400), rand() * 8 > f
+        if (rand() < 0.3) printf "1011=%.2f\n", 0.8 + rand() > f
+        if (rand() < 0.2) printf "1164=%d\n", 11640001 + int(rand() * 2) > f
+        close(f)
+    }
+}'
+compare=$work/compare
+"$linux_stdhost" init-station "$compare" >/dev/null
+sfd=$compare/config/StandarFile.sfd
+mem=$compare/config/memstd.ini
+win_stdhost=$win_build/stdhost.exe
+judge_linux() { "$linux_stdhost" --station "$compare" judge --json --vehicle "$1"; }
+judge_windows() {
+    (cd "$work/tmp" && env -u STATION_SYSDIR ODBCINI="$compare/odbc.ini" \
+        wine "$win_stdhost" --station "$compare" judge --json --vehicle "$(winpath "$1")") | sed 's/\r$//'
+}
+compare_one() {  # compare_one VEHICLE LABEL
+    local lin win
+    lin=$(judge_linux "$1" 2>"$work/linux.err") || true
+    win=$(judge_windows "$1" 2>"$work/windows.err") || true
+    if [ -z "$lin" ] || [ "$lin" != "$win" ]; then
+        echo "differs ($2): $(basename "$1")"
+        diff <(printf '%s\n' "$lin") <(printf '%s\n' "$win") | head -20 || true
+        head -5 "$work/linux.err" "$work/windows.err"
+        return 1
+    fi
+}
+mismatches=0
+# The standard file: the Linux plug-in writes it from the database once;
+# then both judge every vehicle from it.
+rm -f "$sfd" "$mem"
+judge_linux "$vehicles/1-sedan.vehicle" >/dev/null
+cp "$sfd" "$work/linux.sfd"
+cp "$mem" "$work/linux-memstd.ini"
+count=0
+for v in "$vehicles"/*.vehicle; do
+    compare_one "$v" "standard file" || mismatches=$((mismatches + 1))
+    count=$((count + 1))
+done
+echo "standard file: $count vehicles, $mismatches differ"
+# Straight from the database: without a standard file each plug-in loads
+# the SQLite database at attach (Windows: in DllMain, through odbc32) and
+# writes the file, which must be the Linux one byte for byte.
+db_mismatches=0
+for v in "$vehicles"/[0-9]*.vehicle; do
+    rm -f "$sfd" "$mem"
+    lin=$(judge_linux "$v") || true
+    rm -f "$sfd" "$mem"
+    win=$(judge_windows "$v") || true
+    if [ -z "$lin" ] || [ "$lin" != "$win" ]; then
+        echo "differs (database): $(basename "$v")"
+        diff <(printf '%s\n' "$lin") <(printf '%s\n' "$win") | head -20 || true
+        db_mismatches=$((db_mismatches + 1))
+    fi
+done
+if cmp -s "$sfd" "$work/linux.sfd" && cmp -s "$mem" "$work/linux-memstd.ini"; then
+    echo "database: the four samples judged alike; Limbank.dll wrote StandarFile.sfd ($(stat -c %s "$sfd") bytes) and memstd.ini identical to liblimbank.so's"
+else
+    echo "database: the standard file or memstd.ini written by Limbank.dll differs from liblimbank.so's"
+    db_mismatches=$((db_mismatches + 1))
+fi
+if [ "$mismatches" != 0 ] || [ "$db_mismatches" != 0 ]; then status=1; fi
+
+step ""
+echo "== timings"
+printf '%s\n' "${timings[@]}"
+echo "test-windows.sh: $(( $(date +%s) - start )) s, $([ "$status" = 0 ] && echo passed || echo FAILED)"
+exit $status
