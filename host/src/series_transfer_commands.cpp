@@ -15,6 +15,7 @@
 #include "json_output.h"
 #include "platform/atomic_file.h"
 #include "platform/gbk.h"
+#include "series_import_file.h"
 #include "series_station.h"
 #include "store/value_text.h"
 #include "table_text.h"
@@ -22,9 +23,6 @@
 
 namespace stdhost {
 namespace {
-
-constexpr char kHeader[] = "brand\tseries\tdevice\titemid\titem\tparamid\tparameter\tupper\tlower";
-constexpr std::size_t kFields = 9;
 
 std::string Row(const std::vector<std::string> &fields) {
     std::string row;
@@ -49,7 +47,7 @@ int Export(const std::string &stationOption, const std::string &file) {
     } catch (const stationdb::DatabaseError &e) {
         return DatabaseFailure("reading the series standards", e);
     }
-    std::string text = std::string(kHeader) + "\n";
+    std::string text = std::string(kSeriesFileHeader) + "\n";
     std::size_t limits = 0;
     for (const auto &standard : standards) {
         std::size_t n = 0;
@@ -72,17 +70,12 @@ int Export(const std::string &stationOption, const std::string &file) {
     return kExitOk;
 }
 
-struct FileError {
-    int exitCode;
-    std::string message;
-};
-
-// Reads the whole file before anything is written: throws FileError naming
-// the line and column of the first fault.
+// Reads the whole file before anything is written: throws SeriesFileError
+// naming the line and column of the first fault.
 std::vector<generator::SeriesStandard> ReadImportFile(SeriesStation &s, const std::string &file) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw FileError{kExitFailure, "cannot read " + file};
-    std::set<std::pair<std::string, std::string>> known;
+    if (!in) throw SeriesFileError{kExitFailure, "cannot read " + file};
+    std::set<SeriesKey> known;
     for (const auto &id : generator::ListSeries(s.connection))
         known.insert(
             {std::string(store::TrimBlanks(id.brand)), std::string(store::TrimBlanks(id.series))});
@@ -90,51 +83,7 @@ std::vector<generator::SeriesStandard> ReadImportFile(SeriesStation &s, const st
     s.state.catalogue.ForEachParam([&](const auto &, const auto &i, const auto &p, const auto &) {
         params.insert({i.itemid, p.paramid});
     });
-
-    std::vector<generator::SeriesStandard> standards;
-    std::map<std::pair<std::string, std::string>, std::size_t> index;
-    std::string line;
-    int lineNo = 0;
-    auto fault = [&](int exitCode, std::size_t column, const std::string &what) {
-        return FileError{exitCode, file + ":" + std::to_string(lineNo) +
-                                       (column ? ":" + std::to_string(column) : "") + ": " + what};
-    };
-    while (std::getline(in, line)) {
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (lineNo == 1) {
-            if (line != kHeader)
-                throw fault(kExitBadFile, 0,
-                            "the first line must name the columns: " + std::string(kHeader));
-            continue;
-        }
-        if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') continue;
-        const std::vector<std::string> f = SplitTabs(line);
-        if (f.size() != kFields)
-            throw fault(kExitBadFile, 0,
-                        "expected 9 tab-separated fields, found " + std::to_string(f.size()));
-        std::string brand, series;
-        if (!platform::Utf8ToGbk(f[0], brand)) throw fault(kExitBadFile, 1, "no GBK form");
-        if (!platform::Utf8ToGbk(f[1], series)) throw fault(kExitBadFile, 2, "no GBK form");
-        const std::pair<std::string, std::string> key{std::string(store::TrimBlanks(brand)),
-                                                      std::string(store::TrimBlanks(series))};
-        if (known.count(key) == 0)
-            throw fault(kExitUnknown, 1,
-                        "no series " + f[1] + " of brand " + f[0] + " in tb_type_vehicle");
-        generator::SeriesLimit limit;
-        if (!ParseInt(f[3], limit.itemid)) throw fault(kExitBadFile, 4, "not an item id");
-        if (!ParseInt(f[5], limit.paramid)) throw fault(kExitBadFile, 6, "not a parameter id");
-        if (!ParseFloat(f[7], limit.hvalue)) throw fault(kExitBadFile, 8, "not a number");
-        if (!ParseFloat(f[8], limit.lvalue)) throw fault(kExitBadFile, 9, "not a number");
-        if (params.count({limit.itemid, limit.paramid}) == 0)
-            throw fault(kExitUnknown, 6,
-                        "item " + f[3] + " has no parameter " + f[5] + " in the catalogue");
-        auto [at, added] = index.emplace(key, standards.size());
-        if (added) standards.push_back({{key.first, key.second}, {}});
-        standards[at->second].limits.push_back(limit);
-    }
-    if (lineNo == 0) throw FileError{kExitBadFile, file + ": the file is empty"};
-    return standards;
+    return ParseSeriesImport(in, file, known, params);
 }
 
 int Import(const std::string &stationOption, const std::string &file) {
@@ -151,7 +100,7 @@ int Import(const std::string &stationOption, const std::string &file) {
                     .c_str(),
                 results[i].inserted, results[i].updated);
         std::printf("imported %zu series standards from %s\n", results.size(), file.c_str());
-    } catch (const FileError &e) {
+    } catch (const SeriesFileError &e) {
         Complain(e.message + " (nothing was written)");
         return e.exitCode;
     } catch (const stationdb::DatabaseError &e) {

@@ -1,6 +1,5 @@
-// The readable form of a standard table: UTF-8 text, one limit per line,
-//   devid TAB itemid TAB condition TAB paramid TAB lower TAB upper
-// with '#' comment lines and blank lines ignored.
+// build-standards and show-standards: a standard file from its readable form
+// (standards_source.h) and back.
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cmath>
@@ -12,6 +11,7 @@
 
 #include "commands.h"
 #include "platform/gbk.h"
+#include "standards_source.h"
 #include "station.h"
 #include "store/standard_table.h"
 #include "table_text.h"
@@ -26,38 +26,11 @@ int BuildStandards(const std::string &source, const std::string &out) {
         return kExitFailure;
     }
     store::StandardTable table;
-    std::string line;
-    int lineNo = 0, rows = 0;
-    while (std::getline(in, line)) {
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        const auto f = SplitTabs(line);
-        store::StdRecord r;
-        std::string condition;
-        const std::string where = source + ":" + std::to_string(lineNo) + ": ";
-        if (f.size() != 6 || !ParseInt(f[0], r.devid) || !ParseInt(f[1], r.itemid) ||
-            !ParseInt(f[3], r.paramid) || !ParseFloat(f[4], r.lvalue) ||
-            !ParseFloat(f[5], r.hvalue)) {
-            Complain(where + "expected devid, itemid, condition, paramid, lower, upper");
-            return kExitFailure;
-        }
-        if (r.devid < 1 || r.devid > store::kMaxDeviceId) {
-            Complain(where + "device id must be 1 to 200");
-            return kExitFailure;
-        }
-        if (!platform::Utf8ToGbk(f[2], condition)) {
-            Complain(where + "the condition has no GBK form");
-            return kExitFailure;
-        }
-        if (condition.size() >= static_cast<std::size_t>(store::kConditionBytes) ||
-            condition.find('\0') != std::string::npos) {
-            Complain(where + "the condition is longer than 149 GBK bytes");
-            return kExitFailure;
-        }
-        r.condition = condition;
-        table.InsertRecord(r);
-        ++rows;
+    int rows = 0;
+    std::string error;
+    if (!ReadStandardsSource(in, source, table, rows, error)) {
+        Complain(error);
+        return kExitFailure;
     }
     const int result = table.WriteFile(out);
     if (result != 1) {

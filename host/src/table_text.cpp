@@ -23,7 +23,9 @@ bool ParseInt(const std::string &text, int32_t &out) {
     errno = 0;
     char *end = nullptr;
     long v = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < INT32_MIN || v > INT32_MAX) return false;
+    // The whole field: a NUL inside it ends strtol's reading, not the field.
+    if (errno != 0 || end != text.c_str() + text.size() || v < INT32_MIN || v > INT32_MAX)
+        return false;
     out = static_cast<int32_t>(v);
     return true;
 }
@@ -33,7 +35,7 @@ bool ParseFloat(const std::string &text, float &out) {
     errno = 0;
     char *end = nullptr;
     out = std::strtof(text.c_str(), &end);
-    return errno == 0 && *end == '\0' && std::isfinite(out);
+    return errno == 0 && end == text.c_str() + text.size() && std::isfinite(out);
 }
 
 }  // namespace stdhost

@@ -10,7 +10,8 @@ namespace {
 bool ParseId(const std::string &text, int &id) {
     char *end = nullptr;
     long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || v < 1 || v > 65535) return false;
+    // The whole text: a NUL inside it ends strtol's reading, not the ID.
+    if (text.empty() || end != text.c_str() + text.size() || v < 1 || v > 65535) return false;
     id = static_cast<int>(v);
     return true;
 }

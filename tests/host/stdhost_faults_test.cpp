@@ -1,7 +1,8 @@
 // stdhost on stations a careless or hostile user leaves behind: a --station
 // that is a file, a missing or incomplete plinth.ini, a damaged standard
 // file, a standard file that cannot be written, a database that cannot be
-// reached or whose pass fails, and a station path too long for plinth.ini.
+// reached or whose pass fails, a station path too long for plinth.ini, and
+// numbers with a NUL byte inside in the files stdhost reads.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -103,6 +104,30 @@ TEST_F(StdHostFaults, ADamagedStandardFileIsReported) {
     Outcome zero = Stdhost("show-standards " + sfd);
     EXPECT_EQ(zero.exitCode, 7) << zero.out;
     EXPECT_TRUE(Has(zero, "1 refused")) << zero.out;
+}
+
+// A NUL byte ends strtol's and strtof's reading, not the field: a number with
+// one inside is refused, with its line, by every reader of a text file.
+TEST_F(StdHostFaults, ANumberWithANulByteInsideIsRefused) {
+    using namespace std::string_literals;
+    Init();
+    WriteBytes(File("s.tsv"), "1\t223\tx\t2231\t60\t0\n1\t223\tx\t2232\t0\t20\0junk\n"s);
+    Outcome built = Stdhost("build-standards " + File("s.tsv") + " " + File("s.sfd"));
+    EXPECT_EQ(built.exitCode, 1) << built.out;
+    EXPECT_TRUE(Has(built, File("s.tsv") + ":2: expected devid")) << built.out;
+    EXPECT_FALSE(FileExists(File("s.sfd")));
+
+    WriteBytes(File("v.vehicle"), "1082=10820001\n1088\0junk=1580\n"s);
+    Outcome judged = Stdhost("judge --vehicle " + File("v.vehicle"));
+    EXPECT_EQ(judged.exitCode, 2) << judged.out;
+    EXPECT_TRUE(Has(judged, File("v.vehicle") + ":2: expected ID=TEXT")) << judged.out;
+
+    WriteBytes(File("series.tsv"),
+               "brand\tseries\tdevice\titemid\titem\tparamid\tparameter\tupper\tlower\n"
+               "大众\t捷达\t制动检验台\t223\t整车制动\t2231\t整车制动率\t0\0junk\t60\n"s);
+    Outcome imported = Stdhost("series import " + File("series.tsv"));
+    EXPECT_EQ(imported.exitCode, 7) << imported.out;
+    EXPECT_TRUE(Has(imported, File("series.tsv") + ":2:8: not a number")) << imported.out;
 }
 
 // The database served; only the file write failed: reload says so with its
