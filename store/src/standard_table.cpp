@@ -38,12 +38,23 @@ std::string_view StoredCondition(std::string_view text) {
     return text;
 }
 
+// Makes room for one more entry in a level that holds at most `capacity`:
+// doubling, but never past the capacity, so that a full level takes what a
+// fixed reservation would and no more (50 parameters, not the 64 that a
+// doubling from 8 would give).
+template <class Entry>
+void RoomForOneMore(std::vector<Entry> &level, std::size_t capacity) {
+    if (level.size() < level.capacity()) return;
+    level.reserve(std::min(capacity, std::max<std::size_t>(8, 2 * level.size())));
+}
+
 // The entry for a key that is not in `level`: a new one, made by `make`,
 // while there is room, else the last one, whose key the caller then replaces
 // (its children stay).
 template <class Entry, class Make>
 std::size_t SlotForNewKey(std::vector<Entry> &level, int capacity, Make make) {
     if (level.size() < static_cast<std::size_t>(capacity)) {
+        RoomForOneMore(level, static_cast<std::size_t>(capacity));
         level.push_back(make());
         return level.size() - 1;
     }
@@ -76,8 +87,8 @@ StdItem NewItem(int32_t itemid) {
 std::size_t AddCondition(StdItem &item, std::string_view text, uint32_t hash) {
     std::string stored(text);
     if (item.conditions.size() < static_cast<std::size_t>(kMaxConditionsPerItem)) {
-        if (item.conditionHashes.size() == item.conditionHashes.capacity())
-            item.conditionHashes.reserve(std::max<std::size_t>(8, 2 * item.conditionHashes.size()));
+        RoomForOneMore(item.conditionHashes, kMaxConditionsPerItem);
+        RoomForOneMore(item.conditions, kMaxConditionsPerItem);
         std::vector<StdParam> params;
         params.reserve(kInitialParams);
         item.conditions.push_back(StdCondition{std::move(stored), std::move(params)});
@@ -225,6 +236,7 @@ bool StandardTable::AppendParam(std::size_t device, std::size_t item, std::size_
     if (condition >= conditions.size()) return false;
     std::vector<StdParam> &params = conditions[condition].params;
     if (params.size() >= static_cast<std::size_t>(kMaxParamsPerCondition)) return false;
+    RoomForOneMore(params, kMaxParamsPerCondition);
     params.push_back(param);
     TableChanged();
     return true;
