@@ -13,9 +13,9 @@
 #      Zk2GBStdALL.std beside the program;
 #   4. compares `stdhost.exe judge --json` with the Linux `stdhost judge
 #      --json` on one station, for the four sample vehicles and a few
-#      hundred generated ones: from the standard file, then straight from the
-#      SQLite database (whose table each platform writes to a byte-identical
-#      standard file).
+#      hundred generated ones ($STATION_WINE_VEHICLES, default 300): from the
+#      standard file, then each straight from the SQLite database (whose
+#      table each platform writes to a byte-identical standard file).
 # The Linux stdhost comes from $STATION_LINUX_BUILD (default build/, which
 # scripts/test.sh makes); a missing one is built there first.
 # Tests that cannot run under Wine are reported as skipped, with the reason.
@@ -82,6 +82,9 @@ export WINEDEBUG=-all
 # No Mono or Gecko installer dialogs while the prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export STATION_NO_DIALOGS=1
+# The Wine runs are SQLite only (CI's PostgreSQL source has no i386 driver
+# here), and nothing of the caller's station reaches them.
+unset STATION_TEST_PG STATION_SYSDIR PLINTH_ENV PLINTH_CODES STATION_TRACE STATION_DIR
 cleanup() {
     wineserver -k >/dev/null 2>&1 || true
     rm -rf "$work"
@@ -263,9 +266,12 @@ done
 echo "standard file: $count vehicles, $mismatches differ"
 # Straight from the database: without a standard file each plug-in loads
 # the SQLite database at attach (Windows: in DllMain, through odbc32) and
-# writes the file, which must be the Linux one byte for byte.
+# writes the file, which must be the Linux one byte for byte. Every vehicle
+# is judged from a fresh load.
 db_mismatches=0
-for v in "$vehicles"/[0-9]*.vehicle; do
+count=0
+for v in "$vehicles"/*.vehicle; do
+    count=$((count + 1))
     rm -f "$sfd" "$mem"
     lin=$(judge_linux "$v") || true
     rm -f "$sfd" "$mem"
@@ -277,7 +283,7 @@ for v in "$vehicles"/[0-9]*.vehicle; do
     fi
 done
 if cmp -s "$sfd" "$work/linux.sfd" && cmp -s "$mem" "$work/linux-memstd.ini"; then
-    echo "database: the four samples judged alike; Limbank.dll wrote StandarFile.sfd ($(stat -c %s "$sfd") bytes) and memstd.ini identical to liblimbank.so's"
+    echo "database: $count vehicles, $db_mismatches differ; Limbank.dll wrote StandarFile.sfd ($(stat -c %s "$sfd") bytes) and memstd.ini identical to liblimbank.so's"
 else
     echo "database: the standard file or memstd.ini written by Limbank.dll differs from liblimbank.so's"
     db_mismatches=$((db_mismatches + 1))

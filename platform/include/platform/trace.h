@@ -11,11 +11,19 @@
 #include <functional>
 #include <string_view>
 
+// MinGW's "printf" is the Microsoft runtime's, which lacks %zu and %lld;
+// the C++ runtime formats with the C99 one.
+#if defined(__MINGW32__)
+#define STATION_PRINTF_FORMAT gnu_printf
+#else
+#define STATION_PRINTF_FORMAT printf
+#endif
+
 namespace platform {
 
 void Trace(std::string_view gbkText);
 // printf-style; the formatted text is cut at 1023 bytes.
-void TraceF(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void TraceF(const char *format, ...) __attribute__((format(STATION_PRINTF_FORMAT, 1, 2)));
 void Notice(std::string_view gbkText);
 
 // Test hooks of this copy of the sinks: each receives the GBK text of every
