@@ -10,6 +10,7 @@
 #include "condition_sources.h"
 #include "coverage_audit.h"
 #include "ext_family.h"
+#include "host_platform.h"
 #include "platform/atomic_file.h"
 #include "platform/dynamic_library.h"
 #include "platform/gbk.h"
@@ -300,7 +301,7 @@ int Audit(const std::string &stationOption, const AuditOptions &options) {
     auto getCondition =
         reinterpret_cast<decltype(&::ExtGetCondition)>(library.Symbol("ExtGetCondition"));
     if (initInfo == nullptr || getCondition == nullptr) {
-        Complain(station.libraryDir + "/liblimbank.so has no ExtInitInfo or ExtGetCondition");
+        Complain(station.libraryDir + "/" + kLimitsPluginFile + " has no ExtInitInfo or ExtGetCondition");
         return kAuditError;
     }
     audit::PluginConditions plugin(plinth, initInfo, getCondition);
@@ -310,7 +311,7 @@ int Audit(const std::string &stationOption, const AuditOptions &options) {
     const bool seriesMode = settings.seriesMode == 1;
     source["seriesMode"] = seriesMode;
     source["confirmedBy"] = seriesMode ? "the engine's intake and rules (the plug-in serves series)"
-                                       : "liblimbank.so (ExtInitInfo, ExtGetCondition)";
+                                       : std::string(kLimitsPluginFile) + " (ExtInitInfo, ExtGetCondition)";
     audit::ConditionSource &conditions =
         seriesMode ? static_cast<audit::ConditionSource &>(rules) : plugin;
     const audit::AuditReport report =
@@ -337,9 +338,8 @@ void AddAuditCommand(CLI::App &app, CommandLine &line) {
     auto o = std::make_shared<AuditOptions>();
     CLI::App *audit = AddCommand(
         app, line, "audit",
-        "Which vehicles the standard table leaves without limits, and which of its conditions "
-        "no vehicle reaches. Exit 0 when every reachable condition has limits, 1 when not, 2 "
-        "for a usage or database error.",
+        "The standard table's coverage: vehicles it leaves without limits, conditions no "
+        "vehicle reaches (exit 0 covered, 1 not, 2 an error).",
         [&line, o] { return Audit(line.station, *o); });
     audit->fallthrough();
     audit->add_option("--sfd", o->sfd, "audit this standard file instead of the database's table")

@@ -13,6 +13,7 @@
 #include "commands.h"
 #include "engine/item_set.h"
 #include "ext_family.h"
+#include "host_platform.h"
 #include "json_output.h"
 #include "platform/dynamic_library.h"
 #include "platform/gbk.h"
@@ -109,7 +110,8 @@ bool LoadLimitsModule(const Station &station, LimitsModule &m) {
         reinterpret_cast<decltype(m.getCondition)>(m.library.Symbol("ExtGetCondition"));
     if (m.initInfo == nullptr || m.initItem == nullptr || m.getStand == nullptr) {
         Complain(station.libraryDir +
-                 "/liblimbank.so is not a limits plug-in (ExtInitInfo, ExtInitItem, ExtGetStand)");
+                 "/" + kLimitsPluginFile +
+                 " is not a limits plug-in (ExtInitInfo, ExtInitItem, ExtGetStand)");
         return false;
     }
     return true;
@@ -311,7 +313,8 @@ int Judge(const std::string &stationOption, const JudgeOptions &options) {
 void AddJudgeCommand(CLI::App &app, CommandLine &line) {
     auto o = std::make_shared<JudgeOptions>();
     CLI::App *judge = AddCommand(
-        app, line, "judge", "Hand one vehicle to liblimbank.so and print its limits.",
+        app, line, "judge",
+        std::string("Hand one vehicle to ") + kLimitsPluginFile + " and print its limits.",
         [&line, o] { return Judge(line.station, *o); },
         [o](const CLI::App &command) { CheckOptions(command, *o); });
     judge->fallthrough();  // --station after the command name too

@@ -26,13 +26,14 @@ int main(int argc, char **argv) {
     app.footer(
         "A station directory holds plinth.ini, odbc.ini, odbcinst.ini, the SQLite database\n"
         "station.db and config/. Each command has its own --help.\n"
-        "Exit codes: 0 done, 1 failed, 2 bad usage, 3 a plug-in or libplinth.so cannot be\n"
-        "loaded, 4 the vehicle was not taken, 5 no limits for the vehicle, 6 an unknown\n"
+        "Exit codes: 0 done, 1 failed, 2 bad usage, 3 a plug-in or the environment library\n"
+        "cannot be loaded, 4 the vehicle was not taken, 5 no limits for the vehicle, 6 an unknown\n"
         "brand, series or parameter, 7 a malformed file (nothing written; show-standards: a\n"
         "damaged standard file), 8 the station's database cannot be reached (or plinth.ini\n"
         "is missing or names no data source), 9 reload: the\n"
         "database was reached but its pass failed (locked, busy), nothing reloaded, 10 reload:\n"
-        "the database was read but the standard file could not be written.");
+        "the database was read but the standard file could not be written. audit exits 0\n"
+        "when the table covers every reachable condition, 1 when not, 2 on any error.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {

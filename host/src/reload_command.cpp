@@ -101,7 +101,7 @@ int Reload(const std::string &stationOption) {
     if (int rc = OpenLimitsPlugin(station, limbank); rc != kExitOk) return rc;
     auto paramSave = reinterpret_cast<decltype(&::ExtParamSave)>(limbank.Symbol("ExtParamSave"));
     if (paramSave == nullptr) {
-        Complain(station.libraryDir + "/liblimbank.so has no ExtParamSave");
+        Complain(station.libraryDir + "/" + kLimitsPluginFile + " has no ExtParamSave");
         return kExitNoPlugin;
     }
     const Snapshot loaded = Take(settings);
@@ -189,7 +189,8 @@ void AddMarkChangedCommand(CLI::App &app, CommandLine &line) {
 
 void AddReloadCommand(CLI::App &app, CommandLine &line) {
     CLI::App *reload = AddCommand(app, line, "reload",
-                                  "Have liblimbank.so reload a changed database (ExtParamSave).",
+                                  std::string("Have ") + kLimitsPluginFile +
+                                      " reload a changed database (ExtParamSave).",
                                   [&line] { return Reload(line.station); });
     reload->fallthrough();  // --station after the command name too
 }
