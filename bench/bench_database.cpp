@@ -13,6 +13,42 @@
 
 namespace bench {
 
+void PopulateCatalogue(stationdb::Connection &connection) {
+    // UTF-8 name stems, as the database holds them.
+    const std::string deviceStem = "\xE8\xAE\xBE\xE5\xA4\x87";  // device
+    const std::string itemStem = "\xE9\xA1\xB9\xE7\x9B\xAE";    // item
+    const std::string paramStem = "\xE5\x8F\x82\xE6\x95\xB0";   // parameter
+    stationdb::Transaction transaction(connection);
+    stationdb::Statement device(connection,
+                                "insert into tb_line_info (devid, devname) values (?, ?)");
+    stationdb::Statement item(connection,
+                              "insert into tb_id_item (ItemId, ItemName) values (?, ?)");
+    stationdb::Statement param(
+        connection,
+        "insert into tb_id_param (devid, ItemId, ParamId, ParamName) values (?, ?, ?, ?)");
+    for (int d = 0; d < kCatalogueDevices; ++d) {
+        const int devid = d + 1;
+        device.BindInt(1, devid);
+        device.BindUtf8(2, deviceStem + std::to_string(devid));
+        device.Execute();
+        for (int i = 0; i < kCatalogueItems; ++i) {
+            const int itemid = 10001 + d * kCatalogueItems + i;
+            item.BindInt(1, itemid);
+            item.BindUtf8(2, itemStem + std::to_string(itemid));
+            item.Execute();
+            for (int p = 0; p < kCatalogueParams; ++p) {
+                const int paramid = 101 + p;
+                param.BindInt(1, devid);
+                param.BindInt(2, itemid);
+                param.BindInt(3, paramid);
+                param.BindUtf8(4, paramStem + std::to_string(itemid * 1000 + paramid));
+                param.Execute();
+            }
+        }
+    }
+    transaction.Commit();
+}
+
 namespace {
 
 std::string g_odbcIni;

@@ -30,6 +30,16 @@ void RemoveWorkDir();
 // "sqlite", and "postgresql" when $STATION_TEST_PG names a data source.
 std::vector<std::string> BenchDialects();
 
+// The series benchmarks' catalogue: kCatalogueDevices devices of
+// kCatalogueItems items of kCatalogueParams parameters each (Chinese names),
+// written to tb_line_info, tb_id_item and tb_id_param in one transaction.
+inline constexpr int kCatalogueDevices = 20;
+inline constexpr int kCatalogueItems = 10;   // per device
+inline constexpr int kCatalogueParams = 10;  // per item
+inline constexpr long long kCatalogueSize =
+    static_cast<long long>(kCatalogueDevices) * kCatalogueItems * kCatalogueParams;
+void PopulateCatalogue(stationdb::Connection &connection);
+
 // Adds the SQLite data source `dsn` for a new empty database `file`; returns
 // its connect string. Throws std::runtime_error.
 std::string MakeSqliteSource(const std::string &dsn, const std::string &file);

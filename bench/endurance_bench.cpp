@@ -496,10 +496,7 @@ int RunLimbank(const Options &o, const Summary &summary, const std::string &dial
 // ---------------------------------------------------------------------------
 // Phase editor
 
-constexpr int kDevices = 20;
-constexpr int kItemsPerDevice = 10;
-constexpr int kParamsPerItem = 10;
-constexpr long long kParams = kDevices * kItemsPerDevice * kParamsPerItem;
+constexpr long long kParams = bench::kCatalogueSize;
 constexpr int kBackgroundSeries = 50;
 
 class QuietSink : public generator::MessageSink {
@@ -514,38 +511,6 @@ class QuietSink : public generator::MessageSink {
   private:
     int shown_ = 0;
 };
-
-void PopulateCatalogue(stationdb::Connection &connection) {
-    stationdb::Transaction transaction(connection);
-    stationdb::Statement device(connection,
-                                "insert into tb_line_info (devid, devname) values (?, ?)");
-    stationdb::Statement item(connection,
-                              "insert into tb_id_item (ItemId, ItemName) values (?, ?)");
-    stationdb::Statement param(
-        connection,
-        "insert into tb_id_param (devid, ItemId, ParamId, ParamName) values (?, ?, ?, ?)");
-    for (int d = 0; d < kDevices; ++d) {
-        const int devid = d + 1;
-        device.BindInt(1, devid);
-        device.BindUtf8(2, "\xE8\xAE\xBE\xE5\xA4\x87" + std::to_string(devid));  // 设备
-        device.Execute();
-        for (int i = 0; i < kItemsPerDevice; ++i) {
-            const int itemid = 10001 + d * kItemsPerDevice + i;
-            item.BindInt(1, itemid);
-            item.BindUtf8(2, "\xE9\xA1\xB9\xE7\x9B\xAE" + std::to_string(itemid));  // 项目
-            item.Execute();
-            for (int k = 0; k < kParamsPerItem; ++k) {
-                param.BindInt(1, devid);
-                param.BindInt(2, itemid);
-                param.BindInt(3, 101 + k);
-                param.BindUtf8(4, "\xE5\x8F\x82\xE6\x95\xB0" +  // 参数
-                                      std::to_string(itemid * 1000 + 101 + k));
-                param.Execute();
-            }
-        }
-    }
-    transaction.Commit();
-}
 
 void SetLimits(generator::Catalogue &catalogue, long long pass) {
     int n = 0;
@@ -568,7 +533,7 @@ int RunEditor(const Options &o, const Summary &summary, const std::string &diale
     stationdb::Connection connection;
     connection.Open(db.connectString);
     bench::CreateTables(connection, dialect);
-    PopulateCatalogue(connection);
+    bench::PopulateCatalogue(connection);
     generator::Catalogue catalogue;
     QuietSink sink;
     if (generator::LoadCatalogue(&connection, catalogue, sink) != 1 ||

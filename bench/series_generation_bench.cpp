@@ -39,18 +39,12 @@
 
 namespace {
 
-constexpr int kDevices = 20;
-constexpr int kItemsPerDevice = 10;
-constexpr int kParamsPerItem = 10;
-constexpr long long kParams = kDevices * kItemsPerDevice * kParamsPerItem;
+constexpr long long kParams = bench::kCatalogueSize;
 // Series stored before the statistics are taken, so that tb_id_standard looks
 // like a station's (many conditions of similar size), not like a new one's.
 constexpr int kBackgroundSeries = 50;
 
-// UTF-8 name stems, as the database holds them.
-constexpr const char *kDeviceStem = "\xE8\xAE\xBE\xE5\xA4\x87";  // device
-constexpr const char *kItemStem = "\xE9\xA1\xB9\xE7\x9B\xAE";    // item
-constexpr const char *kParamStem = "\xE5\x8F\x82\xE6\x95\xB0";   // parameter
+// UTF-8, as the database holds it.
 constexpr const char *kBrandUtf8 = "\xE4\xB8\x9C\xE9\xA3\x8E";   // a brand
 
 std::string g_brand;  // GBK, as the editor passes it
@@ -72,38 +66,6 @@ class RecordingSink : public generator::MessageSink {
 // ---------------------------------------------------------------------------
 // The generated station
 
-void PopulateCatalogue(stationdb::Connection &connection) {
-    stationdb::Transaction transaction(connection);
-    stationdb::Statement device(connection,
-                                "insert into tb_line_info (devid, devname) values (?, ?)");
-    stationdb::Statement item(connection,
-                              "insert into tb_id_item (ItemId, ItemName) values (?, ?)");
-    stationdb::Statement param(
-        connection,
-        "insert into tb_id_param (devid, ItemId, ParamId, ParamName) values (?, ?, ?, ?)");
-    for (int d = 0; d < kDevices; ++d) {
-        const int devid = d + 1;
-        device.BindInt(1, devid);
-        device.BindUtf8(2, kDeviceStem + std::to_string(devid));
-        device.Execute();
-        for (int i = 0; i < kItemsPerDevice; ++i) {
-            const int itemid = 10001 + d * kItemsPerDevice + i;
-            item.BindInt(1, itemid);
-            item.BindUtf8(2, kItemStem + std::to_string(itemid));
-            item.Execute();
-            for (int p = 0; p < kParamsPerItem; ++p) {
-                const int paramid = 101 + p;
-                param.BindInt(1, devid);
-                param.BindInt(2, itemid);
-                param.BindInt(3, paramid);
-                param.BindUtf8(4, kParamStem + std::to_string(itemid * 1000 + paramid));
-                param.Execute();
-            }
-        }
-    }
-    transaction.Commit();
-}
-
 // Distinct limits per pass, so that a re-run really rewrites every value.
 void SetLimits(generator::Catalogue &catalogue, int pass) {
     int n = 0;
@@ -123,7 +85,7 @@ class BenchDatabase {
         stationdb::Connection connection;
         connection.Open(database_.ConnectString());
         bench::CreateTables(connection, dialect);
-        PopulateCatalogue(connection);
+        bench::PopulateCatalogue(connection);
         RecordingSink sink;
         if (generator::LoadCatalogue(&connection, catalogue_, sink) != 1 ||
             static_cast<long long>(catalogue_.ParamCount()) != kParams)
