@@ -2,26 +2,64 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
+#include "gbk_texts.h"
 #include "platform/atomic_file.h"
 #include "platform/coding.h"
 
 namespace generator {
 
-void MaskTable::LoadMask(const std::string &path) {
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return;
-    char bytes[kMaskFileBytes];
-    const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
-    std::fclose(file);
-    // Only the bytes the file holds replace the table's.
-    if (got >= 4) count_ = platform::DecodeSigned32(bytes);
-    for (std::size_t n = 0; n < kMaskSlots; ++n) {
-        const std::size_t at = 4 + 8 * n;
-        if (got >= at + 4) entries_[n].paramid = platform::DecodeSigned32(bytes + at);
-        if (got >= at + 8) entries_[n].flag = platform::DecodeSigned32(bytes + at + 4);
+MaskLoadResult MaskTable::LoadMask(const std::string &path) {
+    Clear();
+    std::string bytes;
+    switch (platform::ReadFileAtMost(path, kMaskFileBytes, bytes)) {
+        case platform::ReadResult::kOk:
+            break;
+        case platform::ReadResult::kCut:
+            return MaskLoadResult::kWrongSize;
+        case platform::ReadResult::kMissing:
+            return MaskLoadResult::kMissing;
+        case platform::ReadResult::kNotRegular:
+            return MaskLoadResult::kNotRegular;
+        case platform::ReadResult::kFailed:
+            return MaskLoadResult::kUnreadable;
     }
+    if (bytes.size() != kMaskFileBytes) return MaskLoadResult::kWrongSize;
+    const int32_t count = platform::DecodeSigned32(bytes.data());
+    if (count < 0 || static_cast<std::size_t>(count) > kMaskSlots) return MaskLoadResult::kBadCount;
+    count_ = count;
+    for (std::size_t n = 0; n < kMaskSlots; ++n) {
+        entries_[n].paramid = platform::DecodeSigned32(bytes.data() + 4 + 8 * n);
+        entries_[n].flag = platform::DecodeSigned32(bytes.data() + 8 + 8 * n);
+    }
+    return MaskLoadResult::kLoaded;
+}
+
+std::string MaskLoadProblem(MaskLoadResult result, const std::string &path) {
+    const char *why = "";
+    switch (result) {
+        case MaskLoadResult::kLoaded:
+        case MaskLoadResult::kMissing:
+            return {};
+        case MaskLoadResult::kNotRegular:
+            why = texts::kMaskNotRegular;
+            break;
+        case MaskLoadResult::kUnreadable:
+            why = texts::kMaskUnreadable;
+            break;
+        case MaskLoadResult::kWrongSize:
+            why = texts::kMaskWrongSize;
+            break;
+        case MaskLoadResult::kBadCount:
+            why = texts::kMaskBadCount;
+            break;
+    }
+    std::string text(std::strlen(texts::kMaskFileDamaged) + path.size() + std::strlen(why), '\0');
+    text.resize(static_cast<std::size_t>(
+        std::snprintf(text.data(), text.size() + 1, texts::kMaskFileDamaged, path.c_str(), why)));
+    return text;
 }
 
 bool MaskTable::SaveMask(const std::string &path) const {

@@ -273,6 +273,7 @@ GenerationResult GenerateSeriesStandard(stationdb::Connection *connection,
         WriteBatches(*connection, sql, utf8Condition, pending);
     else
         WriteManyRows(*connection, sql, utf8Condition, pending);
+    result.stamp = BumpModifyStamp(*connection);
     transaction.Commit();
     result.updated = static_cast<long long>(pending.updates.size());
     result.inserted = static_cast<long long>(pending.inserts.size());
@@ -319,7 +320,10 @@ GenerationResult GenerateSeriesStandardPerParameter(stationdb::Connection &conne
 
 bool ClearStandards(stationdb::Connection *connection) {
     if (!IsOpen(connection)) return false;
+    stationdb::Transaction transaction(*connection);
     connection->Execute(GeneratorStatementsFor(connection->GetDialect()).clear);
+    BumpModifyStamp(*connection);
+    transaction.Commit();
     return true;
 }
 

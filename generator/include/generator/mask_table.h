@@ -30,6 +30,21 @@ struct MaskChoice {
     bool masked = false;
 };
 
+// What reading CXmask.cfg found. Only a missing file is an empty mask; every
+// other failure leaves the table empty and must be reported, never taken for
+// "nothing masked" (and the file must not be written over).
+enum class MaskLoadResult {
+    kLoaded,
+    kMissing,     // no file: nothing masked
+    kNotRegular,  // a directory, FIFO or device: not read
+    kUnreadable,  // it could not be opened or read
+    kWrongSize,   // not exactly 40004 bytes
+    kBadCount,    // a count outside 0 .. 5000
+};
+
+// One line naming the fault (GBK), "" for kLoaded and kMissing.
+std::string MaskLoadProblem(MaskLoadResult result, const std::string &path);
+
 enum class MaskChangeResult {
     kSaved,
     kFull,         // every slot holds an active entry: nothing changed, nothing written
@@ -40,10 +55,10 @@ class MaskTable {
   public:
     MaskTable() = default;
 
-    // Reads up to 40004 bytes of `path` over the table. A missing file leaves
-    // the table as it is; a short one fills only the bytes it holds (a count
-    // beyond 5000 is treated as 5000).
-    void LoadMask(const std::string &path);
+    // Reads `path` into the table (cleared first). The file is opened without
+    // blocking and must be a regular file of exactly 40004 bytes whose count
+    // lies in 0 .. 5000; anything else leaves the table empty and says why.
+    MaskLoadResult LoadMask(const std::string &path);
     // Replaces `path` atomically with the 40004 bytes of the table; false
     // (the old file untouched) when it cannot be written.
     bool SaveMask(const std::string &path) const;

@@ -12,6 +12,7 @@
 
 #include "generator/catalogue.h"
 #include "generator/mask_table.h"
+#include "generator/modify_stamp.h"
 
 namespace stationdb {
 class Connection;
@@ -35,12 +36,14 @@ struct GenerationResult {
     bool ran = false;        // false: blank series or no open connection, nothing done
     long long inserted = 0;  // parameters added as new rows
     long long updated = 0;   // parameters whose stored rows were rewritten
+    StampChange stamp;       // DBModifyTime moved on in the same transaction
 };
 
 // Stores every catalogue parameter (masked ones included) under the series'
 // condition: existing rows get the new limits, missing ones are inserted with
 // type = device name, the item and parameter names and stdorder 0. Limits are
-// written as "%.2f" text. All or nothing: throws stationdb::DatabaseError
+// written as "%.2f" text; DBModifyTime moves on in the same transaction, so
+// that the lines reload. All or nothing: throws stationdb::DatabaseError
 // after rolling back.
 GenerationResult GenerateSeriesStandard(stationdb::Connection *connection,
                                         const Catalogue &catalogue, const std::string &brand,
@@ -55,8 +58,8 @@ GenerationResult GenerateSeriesStandardPerParameter(stationdb::Connection &conne
                                                     const std::string &series);
 
 // Empties tb_id_standard (TRUNCATE on SQL Server and PostgreSQL, DELETE on
-// SQLite). False when the connection is null or not open. Throws
-// stationdb::DatabaseError.
+// SQLite) and moves DBModifyTime on, in one transaction. False when the
+// connection is null or not open. Throws stationdb::DatabaseError.
 bool ClearStandards(stationdb::Connection *connection);
 
 // A limit as the generator writes it: "%.2f".
