@@ -1,5 +1,6 @@
 #include "generator/editor_session.h"
 
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -20,6 +21,22 @@ std::string EnvText(const std::vector<char> &env, std::size_t offset) {
     return std::string(start, strnlen(start, std::min(kDirectoryRoom, env.size() - offset)));
 }
 
+// A directory of the environment record, or "" with a problem line when it
+// is empty or fills its field (a cut path would name another directory).
+std::string UsableDirectory(const std::vector<char> &env, std::size_t offset, const char *key,
+                            std::vector<std::string> &problems) {
+    std::string directory = EnvText(env, offset);
+    const char *format = directory.empty()                    ? texts::kSergenNoDirectory
+                         : directory.size() >= kDirectoryRoom ? texts::kSergenDirectoryCut
+                                                              : nullptr;
+    if (format == nullptr) return directory;
+    char line[256];
+    std::snprintf(line, sizeof line, format, key);
+    problems.emplace_back(line);
+    platform::TraceF("%s\n", line);
+    return {};
+}
+
 }  // namespace
 
 EditorSession::EditorSession(EditorState &state, ConnectionSource connection, MessageSink &messages)
@@ -29,19 +46,45 @@ EditorSession::~EditorSession() {
     Close();
 }
 
-void EditorSession::Open(const void *moduleAddress, bool loadFullModule) {
+OpenReport EditorSession::Open(const void *moduleAddress, bool loadFullModule) {
     Close();
     open_ = true;
-    plinth_.LoadPlinth(kPlinthVariant, moduleAddress);
-    const int reported = plinth_.GetPlinthStrSize();
-    std::vector<char> env(static_cast<std::size_t>(std::max(PLINTH_ENV_SIZE, reported)), '\0');
-    if (plinth_.GetPlinth(env.data()) == 1) {
-        configDirectory_ = EnvText(env, PLINTH_ENV_CONFIG_DIRECTORY);
-        moduleDirectory_ = EnvText(env, PLINTH_ENV_MODULE_DIRECTORY);
-    }
+    OpenReport report;
+    configDirectory_.clear();
+    moduleDirectory_.clear();
+    maskProblem_.clear();
+    maskUsable_ = false;
     state_.mask.Clear();
-    state_.mask.LoadMask(MaskPath());
-    if (loadFullModule) fullModule_.Load(FullModulePath());
+    report.plinthResult = plinth_.LoadPlinth(kPlinthVariant, moduleAddress);
+    report.plinthLoaded = report.plinthResult >= 1;
+    if (!report.plinthLoaded) {
+        report.problems.push_back(texts::kPlinthLoadError);
+        return report;
+    }
+    std::vector<char> env(static_cast<std::size_t>(PLINTH_ENV_SIZE), '\0');
+    if (plinth_.GetPlinth(env.data()) == 1) {
+        configDirectory_ =
+            UsableDirectory(env, PLINTH_ENV_CONFIG_DIRECTORY, "configDirectory", report.problems);
+        moduleDirectory_ =
+            UsableDirectory(env, PLINTH_ENV_MODULE_DIRECTORY, "moduleDirectory", report.problems);
+    } else {
+        report.problems.push_back(texts::kPlinthLoadError);
+    }
+    report.configUsable = !configDirectory_.empty();
+    report.moduleDirUsable = !moduleDirectory_.empty();
+    if (report.configUsable) {
+        report.mask = state_.mask.LoadMask(MaskPath());
+        maskProblem_ = MaskLoadProblem(report.mask, MaskPath());
+        maskUsable_ = maskProblem_.empty();
+        if (!maskUsable_) {
+            report.problems.push_back(maskProblem_);
+            platform::TraceF("%s\n", maskProblem_.c_str());
+        }
+    } else {
+        maskProblem_ = report.problems.empty() ? std::string() : report.problems.front();
+    }
+    if (loadFullModule && report.moduleDirUsable) fullModule_.Load(FullModulePath());
+    return report;
 }
 
 void EditorSession::Close() {
@@ -56,11 +99,18 @@ void EditorSession::Close() {
 }
 
 std::string EditorSession::MaskPath() const {
-    return configDirectory_ + "/" + kMaskFileName;
+    return configDirectory_.empty() ? std::string() : configDirectory_ + "/" + kMaskFileName;
 }
 
 std::string EditorSession::FullModulePath() const {
-    return moduleDirectory_ + "/" + kFullStandardModuleFile;
+    return moduleDirectory_.empty() ? std::string()
+                                    : moduleDirectory_ + "/" + kFullStandardModuleFile;
+}
+
+bool EditorSession::RefuseUnusableMask() {
+    if (maskUsable_) return false;
+    messages_.Show({maskProblem_, texts::kCaptionPrompt, MessageIcon::kExclamation});
+    return true;
 }
 
 int EditorSession::LoadCatalogue() {
@@ -108,11 +158,13 @@ DefaultStandardResult EditorSession::ComputeDefault(const VehicleConditions &con
 }
 
 AppliedDefault EditorSession::ApplyDefault() {
+    if (RefuseUnusableMask()) return {};
     return ApplyDefaultStandard(plinth_, state_.buffers.standard.data(), state_.catalogue,
                                 state_.mask);
 }
 
 MaskChangeResult EditorSession::ChangeMask(const std::vector<MaskChoice> &rows) {
+    if (RefuseUnusableMask()) return MaskChangeResult::kUnusable;
     const MaskChangeResult result = state_.mask.ChangeMask(rows, MaskPath());
     if (result == MaskChangeResult::kFull)
         messages_.Show({texts::kMaskTableFull, texts::kCaptionPrompt, MessageIcon::kExclamation});
@@ -120,6 +172,7 @@ MaskChangeResult EditorSession::ChangeMask(const std::vector<MaskChoice> &rows) 
 }
 
 MaskChangeResult EditorSession::ReplaceMask(const std::vector<int32_t> &paramids) {
+    if (RefuseUnusableMask()) return MaskChangeResult::kUnusable;
     const MaskChangeResult result = state_.mask.ReplaceMask(paramids, MaskPath());
     if (result == MaskChangeResult::kFull)
         messages_.Show({texts::kMaskTableFull, texts::kCaptionPrompt, MessageIcon::kExclamation});

@@ -16,12 +16,18 @@ char HalfWidth(unsigned char lead, unsigned char trail) {
     if (lead != 0xA3) return 0;
     if (trail >= 0xB0 && trail <= 0xB9) return static_cast<char>('0' + (trail - 0xB0));
     switch (trail) {
-        case 0xAB: return '+';
-        case 0xAD: return '-';
-        case 0xAE: return '.';
-        case 0xC5: return 'E';
-        case 0xE5: return 'e';
-        default: return 0;
+        case 0xAB:
+            return '+';
+        case 0xAD:
+            return '-';
+        case 0xAE:
+            return '.';
+        case 0xC5:
+            return 'E';
+        case 0xE5:
+            return 'e';
+        default:
+            return 0;
     }
 }
 

@@ -25,6 +25,18 @@ struct EditorState {
     ExchangeBuffers buffers;
 };
 
+// What the editor's start-up found. Each problem is one GBK line for the
+// user, in the order met; an editor shows them, a command-line host prints
+// them.
+struct OpenReport {
+    int plinthResult = 0;          // LoadPlinth's result; below 1: nothing else was done
+    bool plinthLoaded = false;     // the environment library is loaded and complete
+    bool configUsable = false;     // configDirectory is set and not cut
+    bool moduleDirUsable = false;  // moduleDirectory is set and not cut
+    MaskLoadResult mask = MaskLoadResult::kMissing;
+    std::vector<std::string> problems;
+};
+
 // The open database connection, looked up before every use; null when there
 // is none (or it no longer resolves).
 using ConnectionSource = std::function<stationdb::Connection *()>;
@@ -37,14 +49,18 @@ class EditorSession {
     EditorSession &operator=(const EditorSession &) = delete;
 
     // The editor's start-up: loads libplinth.so from the system directory of
-    // the module containing `moduleAddress`, reads configDirectory and
-    // moduleDirectory from the environment record, loads the mask from
+    // the module containing `moduleAddress` (when it cannot be loaded
+    // whole, nothing else is done: "Plinth.dll 加载错误或者没有该文件！"),
+    // reads configDirectory and moduleDirectory from the environment record
+    // (an empty one, or one that fills its 259-byte field and may be cut, is
+    // not used: nothing is read or written there), loads the mask from
     // "<configDirectory>/CXmask.cfg" and the full standard module
-    // "<moduleDirectory>/Zk2GBStdALL.std". Missing pieces are not errors:
-    // FullModuleLoaded() and the operations tell. A caller that computes no
-    // default standard may skip the module (`loadFullModule` false): loading
-    // it has the module load its own standard table.
-    void Open(const void *moduleAddress, bool loadFullModule = true);
+    // "<moduleDirectory>/Zk2GBStdALL.std". A missing mask file or module is
+    // not a problem: FullModuleLoaded() and the operations tell. A caller
+    // that computes no default standard may skip the module
+    // (`loadFullModule` false): loading it has the module load its own
+    // standard table.
+    OpenReport Open(const void *moduleAddress, bool loadFullModule = true);
     // The editor's close: the module's ExtStop and ExtRelease, then both
     // libraries are unloaded.
     void Close();
@@ -52,7 +68,12 @@ class EditorSession {
     bool FullModuleLoaded() const { return fullModule_.IsLoaded(); }
     const std::string &ConfigDirectory() const { return configDirectory_; }
     const std::string &ModuleDirectory() const { return moduleDirectory_; }
+    // "" while configDirectory is not usable.
     std::string MaskPath() const;
+    // The mask was read (or there is no mask file): only then may it be
+    // changed, and only then does a default standard know what it must not
+    // overwrite.
+    bool MaskUsable() const { return maskUsable_; }
     std::string FullModulePath() const;
     const bridges::PlinthBridge &Plinth() const { return plinth_; }
 
@@ -71,9 +92,12 @@ class EditorSession {
     // the user.
     DefaultStandardResult ComputeDefault(const VehicleConditions &conditions);
     // Then the list: the default standard's limits into the catalogue.
+    // Nothing is applied (and the mask problem is shown) while the mask is
+    // not usable: masked limits would be overwritten.
     AppliedDefault ApplyDefault();
 
-    // The mask dialog's save; a full table is shown to the user.
+    // The mask dialog's save; a full table is shown to the user. While the
+    // mask is not usable nothing is changed or written (kUnusable, shown).
     MaskChangeResult ChangeMask(const std::vector<MaskChoice> &rows);
     // "全选" and "反选": exactly these parameters masked; a table too small
     // for them is shown to the user.
@@ -83,6 +107,8 @@ class EditorSession {
     stationdb::Connection *Connection() const { return connection_(); }
 
   private:
+    // Shows why the mask cannot be used; true when it cannot.
+    bool RefuseUnusableMask();
     EditorState &state_;
     ConnectionSource connection_;
     MessageSink &messages_;
@@ -90,6 +116,8 @@ class EditorSession {
     bridges::ExtModule fullModule_{bridges::ExtModule::SlotSet::kSergen};
     std::string configDirectory_;
     std::string moduleDirectory_;
+    std::string maskProblem_;
+    bool maskUsable_ = false;
     bool open_ = false;
 };
 

@@ -18,9 +18,9 @@ enum class LimitInputError {
 
 struct LimitInput {
     LimitInputError error = LimitInputError::kNone;
-    float value = 0;      // as the table holds it
-    std::string stored;   // the text written to the database ("%.2f")
-    bool rounded = false; // two decimals changed the value given
+    float value = 0;       // as the table holds it
+    std::string stored;    // the text written to the database ("%.2f")
+    bool rounded = false;  // two decimals changed the value given
     explicit operator bool() const { return error == LimitInputError::kNone; }
 };
 

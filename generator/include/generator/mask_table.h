@@ -49,6 +49,7 @@ enum class MaskChangeResult {
     kSaved,
     kFull,         // every slot holds an active entry: nothing changed, nothing written
     kWriteFailed,  // the table changed in memory but the file could not be replaced
+    kUnusable,     // the mask file could not be read: nothing changed, nothing written
 };
 
 class MaskTable {
