@@ -15,8 +15,9 @@ done
 if ((${#missing[@]} == 0)); then
     exit 0
 fi
+# shellcheck source=apt-retry.sh
+. "$(dirname "$0")/apt-retry.sh"
 SUDO=
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
-export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q || true
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+apt_install_retry "${missing[@]}"

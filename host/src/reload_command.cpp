@@ -4,19 +4,31 @@
 // reports nothing (ExtParamSave always gives -1000), so this command looks at
 // the standard file and memstd.ini before and after, and at the database's
 // stamp, and says in words what happened.
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "bridges/plinth_bridge.h"
 #include "commands.h"
 #include "ext_family.h"
+#include "gbk_texts.h"
 #include "host_platform.h"
 #include "platform/dynamic_library.h"
+#include "platform/gbk.h"
 #include "platform/ini_file.h"
 #include "station.h"
 #include "stationdb/stationdb.h"
+#include "store/database_loader.h"
+#include "store/standard_file_format.h"
+#include "store/standard_table.h"
+#include "store/value_text.h"
 
 namespace stdhost {
 namespace {
@@ -28,9 +40,7 @@ struct Snapshot {
     std::string summary;  // StandardFileSummary
     std::string stamp;    // memstd.ini [CREATETIME] TIME, "" when absent
 
-    bool SameFileAs(const Snapshot &other) const {
-        return version == other.version;
-    }
+    bool SameFileAs(const Snapshot &other) const { return version == other.version; }
     std::string Describe() const {
         return summary + ", memstd.ini TIME " + (stamp.empty() ? "not recorded" : "= " + stamp);
     }
@@ -46,8 +56,120 @@ Snapshot Take(const StationSettings &settings) {
 }
 
 // The loader's reading of a stamp: a decimal prefix, 0 for anything else.
-long StampValue(const std::string &text) {
-    return std::strtol(text.c_str(), nullptr, 10);
+long long StampValue(const std::string &text) {
+    return std::strtoll(text.c_str(), nullptr, 10);
+}
+
+// The database's stamp as the plug-in reads it. A station whose database
+// cannot be reached differs from one whose stamp table cannot be read.
+enum class StampRead { kRead, kEmpty, kNoConnection, kQueryFailed };
+
+StampRead ReadStamp(const StationSettings &settings, std::string &text) {
+    stationdb::Connection connection;
+    try {
+        ConnectStation(connection, settings.ConnectString());
+    } catch (const stationdb::DatabaseError &e) {
+        text = e.what();
+        return StampRead::kNoConnection;
+    }
+    try {
+        stationdb::Statement query(connection, "select DBModifyTime from tb_status_memstd ");
+        query.Execute();
+        if (!query.Fetch()) return StampRead::kEmpty;
+        text = std::string(store::TrimBlanks(query.Utf8(1)));
+        return StampRead::kRead;
+    } catch (const stationdb::DatabaseError &e) {
+        text = e.what();
+        return StampRead::kQueryFailed;
+    }
+}
+
+// Whether the plug-in finds memstd.ini current: TIME equal as a number and,
+// when memstd.ini records the stamp's text, that text equal too.
+bool StampIsCurrent(const StationSettings &settings, const Snapshot &loaded,
+                    const std::string &stamp) {
+    const std::string text =
+        platform::GetProfileString(settings.MemstdIni(), "CREATETIME", "STAMPTEXT", "");
+    return StampValue(loaded.stamp) >= 1 && StampValue(loaded.stamp) == StampValue(stamp) &&
+           (text.empty() || text == stamp);
+}
+
+// Writes `bytes` zero bytes to a new file in `dir` and removes it: whether
+// the standard file could be written now, and the system's reason if not.
+bool ProbeWrite(const std::string &dir, std::size_t bytes, std::string &why) {
+    std::string probe = dir + "/.stdhost-probe-XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        why = "cannot create a file in " + dir + ": " + std::strerror(errno);
+        return false;
+    }
+    const std::vector<char> zeros(64 * 1024, '\0');
+    bool ok = true;
+    for (std::size_t left = bytes; ok && left > 0;) {
+        const ssize_t n = ::write(fd, zeros.data(), std::min(left, zeros.size()));
+        if (n <= 0)
+            ok = false;
+        else
+            left -= static_cast<std::size_t>(n);
+    }
+    if (!ok)
+        why = std::string("writing ") + std::to_string(bytes) + " bytes in " + dir + ": " +
+              std::strerror(errno);
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return ok;
+}
+
+// The stamps differ, so the plug-in ran a pass that left the file as it
+// was. Reading the database as the plug-in does tells which step failed.
+int ExplainFailedPass(const StationSettings &settings) {
+    stationdb::Connection connection;
+    store::StandardTable table;
+    std::string why;
+    int read = 0;
+    try {
+        ConnectStation(connection, settings.ConnectString());
+        read = store::ReadStandardTable(connection, table, store::ReadPath::kStaged, &why);
+    } catch (const stationdb::DatabaseError &e) {
+        std::printf("nothing reloaded:     the database cannot be reached now\n");
+        Complain("cannot reach the station's database (data source " + settings.dataSource +
+                 "): " + e.what());
+        return kExitNoDatabase;
+    }
+    if (read < 1) {
+        std::printf("nothing reloaded:     the database pass failed; the table stays as it was\n");
+        Complain("reading the standards failed (data source " + settings.dataSource + "): " + why);
+        return kExitNotReloaded;
+    }
+    if (table.Devices().empty() || table.RecordCount() == 0) {
+        const char *notice =
+            table.Devices().empty() ? texts::kNoStandardFound : texts::kNoStandardFound2;
+        std::printf(
+            "nothing reloaded:     the database holds no standards for the line (%s); the\n"
+            "                      plug-in keeps serving the table it had and the file stays\n",
+            platform::GbkToUtf8Lossy(notice).c_str());
+        Complain(table.Devices().empty()
+                     ? "tb_login_lineindex lists no device of the line: no standards found"
+                     : "tb_id_standard holds no limit for the line's items: no standards found");
+        return kExitNotReloaded;
+    }
+    std::string cannot;
+    if (!StandardFileWritable(settings, cannot) ||
+        !ProbeWrite(settings.configDirectory,
+                    store::sfd::kHeaderSize + store::sfd::kRecordSize * table.RecordCount(),
+                    cannot)) {
+        std::printf(
+            "nothing reloaded:     the database was read but the standard file could not be "
+            "written\n");
+        Complain("cannot write the standard file " + settings.StandardFile() + ": " + cannot);
+        return kExitFileNotWritten;
+    }
+    std::printf(
+        "nothing reloaded:     the database reads and the file can be written now, but the\n"
+        "                      plug-in's pass failed (locked or busy at that moment?)\n");
+    Complain("the database pass failed (data source " + settings.dataSource +
+             "); nothing reloaded");
+    return kExitNotReloaded;
 }
 
 // Decimal only: CLI11's own integer conversion would read 010 as octal.
@@ -112,16 +234,25 @@ int Reload(const std::string &stationOption) {
             loaded.Describe().c_str());
 
     std::string stamp;
-    bool present = false;
-    const bool reachable = ReadDatabaseStamp(settings, stamp, present);
-    if (!reachable) {
-        std::printf("database stamp:       cannot be read\n");
-        Complain("cannot reach the station's database (data source " + settings.dataSource +
-                 "): " + stamp);
-    } else if (!present)
-        std::printf("database stamp:       none (tb_status_memstd is empty)\n");
-    else
-        std::printf("database stamp:       \"%s\"\n", stamp.c_str());
+    const StampRead stampRead = ReadStamp(settings, stamp);
+    switch (stampRead) {
+        case StampRead::kNoConnection:
+            std::printf("database stamp:       cannot be read\n");
+            Complain("cannot reach the station's database (data source " + settings.dataSource +
+                     "): " + stamp);
+            break;
+        case StampRead::kQueryFailed:
+            std::printf("database stamp:       cannot be read\n");
+            Complain("cannot read tb_status_memstd (data source " + settings.dataSource +
+                     "): " + stamp);
+            break;
+        case StampRead::kEmpty:
+            std::printf("database stamp:       none (tb_status_memstd is empty)\n");
+            break;
+        case StampRead::kRead:
+            std::printf("database stamp:       \"%s\"\n", stamp.c_str());
+            break;
+    }
 
     const int result = paramSave(nullptr);
     const Snapshot after = Take(settings);
@@ -130,39 +261,31 @@ int Reload(const std::string &stationOption) {
         std::printf("reloaded:             %s\n", after.Describe().c_str());
         return kExitOk;
     }
-    if (!reachable) {
-        std::printf(
-            "nothing reloaded:     the database cannot be reached; the table stays as it "
-            "was\n");
-        return kExitNoDatabase;
+    switch (stampRead) {
+        case StampRead::kNoConnection:
+            std::printf(
+                "nothing reloaded:     the database cannot be reached; the table stays as it "
+                "was\n");
+            return kExitNoDatabase;
+        case StampRead::kQueryFailed:
+            std::printf(
+                "nothing reloaded:     the database's stamp cannot be read; the table stays as "
+                "it was\n");
+            return kExitNotReloaded;
+        case StampRead::kEmpty:
+            std::printf(
+                "nothing reloaded:     tb_status_memstd is empty, so the database has no stamp to\n"
+                "                      compare with memstd.ini and the plug-in never reloads;\n"
+                "                      'stdhost mark-changed' sets one\n");
+            return kExitOk;
+        case StampRead::kRead:
+            break;
     }
-    if (!present) {
-        std::printf(
-            "nothing reloaded:     tb_status_memstd is empty, so the database has no stamp to\n"
-            "                      compare with memstd.ini and the plug-in never reloads;\n"
-            "                      'stdhost mark-changed' sets one\n");
-        return kExitOk;
-    }
-    if (StampValue(loaded.stamp) >= 1 && StampValue(loaded.stamp) == StampValue(stamp)) {
+    if (StampIsCurrent(settings, loaded, stamp)) {
         std::printf("nothing reloaded:     the database's stamp is the one in memstd.ini\n");
         return kExitOk;
     }
-    // The stamps differ, so the plug-in ran its pass: either the database
-    // failed it or the file could not be written afterwards.
-    std::string why;
-    if (!StandardFileWritable(settings, why)) {
-        std::printf(
-            "nothing reloaded:     the database was read but the standard file could not be "
-            "written\n");
-        Complain("cannot write the standard file " + settings.StandardFile() + ": " + why);
-        return kExitFileNotWritten;
-    }
-    std::printf(
-        "nothing reloaded:     the stamps differ but the database pass failed (locked or busy?\n"
-        "                      the plug-in's notice says why; STATION_TRACE=- shows more)\n");
-    Complain("the database pass failed (data source " + settings.dataSource +
-             "); nothing reloaded");
-    return kExitNotReloaded;
+    return ExplainFailedPass(settings);
 }
 
 }  // namespace
@@ -188,10 +311,10 @@ void AddMarkChangedCommand(CLI::App &app, CommandLine &line) {
 }
 
 void AddReloadCommand(CLI::App &app, CommandLine &line) {
-    CLI::App *reload = AddCommand(app, line, "reload",
-                                  std::string("Have ") + kLimitsPluginFile +
-                                      " reload a changed database (ExtParamSave).",
-                                  [&line] { return Reload(line.station); });
+    CLI::App *reload = AddCommand(
+        app, line, "reload",
+        std::string("Have ") + kLimitsPluginFile + " reload a changed database (ExtParamSave).",
+        [&line] { return Reload(line.station); });
     reload->fallthrough();  // --station after the command name too
 }
 

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "engine/item_set.h"
@@ -21,6 +22,9 @@ constexpr unsigned kQueryTimeoutSeconds = 20000;
 constexpr std::size_t kMessageBytes = 500;
 constexpr const char *kStampSection = "CREATETIME";
 constexpr const char *kStampKey = "TIME";
+// The stamp's whole text beside TIME: a stamp that is a date-time text, or
+// one beyond 64 bits, still differs from the next one as text.
+constexpr const char *kStampTextKey = "STAMPTEXT";
 
 // Statements that every dialect runs as they stand.
 constexpr const char *kStamp = "select DBModifyTime from tb_status_memstd ";
@@ -91,20 +95,28 @@ int64_t StampOf(std::string_view text) {
     return negative ? -value : value;
 }
 
-// The stamp of the database, and whether the pass must run. Without a stamp
-// file every pass runs. Throws DatabaseError.
+// The stamp of the database (as a number and as its trimmed text), and
+// whether the pass must run: without a stamp file every pass runs; otherwise
+// when TIME differs, or the recorded text differs (a memstd.ini without the
+// text compares TIME alone). Throws DatabaseError.
 bool NeedsReload(stationdb::Connection &connection, const LoaderFiles &files, int force,
-                 int64_t &dbStamp) {
+                 int64_t &dbStamp, std::string &dbStampText) {
     bool reload = false;
     stationdb::Statement st(connection, StatementsFor(connection.GetDialect()).stamp);
     st.Execute();
     if (st.Fetch()) {
-        dbStamp = StampOf(loader::TrimBlanks(st.Utf8(st.Column("DBModifyTime"))));
-        const int64_t fileStamp = files.stampFile.empty()
-                                      ? 0
-                                      : StampOf(platform::GetProfileString(
-                                            files.stampFile, kStampSection, kStampKey, ""));
-        reload = fileStamp < 1 || fileStamp != dbStamp;
+        dbStampText = std::string(loader::TrimBlanks(st.Utf8(st.Column("DBModifyTime"))));
+        dbStamp = StampOf(dbStampText);
+        int64_t fileStamp = 0;
+        std::string fileText;
+        if (!files.stampFile.empty()) {
+            fileStamp =
+                StampOf(platform::GetProfileString(files.stampFile, kStampSection, kStampKey, ""));
+            fileText =
+                platform::GetProfileString(files.stampFile, kStampSection, kStampTextKey, "");
+        }
+        reload =
+            fileStamp < 1 || fileStamp != dbStamp || (!fileText.empty() && fileText != dbStampText);
     }
     return reload || force == 1;
 }
@@ -175,12 +187,14 @@ LoaderFiles FilesIn(const std::string &configDirectory) {
             platform::JoinPath(configDirectory, "memstd.ini")};
 }
 
-int ReadStandardTable(stationdb::Connection &connection, StandardTable &target, ReadPath path) {
+int ReadStandardTable(stationdb::Connection &connection, StandardTable &target, ReadPath path,
+                      std::string *why) {
     StandardTable fresh;
     loader::Gathered gathered;
     try {
         loader::ReadStages(connection, path, gathered);
     } catch (const loader::StageError &e) {
+        if (why != nullptr) *why = e.error.what();
         return e.result;
     }
     loader::BuildTable(gathered, fresh);
@@ -200,11 +214,12 @@ int LoadFromDatabase(StationDatabase &database, StandardTable &served, const Loa
     stationdb::Connection &connection = database.Connection();
 
     int64_t dbStamp = 0;
+    std::string dbStampText;
     loader::Gathered gathered;
     try {
         bool reload;
         try {
-            reload = NeedsReload(connection, files, force, dbStamp);
+            reload = NeedsReload(connection, files, force, dbStamp, dbStampText);
         } catch (const stationdb::DatabaseError &e) {
             throw loader::StageError{-1, e};
         }
@@ -219,34 +234,36 @@ int LoadFromDatabase(StationDatabase &database, StandardTable &served, const Loa
         return e.result;
     }
 
-    // The four stages are complete: the new table replaces the served one,
-    // whatever the file write below gives.
+    // The four stages are complete. A database without standards is a failed
+    // pass like any other: the served table and the file stay as they are.
     StandardTable fresh;
     loader::BuildTable(gathered, fresh);
+    database.CloseDatabase();
+    platform::Trace(texts::kDbOrganizing);
+    if (fresh.Devices().empty()) {
+        platform::Notice(texts::kNoStandardFound);
+        return 0;
+    }
+    if (fresh.RecordCount() == 0) {
+        // As after a pass ended by a later stage, the line's items are known.
+        FlagReadItems(gathered, served);
+        platform::Notice(texts::kNoStandardFound2);
+        return -5;
+    }
+    // The new table replaces the served one, whatever the file write below
+    // gives.
     KeepPresentItems(served, fresh);
     served.Swap(fresh);
-    database.CloseDatabase();
-
-    platform::Trace(texts::kDbOrganizing);
-    if (files.standardFile.empty()) {
-        // No configuration directory: the table serves, nothing is written.
-        if (served.Devices().empty()) {
-            platform::Notice(texts::kNoStandardFound);
-            return 0;
-        }
-        if (served.RecordCount() == 0) {
-            platform::Notice(texts::kNoStandardFound2);
-            return -5;
-        }
-        return 1;
-    }
+    if (files.standardFile.empty()) return 1;  // no configuration directory: nothing is written
     const int written = served.WriteFile(files.standardFile);
     // Only a written file makes the stamp current: otherwise the next pass
     // must run again.
     if (written == 1) {
         char stamp[24];
         std::snprintf(stamp, sizeof stamp, "%lld", static_cast<long long>(dbStamp));
-        if (!platform::WriteProfileString(files.stampFile, kStampSection, kStampKey, stamp))
+        if (!platform::WriteProfileString(files.stampFile, kStampSection, kStampKey, stamp) ||
+            !platform::WriteProfileString(files.stampFile, kStampSection, kStampTextKey,
+                                          dbStampText))
             platform::TraceF("memstd.ini not written: %s\n", files.stampFile.c_str());
     }
     return written;

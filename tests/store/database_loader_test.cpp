@@ -408,7 +408,28 @@ TEST_P(DatabaseLoader, LineWithoutLimitsGivesMinusFiveAndNoStamp) {
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0], texts::kNoStandardFound2);
     EXPECT_FALSE(FileExists(files_.stampFile));
-    EXPECT_EQ(table_.Devices().size(), 1u);
+    EXPECT_TRUE(table_.Devices().empty());  // the served table is not replaced
+}
+
+// A cleared table or line index is a failed pass: the line keeps judging
+// with what it had, and the file keeps it for the next start.
+TEST_P(DatabaseLoader, PassWithoutStandardsKeepsTheServedTableAndTheFile) {
+    SmallLine();
+    ASSERT_EQ(Load(1), 1);
+    const std::string file = ReadBytes(files_.standardFile);
+    db_->Exec("delete from tb_id_standard");
+    Stamp("20261209");
+    EXPECT_EQ(Load(0), -5);
+    db_->Exec("delete from tb_login_lineindex");
+    Stamp("20261210");
+    EXPECT_EQ(Load(0), 0);
+    ASSERT_EQ(notices_.size(), 2u);
+    EXPECT_EQ(notices_[0], texts::kNoStandardFound2);
+    EXPECT_EQ(notices_[1], texts::kNoStandardFound);
+    EXPECT_EQ(table_.RecordCount(), 4u);
+    EXPECT_NE(Find(202, "A"), nullptr);
+    EXPECT_EQ(ReadBytes(files_.standardFile), file);
+    EXPECT_EQ(StampInFile(), 20261208);
 }
 
 TEST_P(DatabaseLoader, NoDeviceGivesZeroWithItsNotice) {
@@ -501,6 +522,24 @@ TEST_P(DatabaseLoader, StampBeyondThirtyTwoBitsIsComparedWhole) {
     Stamp("-7");  // a stamp that fits is written as before
     EXPECT_EQ(Load(0), 1);
     EXPECT_EQ(StampInFile(), -7);
+}
+
+// TIME keeps the stamp's number; its whole text is kept beside it, so that
+// stamps equal as numbers but not as texts still reload.
+TEST_P(DatabaseLoader, StampsEqualAsNumbersButNotAsTextsReload) {
+    SmallLine();
+    for (const char *stamp : {"99999999999999999999", "99999999999999999998", "2026-12-10 10:00:00",
+                              "2026-12-10 10:00:01"}) {
+        Stamp(stamp);
+        EXPECT_EQ(Load(0), 1) << stamp;
+        EXPECT_EQ(Load(0), 2) << stamp;
+        EXPECT_EQ(platform::GetProfileString(files_.stampFile, "CREATETIME", "STAMPTEXT", ""),
+                  stamp);
+    }
+    EXPECT_EQ(StampInFile(), 2026);
+    // A memstd.ini written before the text was kept compares TIME alone.
+    ASSERT_TRUE(platform::WriteProfileString(files_.stampFile, "CREATETIME", "STAMPTEXT", ""));
+    EXPECT_EQ(Load(0), 2);
 }
 
 TEST_P(DatabaseLoader, NoDataSourceNameIsNeverTried) {

@@ -61,22 +61,27 @@ LoaderFiles FilesIn(const std::string &configDirectory);
 
 // Runs one database pass and returns its result:
 //   1 table rebuilt and the standard file written; 2 database unchanged
-//   (force 0 only), nothing done; 0 no connection, or no device (the file
-//   writer's notice); -1 to -4 a database error while reading the stamp or
-//   the devices, the items, the conditions, the limits (the driver's message
-//   is given as a notice; the served table is untouched); -5 to -8 the file
-//   writer's failures after the table was replaced.
+//   (force 0 only), nothing done; 0 no connection, or no device ("没有发现
+//   标准"); -1 to -4 a database error while reading the stamp or the
+//   devices, the items, the conditions, the limits (the driver's message is
+//   given as a notice); -5 devices but no limit at all ("没有发现标准2/设
+//   备"); in all these `served` and the file are untouched; -6 to -8 the
+//   file writer's failures after the table was replaced.
 // The new table is built aside; once the four reading stages have completed
-// it replaces `served`, whose present items it keeps and adds to. The stamp
-// is recorded only after the standard file was written, whole (64 bits).
+// and found standards it replaces `served`, whose present items it keeps and
+// adds to. The stamp is recorded only after the standard file was written:
+// TIME as a whole number (64 bits), STAMPTEXT as the stamp's trimmed text;
+// the pass runs when either differs from the database's.
 // A pass ended by the condition or limit stage still flags the items it
 // read in `served`. The connection is closed when the pass ends.
 int LoadFromDatabase(StationDatabase &database, StandardTable &served, const LoaderFiles &files,
                      int force, ReadPath path = ReadPath::kStaged);
 
 // Only the four reading stages, on an open connection: 1 with `target`
-// replaced by what was read, or -1 to -4 as above with `target` untouched.
-// For comparing the two read paths.
-int ReadStandardTable(stationdb::Connection &connection, StandardTable &target, ReadPath path);
+// replaced by what was read, or -1 to -4 as above with `target` untouched
+// and the driver's message in `why` when given. For comparing the two read
+// paths, and for telling why a pass of the plug-in failed.
+int ReadStandardTable(stationdb::Connection &connection, StandardTable &target, ReadPath path,
+                      std::string *why = nullptr);
 
 }  // namespace store
