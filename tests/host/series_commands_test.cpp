@@ -11,6 +11,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "stationdb/stationdb.h"
 #include "stdhost_runner.h"
@@ -227,8 +228,9 @@ TEST_F(SeriesCommands, LimitsThatCannotBeStoredAreRefusedAndRoundingIsSaid) {
 // the work on the others.
 TEST_F(SeriesCommands, AVehicleRowWithoutAGbkFormIsSkippedWithOneWarning) {
     Sql("insert into tb_type_vehicle (CPMC, CXXL) values ('😀牌', 'X1')");
-    for (const std::string args : {"series generate 大众 捷达", "series show 大众 捷达",
-                                   "series export " + dir_.File("s.tsv")}) {
+    for (const std::string args :
+         std::vector<std::string>{"series generate 大众 捷达", "series show 大众 捷达",
+                                  "series export " + dir_.File("s.tsv")}) {
         Outcome run = Stdhost(args);
         EXPECT_EQ(run.exitCode, 0) << args << run.out;
         EXPECT_TRUE(Has(run, "warning: 1 series of tb_type_vehicle skipped")) << run.out;
