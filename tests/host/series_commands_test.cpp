@@ -157,6 +157,11 @@ TEST_F(SeriesCommands, ASeriesKeyThatAnotherListedSeriesFormsIsRefused) {
     EXPECT_EQ(import.exitCode, 7) << import.out;
     EXPECT_TRUE(Has(import, "品牌\"A\"车系\"B_C\"与品牌\"A_B\"车系\"C\"")) << import.out;
     EXPECT_TRUE(Has(Stdhost("series export " + dir_.File("x.tsv")), "exported 0 series"));
+
+    // The audit names the pair, whether a standard is stored under it or not.
+    Outcome audit = Stdhost("audit");
+    EXPECT_EQ(audit.exitCode, 1) << audit.out;
+    EXPECT_TRUE(Has(audit, "Series key \"A_B_C\" is formed by A/B_C and A_B/C")) << audit.out;
 }
 
 // The line reads brand and series as 49-byte texts: a longer name would be
@@ -228,13 +233,17 @@ TEST_F(SeriesCommands, LimitsThatCannotBeStoredAreRefusedAndRoundingIsSaid) {
 // the work on the others.
 TEST_F(SeriesCommands, AVehicleRowWithoutAGbkFormIsSkippedWithOneWarning) {
     Sql("insert into tb_type_vehicle (CPMC, CXXL) values ('😀牌', 'X1')");
+    Sql("insert into tb_type_vehicle (CPMC, CXXL) values ('大众', '😀')");
+    Outcome list = Stdhost("series-list 大众");
+    EXPECT_EQ(list.exitCode, 0) << list.out;
+    EXPECT_TRUE(Has(list, "捷达")) << list.out;
     for (const std::string args :
          std::vector<std::string>{"series generate 大众 捷达", "series show 大众 捷达",
                                   "series export " + dir_.File("s.tsv")}) {
         Outcome run = Stdhost(args);
         EXPECT_EQ(run.exitCode, 0) << args << run.out;
-        EXPECT_TRUE(Has(run, "warning: 1 series of tb_type_vehicle skipped")) << run.out;
-        EXPECT_TRUE(Has(run, "😀牌/X1")) << run.out;
+        EXPECT_TRUE(Has(run, "warning: 2 series of tb_type_vehicle skipped")) << run.out;
+        EXPECT_TRUE(Has(run, "😀牌/X1, 大众/😀")) << run.out;
     }
     Outcome import = Stdhost("series import " + dir_.File("s.tsv"));
     EXPECT_EQ(import.exitCode, 0) << import.out;
