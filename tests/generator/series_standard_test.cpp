@@ -91,6 +91,17 @@ TEST_P(Catalogue, BrandPrefixMatchesLiterallyIgnoringCase) {
     EXPECT_EQ(generator::QueryBrands(nullptr, "D").result, 0);
 }
 
+TEST_P(Catalogue, NamesWithoutAGbkFormAreLeftOutOfTheLists) {
+    db_->Exec("insert into tb_type_vehicle (CPMC, CXXL) values ('大众', '\xf0\x9f\x98\x80')");
+    db_->Exec("insert into tb_type_index (CPMC, CPZM) values ('\xf0\x9f\x98\x80', 'DQ')");
+    EXPECT_EQ(Sorted(generator::QuerySeries(Connection(), Gbk("大众"), messages_)),
+              Sorted({Gbk("捷达"), Gbk("朗逸")}));
+    EXPECT_TRUE(messages_.shown.empty());
+    const auto brands = generator::QueryBrands(Connection(), "D");
+    EXPECT_EQ(brands.result, 1);
+    EXPECT_EQ(brands.brands.size(), 3u);
+}
+
 TEST_P(Catalogue, SeriesOfABrandTrimmedAndDistinct) {
     EXPECT_EQ(Sorted(generator::QuerySeries(Connection(), Gbk("大众"), messages_)),
               Sorted({Gbk("捷达"), Gbk("朗逸")}));
@@ -200,10 +211,16 @@ TEST_P(SeriesStandard, AFailedGenerationChangesNothingAndIsReported) {
 }
 
 TEST_P(SeriesStandard, ClearStandardsEmptiesTheTable) {
-    generator::GenerateSeriesStandard(Connection(), catalogue_, brand_, series_);
+    const auto generated =
+        generator::GenerateSeriesStandard(Connection(), catalogue_, brand_, series_);
     ASSERT_EQ(RowCount(), 4);
-    EXPECT_TRUE(generator::ClearStandards(Connection()));
+    const generator::ClearResult cleared = generator::ClearStandardTable(Connection());
+    EXPECT_TRUE(cleared.ran);
+    EXPECT_EQ(cleared.removed, 4);
+    EXPECT_EQ(cleared.stamp.before, generated.stamp.after);
+    EXPECT_NE(cleared.stamp.after, cleared.stamp.before);
     EXPECT_EQ(RowCount(), 0);
+    EXPECT_TRUE(generator::ClearStandards(Connection()));
     EXPECT_FALSE(generator::ClearStandards(nullptr));
 }
 
