@@ -20,6 +20,20 @@ std::string NameOf(std::string text) {
     return text;
 }
 
+// A brand or series name of the current row. One without a GBK form cannot
+// be chosen (nor be a series the line forms): it is left out with a trace
+// line, so that one bad row does not empty the list.
+bool NameOfRow(stationdb::Statement &st, int column, std::string &name) {
+    const std::string utf8 = st.Utf8(column);
+    if (platform::Utf8ToGbk(utf8, name)) {
+        name = NameOf(std::move(name));
+        return true;
+    }
+    platform::TraceF(texts::kCatalogueNameSkipped, static_cast<long long>(st.RowNumber()),
+                     utf8.c_str());
+    return false;
+}
+
 bool IsOpen(const stationdb::Connection *connection) {
     return connection != nullptr && connection->IsOpen();
 }
@@ -142,7 +156,8 @@ BrandQuery QueryBrands(stationdb::Connection *connection, const std::string &pre
         st.BindText(1, BrandPattern(prefix));
         st.Execute();
         const int cpmc = st.Column("CPMC");
-        while (st.Fetch()) query.brands.push_back(NameOf(st.Text(cpmc)));
+        while (st.Fetch())
+            if (std::string brand; NameOfRow(st, cpmc, brand)) query.brands.push_back(brand);
         query.result = 1;
     } catch (const stationdb::DatabaseError &e) {
         platform::TraceF("%s\n", ErrorTextGbk(e).c_str());
@@ -162,7 +177,8 @@ std::vector<std::string> QuerySeries(stationdb::Connection *connection, const st
         st.BindText(1, brand);
         st.Execute();
         const int cxxl = st.Column("CXXL");
-        while (st.Fetch()) series.push_back(NameOf(st.Text(cxxl)));
+        while (st.Fetch())
+            if (std::string name; NameOfRow(st, cxxl, name)) series.push_back(name);
     } catch (const stationdb::DatabaseError &e) {
         messages.Show({std::string(texts::kSeriesQueryFailed) + ErrorTextGbk(e) + "\r\n",
                        texts::kCaptionPrompt, MessageIcon::kExclamation});

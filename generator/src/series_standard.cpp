@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <stdexcept>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "gbk_texts.h"
+#include "generator/limit_input.h"
+#include "generator/series_key.h"
 #include "platform/gbk.h"
+#include "series_write.h"
 #include "statements.h"
 #include "stationdb/stationdb.h"
 #include "store/value_text.h"
@@ -156,8 +161,10 @@ void RunChunked(stationdb::Connection &connection, const std::vector<PendingRow>
     }
 }
 
+// The limits are cast without a length: a cast to varchar(20) would cut a
+// longer text without a word, where the column itself refuses it.
 constexpr char kUpdateRow[] =
-    "(cast(? as integer), cast(? as integer), cast(? as varchar(20)), cast(? as varchar(20)))";
+    "(cast(? as integer), cast(? as integer), cast(? as varchar), cast(? as varchar))";
 // An INSERT's VALUES take their types from the target columns.
 constexpr char kInsertRow[] = "(?, ?, ?, ?, ?, ?, ?, ?, 0)";
 
@@ -252,17 +259,33 @@ void LoadSeriesLimits(stationdb::Connection *connection, Catalogue &catalogue,
     });
 }
 
-GenerationResult GenerateSeriesStandard(stationdb::Connection *connection,
-                                        const Catalogue &catalogue, const std::string &brand,
-                                        const std::string &series) {
+void CheckParamLimits(const CatalogueParam &p) {
+    for (const bool upper : {true, false}) {
+        const float value = upper ? p.hvalue : p.lvalue;
+        const LimitInput checked = CheckLimitValue(value);
+        if (checked) continue;
+        char given[64], text[512];
+        std::snprintf(given, sizeof given, "%g", static_cast<double>(value));
+        std::snprintf(text, sizeof text, texts::kLimitRefused, p.paramid, p.paramname.c_str(),
+                      upper ? texts::kLimitUpperWord : texts::kLimitLowerWord, given,
+                      LimitInputReason(checked.error));
+        throw std::invalid_argument(text);
+    }
+}
+
+void CheckCatalogueLimits(const Catalogue &catalogue) {
+    catalogue.ForEachParam([](const CatalogueDevice &, const CatalogueItem &,
+                              const CatalogueParam &p,
+                              const ParamPosition &) { CheckParamLimits(p); });
+}
+
+GenerationResult WriteSeries(stationdb::Connection &connection, const Catalogue &catalogue,
+                             const std::string &brand, const std::string &series) {
     GenerationResult result;
-    if (store::TrimBlanks(series).empty() || !IsOpen(connection)) return result;
-    const GeneratorStatements &sql = GeneratorStatementsFor(connection->GetDialect());
+    const GeneratorStatements &sql = GeneratorStatementsFor(connection.GetDialect());
     const std::string condition = SeriesCondition(brand, series);
-    stationdb::Transaction transaction(*connection);
-    connection->Execute(sql.writeLock);
     std::unordered_set<uint64_t> stored;
-    ReadSeriesRows(*connection, sql, catalogue, condition,
+    ReadSeriesRows(connection, sql, catalogue, condition,
                    [&](int32_t itemid, int32_t paramid, stationdb::Statement &) {
                        stored.insert(ParamKey(itemid, paramid));
                    });
@@ -270,14 +293,32 @@ GenerationResult GenerateSeriesStandard(stationdb::Connection *connection,
     Classify(catalogue, stored, pending);
     const std::string utf8Condition = Utf8Of(condition);
     if (sql.upsertBatch != nullptr)
-        WriteBatches(*connection, sql, utf8Condition, pending);
+        WriteBatches(connection, sql, utf8Condition, pending);
     else
-        WriteManyRows(*connection, sql, utf8Condition, pending);
-    result.stamp = BumpModifyStamp(*connection);
-    transaction.Commit();
+        WriteManyRows(connection, sql, utf8Condition, pending);
     result.updated = static_cast<long long>(pending.updates.size());
     result.inserted = static_cast<long long>(pending.inserts.size());
     result.ran = true;
+    return result;
+}
+
+void LockStandards(stationdb::Connection &connection) {
+    connection.Execute(GeneratorStatementsFor(connection.GetDialect()).writeLock);
+}
+
+GenerationResult GenerateSeriesStandard(stationdb::Connection *connection,
+                                        const Catalogue &catalogue, const std::string &brand,
+                                        const std::string &series) {
+    if (store::TrimBlanks(series).empty() || !IsOpen(connection)) return {};
+    CheckCatalogueLimits(catalogue);
+    if (std::string cut = SeriesKeyCut(brand, series); !cut.empty())
+        throw std::invalid_argument(cut);
+    stationdb::Transaction transaction(*connection);
+    LockStandards(*connection);
+    CheckSeriesKey(ReadSeriesList(*connection).series, brand, series);
+    GenerationResult result = WriteSeries(*connection, catalogue, brand, series);
+    result.stamp = BumpModifyStamp(*connection);
+    transaction.Commit();
     return result;
 }
 
@@ -318,13 +359,26 @@ GenerationResult GenerateSeriesStandardPerParameter(stationdb::Connection &conne
     return result;
 }
 
-bool ClearStandards(stationdb::Connection *connection) {
-    if (!IsOpen(connection)) return false;
+ClearResult ClearStandardTable(stationdb::Connection *connection) {
+    ClearResult result;
+    if (!IsOpen(connection)) return result;
     stationdb::Transaction transaction(*connection);
+    LockStandards(*connection);
+    {
+        stationdb::Statement count(*connection, "select count(*) from tb_id_standard",
+                                   stationdb::Statement::Direct{});
+        count.Execute();
+        if (count.Fetch()) result.removed = std::stoll("0" + std::string(count.View(1)));
+    }
     connection->Execute(GeneratorStatementsFor(connection->GetDialect()).clear);
-    BumpModifyStamp(*connection);
+    result.stamp = BumpModifyStamp(*connection);
     transaction.Commit();
-    return true;
+    result.ran = true;
+    return result;
+}
+
+bool ClearStandards(stationdb::Connection *connection) {
+    return ClearStandardTable(connection).ran;
 }
 
 }  // namespace generator

@@ -4,34 +4,14 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "series_write.h"
 #include "statements.h"
 #include "stationdb/stationdb.h"
 #include "store/value_text.h"
 
 namespace generator {
-namespace {
-
-std::string WithoutTrailingBlanks(std::string text) {
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    return text;
-}
-
-}  // namespace
-
 std::vector<SeriesId> ListSeries(stationdb::Connection &connection) {
-    stationdb::Statement st(connection,
-                            "select distinct CPMC, CXXL from tb_type_vehicle order by CPMC, CXXL",
-                            stationdb::Statement::Direct{});
-    st.Execute();
-    std::vector<SeriesId> series;
-    while (st.Fetch()) {
-        SeriesId id{WithoutTrailingBlanks(st.Text(1)), WithoutTrailingBlanks(st.Text(2))};
-        // Trailing blanks may make two stored pairs one.
-        if (!series.empty() && series.back().brand == id.brand && series.back().series == id.series)
-            continue;
-        series.push_back(std::move(id));
-    }
-    return series;
+    return ReadSeriesList(connection).series;
 }
 
 std::vector<SeriesStandard> ExportSeriesStandards(stationdb::Connection &connection,
@@ -79,18 +59,42 @@ std::vector<GenerationResult> ImportSeriesStandards(stationdb::Connection &conne
                                             " has no parameter " + std::to_string(limit.paramid) +
                                             " in the catalogue");
 
-    std::vector<GenerationResult> results;
-    stationdb::Transaction transaction(connection);
     for (const SeriesStandard &standard : standards) {
+        if (std::string cut = SeriesKeyCut(standard.id.brand, standard.id.series); !cut.empty())
+            throw std::invalid_argument(cut);
+        for (const SeriesLimit &limit : standard.limits) {
+            CatalogueParam given = *places[ParamKey(limit.itemid, limit.paramid)].front();
+            given.hvalue = limit.hvalue;
+            given.lvalue = limit.lvalue;
+            CheckParamLimits(given);
+        }
+    }
+
+    std::vector<GenerationResult> results;
+    if (standards.empty()) return results;
+    stationdb::Transaction transaction(connection);
+    LockStandards(connection);
+    const std::vector<SeriesId> listed = ReadSeriesList(connection).series;
+    for (const SeriesStandard &standard : standards)
+        CheckSeriesKey(listed, standard.id.brand, standard.id.series);
+    for (const SeriesStandard &standard : standards) {
+        if (store::TrimBlanks(standard.id.series).empty()) {
+            results.emplace_back();  // as a generation: a blank series is no series
+            continue;
+        }
         LoadSeriesLimits(&connection, catalogue, standard.id.brand, standard.id.series);
         for (const SeriesLimit &limit : standard.limits)
             for (CatalogueParam *param : places[ParamKey(limit.itemid, limit.paramid)]) {
                 param->hvalue = limit.hvalue;
                 param->lvalue = limit.lvalue;
             }
+        // A stored limit the series keeps may be one that cannot be stored again.
+        CheckCatalogueLimits(catalogue);
         results.push_back(
-            GenerateSeriesStandard(&connection, catalogue, standard.id.brand, standard.id.series));
+            WriteSeries(connection, catalogue, standard.id.brand, standard.id.series));
     }
+    const StampChange stamp = BumpModifyStamp(connection);
+    for (GenerationResult &result : results) result.stamp = stamp;
     transaction.Commit();
     return results;
 }

@@ -2,7 +2,9 @@
 // limits, and which of its conditions no vehicle reaches.
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <set>
 
 #include "audit_report.h"
 #include "bridges/plinth_bridge.h"
@@ -10,8 +12,11 @@
 #include "condition_sources.h"
 #include "coverage_audit.h"
 #include "ext_family.h"
+#include "generator/series_key.h"
+#include "generator/series_standard.h"
 #include "host_platform.h"
 #include "platform/atomic_file.h"
+#include "platform/condition_compare.h"
 #include "platform/dynamic_library.h"
 #include "platform/gbk.h"
 #include "plinth.h"
@@ -43,8 +48,10 @@ std::string Trimmed(const std::string &text) {
 }
 
 // The catalogue, item names and vehicle list of the station's database.
+// Vehicle-list rows without a GBK form are left out with one warning.
 void ReadCatalogue(stationdb::Connection &connection, audit::StationCatalogue &catalogue,
-                   std::map<int, std::string> &itemNames) {
+                   std::map<int, std::string> &itemNames,
+                   std::vector<generator::SeriesId> &listed) {
     stationdb::Statement params(connection, "select ItemId, ParamId from tb_id_param");
     params.Execute();
     while (params.Fetch())
@@ -55,10 +62,69 @@ void ReadCatalogue(stationdb::Connection &connection, audit::StationCatalogue &c
     while (items.Fetch()) itemNames[std::atoi(items.Text(1).c_str())] = Trimmed(items.Text(2));
     stationdb::Statement brands(connection, "select CPMC from tb_type_index");
     brands.Execute();
-    while (brands.Fetch()) catalogue.brands.insert(Trimmed(brands.Text(1)));
-    stationdb::Statement series(connection, "select CPMC, CXXL from tb_type_vehicle");
-    series.Execute();
-    while (series.Fetch()) catalogue.series[Trimmed(series.Text(1))].insert(Trimmed(series.Text(2)));
+    while (brands.Fetch()) {
+        std::string brand;
+        if (platform::Utf8ToGbk(brands.Utf8(1), brand)) catalogue.brands.insert(Trimmed(brand));
+    }
+    generator::SeriesList list = generator::ReadSeriesList(connection);
+    if (!list.skipped.empty()) {
+        std::string names;
+        for (const std::string &name : list.skipped) names += (names.empty() ? "" : ", ") + name;
+        Complain("warning: " + std::to_string(list.skipped.size()) +
+                 " series of tb_type_vehicle skipped, their brand or series has no GBK form "
+                 "(brand/series): " +
+                 names);
+    }
+    for (const generator::SeriesId &id : list.series)
+        catalogue.series[Trimmed(id.brand)].insert(Trimmed(id.series));
+    listed = std::move(list.series);
+}
+
+// The conditions tb_id_standard holds, folded, whole (the table cuts long
+// ones). Rows without a GBK form cannot be any series key.
+std::set<std::string> StoredConditions(stationdb::Connection &connection) {
+    std::set<std::string> held;
+    stationdb::Statement st(connection, "select distinct condition from tb_id_standard",
+                            stationdb::Statement::Direct{});
+    st.Execute();
+    std::string gbk;
+    while (st.Fetch())
+        if (platform::Utf8ToGbk(st.Utf8(1), gbk))
+            held.insert(platform::FoldCondition(Trimmed(gbk)));
+    return held;
+}
+
+// Series keys the lines cannot serve right: keys that two listed brand and
+// series pairs form (the line finds one standard for both), and stored keys
+// whose brand or series the line's intake cuts (the line finds nothing).
+Json SeriesKeysJson(const std::vector<generator::SeriesId> &listed,
+                    const std::set<std::string> &held) {
+    std::map<std::string, std::vector<const generator::SeriesId *>> byKey;
+    for (const generator::SeriesId &id : listed)
+        byKey[platform::FoldCondition(generator::SeriesCondition(id.brand, id.series))].push_back(
+            &id);
+    Json shared = Json::array(), cut = Json::array();
+    for (const auto &[key, ids] : byKey) {
+        const std::string condition = generator::SeriesCondition(ids[0]->brand, ids[0]->series);
+        if (ids.size() > 1) {
+            Json pairs = Json::array();
+            for (const generator::SeriesId *id : ids)
+                pairs.push_back(Json{{"brand", Utf8(Trimmed(id->brand))},
+                                     {"series", Utf8(Trimmed(id->series))}});
+            shared.push_back(Json{{"condition", Utf8(condition)},
+                                  {"series", std::move(pairs)},
+                                  {"stored", held.count(key) != 0}});
+        }
+        for (const generator::SeriesId *id : ids) {
+            const std::string brand = Trimmed(id->brand), series = Trimmed(id->series);
+            if (held.count(key) == 0 || generator::SeriesKeyCut(brand, series).empty()) continue;
+            cut.push_back(Json{{"condition", Utf8(condition)},
+                               {"brandBytes", brand.size()},
+                               {"seriesBytes", series.size()},
+                               {"intakeBytes", generator::kIntakeNameBytes}});
+        }
+    }
+    return Json{{"shared", std::move(shared)}, {"cut", std::move(cut)}};
 }
 
 // Names from the environment library's dictionary.
@@ -187,7 +253,9 @@ Json ReportJson(const audit::AuditReport &r, const Json &source, const Dictionar
 
     Json gaps = Json::array();
     for (const audit::DeviceGap &g : r.deviceGaps)
-        gaps.push_back(Json{{"item", g.itemId}, {"device", g.devid}, {"heldBy", g.heldBy},
+        gaps.push_back(Json{{"item", g.itemId},
+                            {"device", g.devid},
+                            {"heldBy", g.heldBy},
                             {"condition", Utf8(g.condition)}});
     out["deviceGaps"] = std::move(gaps);
 
@@ -261,8 +329,9 @@ int Audit(const std::string &stationOption, const AuditOptions &options) {
         }
         try {
             if (store::ReadStandardTable(connection, table, store::ReadPath::kStaged) != 1) {
-                Complain("reading the standard table from the database failed (STATION_TRACE=- "
-                         "shows why)");
+                Complain(
+                    "reading the standard table from the database failed (STATION_TRACE=- "
+                    "shows why)");
                 return kAuditError;
             }
         } catch (const stationdb::DatabaseError &e) {
@@ -276,10 +345,13 @@ int Audit(const std::string &stationOption, const AuditOptions &options) {
 
     audit::StationCatalogue catalogue;
     std::map<int, std::string> itemNames;
+    std::vector<generator::SeriesId> listed;
+    std::set<std::string> held;
     bool haveCatalogue = false;
     if (connection.IsOpen()) {
         try {
-            ReadCatalogue(connection, catalogue, itemNames);
+            ReadCatalogue(connection, catalogue, itemNames, listed);
+            held = StoredConditions(connection);
             haveCatalogue = true;
         } catch (const stationdb::DatabaseError &e) {
             if (!fromFile) {
@@ -290,8 +362,10 @@ int Audit(const std::string &stationOption, const AuditOptions &options) {
         }
     }
     if (!haveCatalogue) {
-        Complain("the catalogue and the vehicle list are not checked: the station's database "
-                 "cannot be read (" + databaseError + ")");
+        Complain(
+            "the catalogue and the vehicle list are not checked: the station's database "
+            "cannot be read (" +
+            databaseError + ")");
         source["catalogue"] = databaseError;
     }
 
@@ -301,7 +375,8 @@ int Audit(const std::string &stationOption, const AuditOptions &options) {
     auto getCondition =
         reinterpret_cast<decltype(&::ExtGetCondition)>(library.Symbol("ExtGetCondition"));
     if (initInfo == nullptr || getCondition == nullptr) {
-        Complain(station.libraryDir + "/" + kLimitsPluginFile + " has no ExtInitInfo or ExtGetCondition");
+        Complain(station.libraryDir + "/" + kLimitsPluginFile +
+                 " has no ExtInitInfo or ExtGetCondition");
         return kAuditError;
     }
     audit::PluginConditions plugin(plinth, initInfo, getCondition);
@@ -310,14 +385,20 @@ int Audit(const std::string &stationOption, const AuditOptions &options) {
     // conditions are then confirmed by the same intake and rules in here.
     const bool seriesMode = settings.seriesMode == 1;
     source["seriesMode"] = seriesMode;
-    source["confirmedBy"] = seriesMode ? "the engine's intake and rules (the plug-in serves series)"
-                                       : std::string(kLimitsPluginFile) + " (ExtInitInfo, ExtGetCondition)";
+    source["confirmedBy"] =
+        seriesMode ? "the engine's intake and rules (the plug-in serves series)"
+                   : std::string(kLimitsPluginFile) + " (ExtInitInfo, ExtGetCondition)";
     audit::ConditionSource &conditions =
         seriesMode ? static_cast<audit::ConditionSource &>(rules) : plugin;
     const audit::AuditReport report =
         audit::RunAudit(table, haveCatalogue ? &catalogue : nullptr, conditions);
 
-    const Json out = ReportJson(report, source, Dictionary(plinth), itemNames);
+    Json out = ReportJson(report, source, Dictionary(plinth), itemNames);
+    out["seriesKeys"] = SeriesKeysJson(listed, held);
+    const bool keysServed = out["seriesKeys"]["shared"].empty() && out["seriesKeys"]["cut"].empty();
+    out["summary"]["sharedSeriesKeys"] = out["seriesKeys"]["shared"].size();
+    out["summary"]["cutSeriesKeys"] = out["seriesKeys"]["cut"].size();
+    out["covered"] = report.FullyCovered() && keysServed;
     if (!options.html.empty()) {
         const std::string page = AuditHtml(out);
         if (platform::WriteFileAtomically(options.html, page) != platform::AtomicWriteResult::kOk) {
@@ -329,7 +410,7 @@ int Audit(const std::string &stationOption, const AuditOptions &options) {
         PrintJson(out);
     else
         std::fputs(AuditText(out).c_str(), stdout);
-    return report.FullyCovered() ? kAuditCovered : kAuditGaps;
+    return report.FullyCovered() && keysServed ? kAuditCovered : kAuditGaps;
 }
 
 }  // namespace

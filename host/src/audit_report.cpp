@@ -23,9 +23,9 @@ std::string Plural(std::size_t n, const char *one, const char *many) {
 
 std::string SourceLine(const Json &a) {
     const Json &s = a["source"];
-    std::string line = s["table"] == "file" ? "standard file " + Str(s["name"])
-                                            : "database table tb_id_standard (data source " +
-                                                  Str(s["name"]) + ")";
+    std::string line = s["table"] == "file"
+                           ? "standard file " + Str(s["name"])
+                           : "database table tb_id_standard (data source " + Str(s["name"]) + ")";
     return line;
 }
 
@@ -43,6 +43,9 @@ std::vector<std::pair<std::string, std::string>> SummaryLines(const Json &a) {
         {"reached only by profiles no registration data gives", n("impossibleOnly")},
         {"series standards", n("seriesStandards") + " listed, " + n("orphanSeries") +
                                  " of a brand or series no longer listed"},
+        {"series keys the lines cannot serve", n("sharedSeriesKeys") + " formed by two series, " +
+                                                   n("cutSeriesKeys") +
+                                                   " cut by the line's intake"},
         {"conditions missing under a device", n("deviceGaps")},
         {"conditions shadowed by a case variant", n("caseVariants")},
         {"conditions without parameters", n("emptyConditions")},
@@ -59,11 +62,20 @@ std::string EscapeHtml(const std::string &text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -134,6 +146,22 @@ std::string AuditText(const Json &a) {
                  (o["brand"].is_null() ? ": no such brand"
                                        : ": brand " + Str(o["brand"]) + " has no such series"));
     }
+    for (const Json &k : a["seriesKeys"]["shared"]) {
+        std::string pairs;
+        for (const Json &p : k["series"])
+            pairs += (pairs.empty() ? "" : " and ") + Str(p["brand"]) + "/" + Str(p["series"]);
+        line("");
+        line("Series key " + Quoted(k["condition"]) + " is formed by " + pairs +
+             ": the line serves one standard to both" +
+             (k["stored"].get<bool>() ? "" : " (none stored yet)"));
+    }
+    for (const Json &k : a["seriesKeys"]["cut"]) {
+        line("");
+        line("Series key " + Quoted(k["condition"]) + " is stored, but its brand (" +
+             Str(k["brandBytes"]) + " bytes) or series (" + Str(k["seriesBytes"]) +
+             " bytes) is longer than the line's intake reads (" + Str(k["intakeBytes"]) +
+             " bytes each): no vehicle finds it");
+    }
     if (!a["deviceGaps"].empty()) {
         line("");
         line("Conditions missing under a device that performs the item");
@@ -172,8 +200,7 @@ std::string AuditText(const Json &a) {
         std::string ids;
         for (const Json &id : a["unknownItems"]) ids += (ids.empty() ? "" : ", ") + Str(id);
         line("");
-        line("Items the rules do not judge, with conditions that are not series standards: " +
-             ids);
+        line("Items the rules do not judge, with conditions that are not series standards: " + ids);
     }
     line("");
     line("Items");
@@ -232,9 +259,8 @@ std::string AuditHtml(const Json &a) {
         if (list.empty()) return;
         add(std::string("<h2>") + title + "</h2>\n");
         for (const Json &m : list) {
-            add("<div class=\"card\"><b>item " + H(m["item"]) + "</b> &ldquo;" +
-                H(m["condition"]) + "&rdquo;" +
-                (m["heldEmpty"].get<bool>() ? " (held without parameters)" : "") +
+            add("<div class=\"card\"><b>item " + H(m["item"]) + "</b> &ldquo;" + H(m["condition"]) +
+                "&rdquo;" + (m["heldEmpty"].get<bool>() ? " (held without parameters)" : "") +
                 "<div class=\"vehicle\">");
             for (const Json &v : m["vehicle"])
                 add("<div><span class=\"id\">" + H(v["param"]) + "</span> " + H(v["name"]) +
@@ -263,6 +289,19 @@ std::string AuditHtml(const Json &a) {
              return "item " + H(o["item"]) + " &ldquo;" + H(o["condition"]) + "&rdquo;" +
                     (o["brand"].is_null() ? std::string(": no such brand")
                                           : ": brand " + H(o["brand"]) + " has no such series");
+         });
+    list("Series keys two series form (the line serves one standard to both)",
+         a["seriesKeys"]["shared"], [](const Json &k) {
+             std::string pairs;
+             for (const Json &p : k["series"])
+                 pairs += (pairs.empty() ? "" : " and ") + H(p["brand"]) + "/" + H(p["series"]);
+             return "&ldquo;" + H(k["condition"]) + "&rdquo;: " + pairs;
+         });
+    list("Stored series keys the line's intake cuts (no vehicle finds them)",
+         a["seriesKeys"]["cut"], [](const Json &k) {
+             return "&ldquo;" + H(k["condition"]) + "&rdquo;: brand " + H(k["brandBytes"]) +
+                    " bytes, series " + H(k["seriesBytes"]) + " bytes, the intake reads " +
+                    H(k["intakeBytes"]);
          });
     list("Conditions missing under a device", a["deviceGaps"], [](const Json &g) {
         return "item " + H(g["item"]) + ": device " + H(g["device"]) + " lacks &ldquo;" +
@@ -301,9 +340,10 @@ std::string AuditHtml(const Json &a) {
         };
         add("<tr><td>" + H(i["item"]) + "</td><td>" + H(i["name"]) +
             "</td><td><div class=\"bar\"><div class=\"cov\" style=\"width:" +
-            percent(coveredCount) + "\"></div><div class=\"gap\" style=\"width:" +
-            percent(reachable - coveredCount) + "\"></div><div class=\"imp\" style=\"width:" +
-            percent(impossible) + "\"></div></div></td><td class=\"num\">" + H(i["reachable"]) +
+            percent(coveredCount) +
+            "\"></div><div class=\"gap\" style=\"width:" + percent(reachable - coveredCount) +
+            "\"></div><div class=\"imp\" style=\"width:" + percent(impossible) +
+            "\"></div></div></td><td class=\"num\">" + H(i["reachable"]) +
             "</td><td class=\"num\">" + H(i["covered"]) + "</td><td class=\"num\">" +
             H(i["missing"]) + "</td><td class=\"num\">" + H(i["tableConditions"]) +
             "</td><td class=\"num\">" + H(i["unreachable"]) + "</td></tr>\n");

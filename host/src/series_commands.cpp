@@ -9,8 +9,11 @@
 #include <memory>
 
 #include "commands.h"
+#include "generator/limit_input.h"
 #include "generator/series_standard.h"
 #include "json_output.h"
+#include "platform/gbk.h"
+#include "plinth.h"
 #include "series_station.h"
 #include "table_text.h"
 #include "terminal_text.h"
@@ -22,18 +25,47 @@ namespace {
 // PARAMID=UPPER,LOWER
 struct LimitEdit {
     int paramid = 0;
-    float upper = 0;
-    float lower = 0;
+    std::string upperText, lowerText;  // as given (UTF-8)
+    generator::LimitInput upper, lower;
 };
 
+// The limit as given, checked as the editor checks a typed limit; "" when
+// it can be stored, else why not.
+std::string ParseLimit(const std::string &utf8, generator::LimitInput &limit) {
+    std::string gbk;
+    if (!platform::Utf8ToGbk(utf8, gbk)) gbk = "?";
+    limit = generator::ParseLimitInput(gbk);
+    return limit ? "" : ToUtf8(generator::LimitInputReason(limit.error));
+}
+
+// Throws CLI::ValidationError naming the parameter when a limit is not a
+// number or cannot be stored.
 bool ParseLimitEdit(const std::string &text, LimitEdit &edit) {
-    const auto eq = text.find('='), comma = text.find(',');
-    if (eq == std::string::npos || comma == std::string::npos || comma < eq) return false;
+    const auto eq = text.find('='), comma = text.find(',', eq == std::string::npos ? 0 : eq);
+    if (eq == std::string::npos || comma == std::string::npos) return false;
     InfoValue id;
     if (!ParseAssignment(text.substr(0, eq) + "=", id)) return false;
     edit.paramid = id.first;
-    return ParseFloat(text.substr(eq + 1, comma - eq - 1), edit.upper) &&
-           ParseFloat(text.substr(comma + 1), edit.lower);
+    edit.upperText = text.substr(eq + 1, comma - eq - 1);
+    edit.lowerText = text.substr(comma + 1);
+    for (const bool upper : {true, false}) {
+        const std::string why =
+            ParseLimit(upper ? edit.upperText : edit.lowerText, upper ? edit.upper : edit.lower);
+        if (!why.empty())
+            throw CLI::ValidationError(
+                "--set", "the " + std::string(upper ? "upper" : "lower") + " limit \"" +
+                             (upper ? edit.upperText : edit.lowerText) + "\" of parameter " +
+                             std::to_string(edit.paramid) + " cannot be stored: " + why);
+    }
+    return true;
+}
+
+// Says when two decimals changed a limit the user gave.
+void NoteRounding(const std::string &where, const char *which, const std::string &given,
+                  const generator::LimitInput &limit) {
+    if (!limit.rounded) return;
+    Complain("note: " + where + ": the " + which + " limit " + given + " is stored as " +
+             limit.stored + " (two decimals)");
 }
 
 Json ParamJson(const generator::CatalogueDevice &d, const generator::CatalogueItem &i,
@@ -158,7 +190,7 @@ struct GenerateOptions {
 
 int ApplyDefault(SeriesStation &s, const std::string &vehicleFile, std::size_t &applied) {
     generator::VehicleConditions conditions;
-    for (const auto &[id, utf8] : ReadVehicleFile(vehicleFile, "--default")) {
+    for (const auto &[id, utf8] : ReadDefaultVehicleFile(vehicleFile, "--default")) {
         const auto at = std::find(generator::kVehicleConditionIds.begin(),
                                   generator::kVehicleConditionIds.end(), id);
         if (at == generator::kVehicleConditionIds.end()) continue;
@@ -169,6 +201,16 @@ int ApplyDefault(SeriesStation &s, const std::string &vehicleFile, std::size_t &
     }
     if (s.session->ComputeDefault(conditions) != generator::DefaultStandardResult::kComputed)
         return s.session->FullModuleLoaded() ? kExitFailure : kExitNoPlugin;
+    // A module without a standard table answers nothing: every limit would
+    // stay as it was, which is no default standard.
+    StdHead head{};
+    if (s.session->Plinth().ParseStdHead(s.state.buffers.standard.data(), &head) <= 0 ||
+        head.count == 0) {
+        Complain("the full standard module " + s.session->FullModulePath() +
+                 " answered no limit for the vehicle of " + vehicleFile +
+                 " (is its standard table empty?); nothing was written");
+        return kExitNoLimits;
+    }
     applied = s.session->ApplyDefault().rows.size();
     return kExitOk;
 }
@@ -193,33 +235,41 @@ int SeriesGenerate(const std::string &stationOption, const GenerateOptions &o) {
         bool found = false;
         s.state.catalogue.ForEachParam([&](const auto &, const auto &, auto &p, const auto &) {
             if (p.paramid != edit.paramid) return;
-            p.hvalue = edit.upper;
-            p.lvalue = edit.lower;
+            p.hvalue = edit.upper.value;
+            p.lvalue = edit.lower.value;
             found = true;
         });
         if (!found) {
             Complain("parameter " + std::to_string(edit.paramid) + " is not in the catalogue");
             return kExitUnknown;
         }
+        const std::string where = "--set parameter " + std::to_string(edit.paramid);
+        NoteRounding(where, "upper", edit.upperText, edit.upper);
+        NoteRounding(where, "lower", edit.lowerText, edit.lower);
     }
     generator::GenerationResult result;
     try {
         result = s.session->Generate(brand, series);
+    } catch (const std::invalid_argument &refusal) {
+        return Refused(refusal, kExitUsage);
     } catch (const stationdb::DatabaseError &e) {
         return DatabaseFailure("generating the series (nothing was written)", e);
     }
     const std::string condition = ToUtf8(generator::SeriesCondition(brand, series));
     if (o.json) {
-        PrintJson(Json{{"condition", condition},
-                       {"inserted", result.inserted},
-                       {"updated", result.updated},
-                       {"default", fromDefault}});
+        PrintJson(
+            Json{{"condition", condition},
+                 {"inserted", result.inserted},
+                 {"updated", result.updated},
+                 {"default", fromDefault},
+                 {"stamp", {{"before", result.stamp.before}, {"after", result.stamp.after}}}});
     } else {
         if (!o.vehicle.empty())
             std::printf("default standard: %zu limits from %s\n", fromDefault,
                         s.session->FullModulePath().c_str());
         std::printf("series %s: %lld rows inserted, %lld updated\n", condition.c_str(),
                     result.inserted, result.updated);
+        PrintStampChange(result.stamp);
     }
     return kExitOk;
 }

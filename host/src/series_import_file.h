@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "generator/limit_input.h"
 #include "generator/series_transfer.h"
 #include "platform/gbk.h"
 #include "station.h"
@@ -34,11 +35,15 @@ using SeriesKey = std::pair<std::string, std::string>;
 // The series standards of an import file read from `in` (`file` names it in
 // messages), one per brand and series in the order they first appear.
 // `known` holds the series of the station, `params` the (itemid, paramid)
-// pairs of its catalogue. Throws SeriesFileError naming the line and column
-// of the first fault.
+// pairs of its catalogue. A limit is read as the editor reads a typed one
+// (generator::ParseLimitInput): one that is not a number, not finite or too
+// long for its column is a fault naming the parameter; one that two decimals
+// change is named in `notes` ("FILE:LINE:COLUMN: ..."), when given. Throws
+// SeriesFileError naming the line and column of the first fault.
 inline std::vector<generator::SeriesStandard> ParseSeriesImport(
     std::istream &in, const std::string &file, const std::set<SeriesKey> &known,
-    const std::set<std::pair<int32_t, int32_t>> &params) {
+    const std::set<std::pair<int32_t, int32_t>> &params,
+    std::vector<std::string> *notes = nullptr) {
     std::vector<generator::SeriesStandard> standards;
     std::map<SeriesKey, std::size_t> index;
     std::string line;
@@ -74,8 +79,27 @@ inline std::vector<generator::SeriesStandard> ParseSeriesImport(
         generator::SeriesLimit limit;
         if (!ParseInt(f[3], limit.itemid)) throw fault(kExitBadFile, 4, "not an item id");
         if (!ParseInt(f[5], limit.paramid)) throw fault(kExitBadFile, 6, "not a parameter id");
-        if (!ParseFloat(f[7], limit.hvalue)) throw fault(kExitBadFile, 8, "not a number");
-        if (!ParseFloat(f[8], limit.lvalue)) throw fault(kExitBadFile, 9, "not a number");
+        for (const std::size_t column : {std::size_t{8}, std::size_t{9}}) {
+            const std::string &given = f[column - 1];
+            const char *which = column == 8 ? "upper" : "lower";
+            std::string gbk;
+            generator::LimitInput input;
+            input.error = generator::LimitInputError::kNotANumber;
+            if (platform::Utf8ToGbk(given, gbk)) input = generator::ParseLimitInput(gbk);
+            if (input.error == generator::LimitInputError::kNotANumber)
+                throw fault(kExitBadFile, column, "not a number");
+            if (!input)
+                throw fault(kExitBadFile, column,
+                            "the " + std::string(which) + " limit " + given + " of parameter " +
+                                f[5] + " cannot be stored: " +
+                                platform::GbkToUtf8Lossy(generator::LimitInputReason(input.error)));
+            (column == 8 ? limit.hvalue : limit.lvalue) = input.value;
+            if (input.rounded && notes != nullptr)
+                notes->push_back(file + ":" + std::to_string(lineNo) + ":" +
+                                 std::to_string(column) + ": the " + which + " limit " + given +
+                                 " of parameter " + f[5] + " is stored as " + input.stored +
+                                 " (two decimals)");
+        }
         if (params.count({limit.itemid, limit.paramid}) == 0)
             throw fault(kExitUnknown, 6,
                         "item " + f[3] + " has no parameter " + f[5] + " in the catalogue");

@@ -1,5 +1,7 @@
 #include "series_station.h"
 
+#include <cstdio>
+
 #include "generator/series_transfer.h"
 #include "platform/gbk.h"
 #include "store/value_text.h"
@@ -52,10 +54,23 @@ int OpenSeriesStation(const std::string &stationOption, SeriesStation &s, FullMo
     return kExitOk;
 }
 
+std::vector<generator::SeriesId> StationSeries(SeriesStation &s) {
+    generator::SeriesList list = generator::ReadSeriesList(s.connection);
+    if (!list.skipped.empty()) {
+        std::string names;
+        for (const std::string &name : list.skipped) names += (names.empty() ? "" : ", ") + name;
+        Complain("warning: " + std::to_string(list.skipped.size()) +
+                 " series of tb_type_vehicle skipped, their brand or series has no GBK form "
+                 "(brand/series): " +
+                 names);
+    }
+    return std::move(list.series);
+}
+
 int CheckSeriesExists(SeriesStation &s, const std::string &brandGbk, const std::string &seriesGbk) {
     const std::string brand(store::TrimBlanks(brandGbk)), series(store::TrimBlanks(seriesGbk));
     bool brandKnown = false;
-    for (const generator::SeriesId &id : generator::ListSeries(s.connection)) {
+    for (const generator::SeriesId &id : StationSeries(s)) {
         if (store::TrimBlanks(id.brand) != brand) continue;
         brandKnown = true;
         if (store::TrimBlanks(id.series) == series) return kExitOk;
@@ -63,6 +78,16 @@ int CheckSeriesExists(SeriesStation &s, const std::string &brandGbk, const std::
     Complain(brandKnown ? "brand " + ToUtf8(brand) + " has no series " + ToUtf8(series)
                         : "unknown brand " + ToUtf8(brand) + " (no series in tb_type_vehicle)");
     return kExitUnknown;
+}
+
+int Refused(const std::invalid_argument &refusal, int exitCode) {
+    Complain(ToUtf8(refusal.what()));
+    return exitCode;
+}
+
+void PrintStampChange(const generator::StampChange &stamp) {
+    std::printf("DBModifyTime %s -> %s: the lines load the new limits at their next reload\n",
+                stamp.before.empty() ? "(none)" : stamp.before.c_str(), stamp.after.c_str());
 }
 
 int DatabaseFailure(const std::string &action, const stationdb::DatabaseError &error) {

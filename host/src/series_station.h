@@ -3,11 +3,14 @@
 // station's environment, its database and an editor session over them, as
 // the editor plug-in has them when it opens.
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "bridges/plinth_bridge.h"
 #include "generator/editor_session.h"
 #include "generator/messages.h"
+#include "generator/series_key.h"
 #include "station.h"
 #include "stationdb/stationdb.h"
 
@@ -47,9 +50,20 @@ int OpenSeriesStation(const std::string &stationOption, SeriesStation &s,
 bool ArgumentToGbk(const std::string &utf8, const std::string &what, std::string &gbk);
 std::string ToUtf8(const std::string &gbk);
 
+// The series of tb_type_vehicle; rows whose brand or series has no GBK form
+// are left out with one warning on standard error naming them. Database
+// errors propagate.
+std::vector<generator::SeriesId> StationSeries(SeriesStation &s);
+
 // kExitOk when tb_type_vehicle lists the brand and series (trailing blanks
 // ignored), else kExitUnknown after a complaint. Database errors propagate.
 int CheckSeriesExists(SeriesStation &s, const std::string &brandGbk, const std::string &seriesGbk);
+
+// Reports a refusal of the series core (a GBK text) and gives `exitCode`.
+int Refused(const std::invalid_argument &refusal, int exitCode);
+
+// "DBModifyTime A -> B: ..." for a write that moved the stamp on.
+void PrintStampChange(const generator::StampChange &stamp);
 
 // Reports a database error of `action` and gives kExitFailure.
 int DatabaseFailure(const std::string &action, const stationdb::DatabaseError &error);

@@ -11,6 +11,7 @@
 
 #include "commands.h"
 #include "gbk_texts.h"
+#include "generator/limit_input.h"
 #include "generator/series_transfer.h"
 #include "json_output.h"
 #include "platform/atomic_file.h"
@@ -43,23 +44,46 @@ int Export(const std::string &stationOption, const std::string &file) {
     if (int rc = OpenSeriesStation(stationOption, s); rc != kExitOk) return rc;
     std::vector<generator::SeriesStandard> standards;
     try {
+        StationSeries(s);  // names the vehicle-list rows the export leaves out
         standards = generator::ExportSeriesStandards(s.connection, s.state.catalogue);
     } catch (const stationdb::DatabaseError &e) {
         return DatabaseFailure("reading the series standards", e);
     }
     std::string text = std::string(kSeriesFileHeader) + "\n";
     std::size_t limits = 0;
+    std::vector<std::string> unreadable;  // limits import would refuse
     for (const auto &standard : standards) {
         std::size_t n = 0;
-        s.state.catalogue.ForEachParam(
-            [&](const auto &d, const auto &i, const auto &p, const auto &) {
-                const generator::SeriesLimit &l = standard.limits[n++];
-                text += Row({Cell(standard.id.brand), Cell(standard.id.series), Cell(d.devname),
-                             std::to_string(i.itemid), Cell(i.itemname), std::to_string(p.paramid),
-                             Cell(p.paramname), generator::LimitText(l.hvalue),
-                             generator::LimitText(l.lvalue)});
-            });
+        s.state.catalogue.ForEachParam([&](const auto &d, const auto &i, const auto &p,
+                                           const auto &) {
+            const generator::SeriesLimit &l = standard.limits[n++];
+            for (const float value : {l.hvalue, l.lvalue})
+                if (!generator::CheckLimitValue(value))
+                    unreadable.push_back(
+                        ToUtf8(generator::SeriesCondition(standard.id.brand, standard.id.series)) +
+                        " item " + std::to_string(i.itemid) + " parameter " +
+                        std::to_string(p.paramid) + " (" +
+                        std::to_string(static_cast<double>(value)) + ")");
+            text += Row({Cell(standard.id.brand), Cell(standard.id.series), Cell(d.devname),
+                         std::to_string(i.itemid), Cell(i.itemname), std::to_string(p.paramid),
+                         Cell(p.paramname), generator::LimitText(l.hvalue),
+                         generator::LimitText(l.lvalue)});
+        });
         limits += n;
+    }
+    // A stored limit beyond what a limit can be (1e39 reads as infinite)
+    // would be written in a form that import refuses: the file would not
+    // bring the standards back.
+    if (!unreadable.empty()) {
+        std::string list;
+        for (std::size_t k = 0; k < unreadable.size() && k < 10; ++k)
+            list += (k ? ", " : "") + unreadable[k];
+        if (unreadable.size() > 10) list += ", ...";
+        Complain(std::to_string(unreadable.size()) +
+                 " stored limits are not finite or too long for their column, so import would "
+                 "refuse them: " +
+                 list + "; set them with series generate --set; " + file + " not written");
+        return kExitFailure;
     }
     if (platform::WriteFileAtomically(file, text) != platform::AtomicWriteResult::kOk) {
         Complain("cannot write " + file);
@@ -72,27 +96,30 @@ int Export(const std::string &stationOption, const std::string &file) {
 
 // Reads the whole file before anything is written: throws SeriesFileError
 // naming the line and column of the first fault.
-std::vector<generator::SeriesStandard> ReadImportFile(SeriesStation &s, const std::string &file) {
+std::vector<generator::SeriesStandard> ReadImportFile(SeriesStation &s, const std::string &file,
+                                                      std::vector<std::string> &notes) {
     std::ifstream in(file, std::ios::binary);
     if (!in) throw SeriesFileError{kExitFailure, "cannot read " + file};
     std::set<SeriesKey> known;
-    for (const auto &id : generator::ListSeries(s.connection))
+    for (const auto &id : StationSeries(s))
         known.insert(
             {std::string(store::TrimBlanks(id.brand)), std::string(store::TrimBlanks(id.series))});
     std::set<std::pair<int32_t, int32_t>> params;
     s.state.catalogue.ForEachParam([&](const auto &, const auto &i, const auto &p, const auto &) {
         params.insert({i.itemid, p.paramid});
     });
-    return ParseSeriesImport(in, file, known, params);
+    return ParseSeriesImport(in, file, known, params, &notes);
 }
 
 int Import(const std::string &stationOption, const std::string &file) {
     SeriesStation s;
     if (int rc = OpenSeriesStation(stationOption, s); rc != kExitOk) return rc;
     try {
-        const auto standards = ReadImportFile(s, file);
+        std::vector<std::string> notes;
+        const auto standards = ReadImportFile(s, file, notes);
         const auto results =
             generator::ImportSeriesStandards(s.connection, s.state.catalogue, standards);
+        for (const std::string &note : notes) Complain("note: " + note);
         for (std::size_t i = 0; i < results.size(); ++i)
             std::printf(
                 "series %s: %lld rows inserted, %lld updated\n",
@@ -100,9 +127,13 @@ int Import(const std::string &stationOption, const std::string &file) {
                     .c_str(),
                 results[i].inserted, results[i].updated);
         std::printf("imported %zu series standards from %s\n", results.size(), file.c_str());
+        if (!results.empty()) PrintStampChange(results.back().stamp);
     } catch (const SeriesFileError &e) {
         Complain(e.message + " (nothing was written)");
         return e.exitCode;
+    } catch (const std::invalid_argument &refusal) {
+        Complain(ToUtf8(refusal.what()) + " (" + file + ")");
+        return kExitBadFile;
     } catch (const stationdb::DatabaseError &e) {
         return DatabaseFailure("importing (nothing was written)", e);
     }
@@ -148,6 +179,8 @@ int MaskChange(const std::string &stationOption, const std::vector<int> &ids, bo
             break;
         case generator::MaskChangeResult::kFull:
             return kExitFailure;
+        case generator::MaskChangeResult::kUnusable:
+            return kExitBadFile;  // the session named the damaged mask file
         case generator::MaskChangeResult::kWriteFailed:
             Complain("cannot write " + s.session->MaskPath());
             return kExitFailure;
@@ -160,12 +193,15 @@ int MaskChange(const std::string &stationOption, const std::vector<int> &ids, bo
 int ClearAll(const std::string &stationOption) {
     SeriesStation s;
     if (int rc = OpenSeriesStation(stationOption, s); rc != kExitOk) return rc;
+    generator::ClearResult result;
     try {
-        s.session->ClearStandards();
+        result = generator::ClearStandardTable(&s.connection);
     } catch (const stationdb::DatabaseError &e) {
-        return DatabaseFailure("clearing tb_id_standard", e);
+        return DatabaseFailure("clearing tb_id_standard (nothing was removed)", e);
     }
     std::printf("%s\n", ToUtf8(texts::kClearStandardsDone).c_str());
+    std::printf("%lld rows removed from tb_id_standard\n", result.removed);
+    PrintStampChange(result.stamp);
     return kExitOk;
 }
 

@@ -3,6 +3,9 @@
 #include <CLI/CLI.hpp>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
+
+#include "platform/atomic_file.h"
 
 namespace stdhost {
 namespace {
@@ -14,6 +17,23 @@ bool ParseId(const std::string &text, int &id) {
     if (text.empty() || end != text.c_str() + text.size() || v < 1 || v > 65535) return false;
     id = static_cast<int>(v);
     return true;
+}
+
+// A value a default standard cannot do without: present, not blank, and a
+// number where `number` asks for one.
+bool Given(const std::vector<InfoValue> &values, int id, bool number) {
+    for (auto it = values.rbegin(); it != values.rend(); ++it) {
+        if (it->first != id) continue;
+        const auto first = it->second.find_first_not_of(" \t");
+        if (first == std::string::npos) return false;
+        if (!number) return true;
+        const std::string text = it->second.substr(first);
+        char *end = nullptr;
+        const double v = std::strtod(text.c_str(), &end);
+        while (end != nullptr && (*end == ' ' || *end == '\t')) ++end;
+        return end != text.c_str() && end != nullptr && *end == '\0' && v > 0;
+    }
+    return false;
 }
 
 }  // namespace
@@ -41,6 +61,53 @@ std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::strin
                                        path + ":" + std::to_string(lineNo) + ": expected ID=TEXT");
         values.push_back(a);
     }
+    return values;
+}
+
+std::vector<InfoValue> ReadDefaultVehicleFile(const std::string &path, const std::string &option) {
+    std::string bytes;
+    switch (platform::ReadFileAtMost(path, kVehicleFileMaxBytes, bytes)) {
+        case platform::ReadResult::kOk:
+            break;
+        case platform::ReadResult::kCut:
+            throw CLI::ValidationError(option, path + ": larger than " +
+                                                   std::to_string(kVehicleFileMaxBytes) +
+                                                   " bytes, not a vehicle file");
+        case platform::ReadResult::kMissing:
+            throw CLI::ValidationError(option, "no vehicle file " + path);
+        case platform::ReadResult::kNotRegular:
+            throw CLI::ValidationError(option, path + ": not a regular file");
+        case platform::ReadResult::kFailed:
+            throw CLI::ValidationError(option, "cannot read the vehicle file " + path);
+    }
+    std::vector<InfoValue> values;
+    std::istringstream in(bytes);
+    std::string line;
+    int lineNo = 0;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        auto first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') continue;
+        InfoValue a;
+        if (!ParseAssignment(line.substr(first), a))
+            throw CLI::ValidationError(option,
+                                       path + ":" + std::to_string(lineNo) + ": expected ID=TEXT");
+        values.push_back(a);
+    }
+    if (values.empty())
+        throw CLI::ValidationError(option, path + ": the vehicle file gives no value");
+    std::string missing;
+    const auto need = [&](int id, bool number, const char *what) {
+        if (Given(values, id, number)) return;
+        missing += std::string(missing.empty() ? "" : ", ") + what;
+    };
+    need(1082, false, "the vehicle kind (1082)");
+    need(1088, true, "the total mass (1088)");
+    need(1083, true, "the kerb mass (1083)");
+    if (!missing.empty())
+        throw CLI::ValidationError(option, path + ": a default standard needs " + missing +
+                                               " (a mass as a number of kg); nothing was written");
     return values;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Vehicle files: information parameters as a line program sends them, one
 // "ID=TEXT" per line (UTF-8), '#' comments and blank lines ignored.
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,5 +16,15 @@ bool ParseAssignment(const std::string &text, InfoValue &out);
 // The values of a vehicle file in file order. Throws CLI::ValidationError
 // naming `option` for a file that cannot be read or a bad line.
 std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::string &option);
+
+// The most a vehicle file may hold: a vehicle is a few dozen short lines.
+inline constexpr std::size_t kVehicleFileMaxBytes = 64 * 1024;
+
+// A vehicle file that describes a vehicle for a default standard: a regular
+// file of at most kVehicleFileMaxBytes, not empty, with the vehicle kind
+// (1082) and the total and kerb masses (1088, 1083) given, the masses as
+// numbers. Throws CLI::ValidationError naming `option`, the file and what is
+// missing or wrong; nothing else is read.
+std::vector<InfoValue> ReadDefaultVehicleFile(const std::string &path, const std::string &option);
 
 }  // namespace stdhost

@@ -6,7 +6,11 @@
 
 #include <algorithm>
 
+#include <cmath>
+#include <stdexcept>
+
 #include "gbk_texts.h"
+#include "generator/series_key.h"
 #include "generator/series_standard.h"
 #include "generator_fixture.h"
 #include "temp_dir.h"
@@ -85,6 +89,17 @@ TEST_P(Catalogue, BrandPrefixMatchesLiterallyIgnoringCase) {
     EXPECT_EQ(brands("D'"), std::vector<std::string>{});
     EXPECT_EQ(brands("").size(), 4u);
     EXPECT_EQ(generator::QueryBrands(nullptr, "D").result, 0);
+}
+
+TEST_P(Catalogue, NamesWithoutAGbkFormAreLeftOutOfTheLists) {
+    db_->Exec("insert into tb_type_vehicle (CPMC, CXXL) values ('大众', '\xf0\x9f\x98\x80')");
+    db_->Exec("insert into tb_type_index (CPMC, CPZM) values ('\xf0\x9f\x98\x80', 'DQ')");
+    EXPECT_EQ(Sorted(generator::QuerySeries(Connection(), Gbk("大众"), messages_)),
+              Sorted({Gbk("捷达"), Gbk("朗逸")}));
+    EXPECT_TRUE(messages_.shown.empty());
+    const auto brands = generator::QueryBrands(Connection(), "D");
+    EXPECT_EQ(brands.result, 1);
+    EXPECT_EQ(brands.brands.size(), 3u);
 }
 
 TEST_P(Catalogue, SeriesOfABrandTrimmedAndDistinct) {
@@ -196,10 +211,16 @@ TEST_P(SeriesStandard, AFailedGenerationChangesNothingAndIsReported) {
 }
 
 TEST_P(SeriesStandard, ClearStandardsEmptiesTheTable) {
-    generator::GenerateSeriesStandard(Connection(), catalogue_, brand_, series_);
+    const auto generated =
+        generator::GenerateSeriesStandard(Connection(), catalogue_, brand_, series_);
     ASSERT_EQ(RowCount(), 4);
-    EXPECT_TRUE(generator::ClearStandards(Connection()));
+    const generator::ClearResult cleared = generator::ClearStandardTable(Connection());
+    EXPECT_TRUE(cleared.ran);
+    EXPECT_EQ(cleared.removed, 4);
+    EXPECT_EQ(cleared.stamp.before, generated.stamp.after);
+    EXPECT_NE(cleared.stamp.after, cleared.stamp.before);
     EXPECT_EQ(RowCount(), 0);
+    EXPECT_TRUE(generator::ClearStandards(Connection()));
     EXPECT_FALSE(generator::ClearStandards(nullptr));
 }
 
@@ -250,6 +271,63 @@ TEST_P(SeriesStandard, ConcurrentGenerationsLeaveOneRowPerParameter) {
     st.Execute();
     ASSERT_TRUE(st.Fetch());
     EXPECT_EQ(st.Text(1), "0");
+}
+
+// What the lines would judge wrongly is refused before anything is written,
+// and the stamp stays: a key that another listed pair forms, a name the
+// line's intake cuts, a limit that cannot be stored as its "%.2f" text.
+TEST_P(SeriesStandard, RefusalsWriteNothingAndLeaveTheStamp) {
+    auto stamp = [&] {
+        stationdb::Statement st(db_->Admin(), "select DBModifyTime from tb_status_memstd");
+        st.Execute();
+        return st.Fetch() ? st.Text(1) : std::string("none");
+    };
+    const auto first = generator::GenerateSeriesStandard(Connection(), catalogue_, brand_, series_);
+    EXPECT_EQ(first.stamp.after, stamp());
+    const long long rows = RowCount();
+    const std::string before = stamp();
+    auto refused = [&](const std::string &brand, const std::string &series) {
+        try {
+            generator::GenerateSeriesStandard(Connection(), catalogue_, brand, series);
+        } catch (const std::invalid_argument &e) {
+            return std::string(e.what());
+        }
+        return std::string("written");
+    };
+    db_->Exec("insert into tb_type_vehicle (CPMC, CXXL) values ('A_B', 'C')");
+    db_->Exec("insert into tb_type_vehicle (CPMC, CXXL) values ('a', 'B_C  ')");
+    EXPECT_NE(refused("A_B", "C").find(Gbk("品牌\"A_B\"车系\"C\"与品牌\"a\"车系\"B_C\"")),
+              std::string::npos);
+    EXPECT_NE(refused(" A", "b_c").find(Gbk("都是\"A_b_c\"")), std::string::npos);
+    std::string long24;
+    for (int i = 0; i < 24; ++i) long24 += Gbk("长");
+    EXPECT_EQ(generator::SeriesKeyCut(long24 + "x", series_), "");
+    EXPECT_EQ(generator::SeriesKeyCut(brand_, " " + long24 + "x "), "");
+    EXPECT_EQ(refused(long24 + "xy", series_), Gbk("品牌\"") + long24 + "xy" +
+                                                   Gbk("\"有50字节,检测线只读入49字节(24个汉字),"
+                                                       "该车系标准将无法匹配,未写入任何数据!"));
+    EXPECT_NE(refused(brand_, long24 + Gbk("长")).find(Gbk("车系\"")), std::string::npos);
+    Param(2231).hvalue = 1e30f;  // "%.2f" gives 34 characters
+    EXPECT_EQ(refused(brand_, series_),
+              Gbk("参数2231(整车制动率)的上限 1e+30 无法保存:超过20个字符,未写入任何数据!"));
+    Param(2231).hvalue = 1;
+    Param(2351).lvalue = INFINITY;
+    EXPECT_NE(refused(brand_, series_).find(Gbk("的下限 inf 无法保存:超出范围")),
+              std::string::npos);
+    EXPECT_EQ(RowCount(), rows);
+    EXPECT_EQ(Stored(condition_, 223, 2231), "0.00,0.00");
+    EXPECT_EQ(stamp(), before);
+}
+
+// A vehicle-list row that has no GBK form cannot be a series: it is named
+// and left out, and the rest of the work goes on.
+TEST_P(SeriesStandard, VehicleRowsWithoutAGbkFormAreLeftOutAndNamed) {
+    db_->Exec("insert into tb_type_vehicle (CPMC, CXXL) values ('\xf0\x9f\x98\x80', 'X1')");
+    const generator::SeriesList list = generator::ReadSeriesList(*Connection());
+    EXPECT_EQ(list.series.size(), 2u);
+    ASSERT_EQ(list.skipped.size(), 1u);
+    EXPECT_EQ(list.skipped[0], "\xf0\x9f\x98\x80/X1");
+    EXPECT_TRUE(generator::GenerateSeriesStandard(Connection(), catalogue_, brand_, series_).ran);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Catalogue, ::testing::ValuesIn(testdb::Backends()),

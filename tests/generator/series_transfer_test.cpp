@@ -1,4 +1,7 @@
 // Every series standard of a station out of the database and back.
+#include <stdexcept>
+
+#include "generator/modify_stamp.h"
 #include "generator/series_transfer.h"
 #include "generator_fixture.h"
 #include "temp_dir.h"
@@ -71,6 +74,43 @@ TEST_P(SeriesTransfer, ImportIsAllOrNothing) {
     EXPECT_THROW(generator::ImportSeriesStandards(*Connection(), catalogue_, standards),
                  std::invalid_argument);
     EXPECT_EQ(RowCount(), 0);
+}
+
+// An import is one write for the lines: the stamp moves on once, with the
+// rows; a refused import leaves rows and stamp as they were.
+TEST_P(SeriesTransfer, ImportMovesTheStampOnceOrNotAtAll) {
+    auto stamp = [&] {
+        stationdb::Statement st(db_->Admin(), "select DBModifyTime from tb_status_memstd");
+        st.Execute();
+        return st.Fetch() ? st.Text(1) : std::string("none");
+    };
+    generator::GenerateSeriesStandard(Connection(), catalogue_, Gbk("大众"), Gbk("捷达"));
+    const std::string before = stamp();
+    std::vector<generator::SeriesStandard> standards = {
+        {{Gbk("大众"), Gbk("捷达")}, {{223, 2231, 1, 2}}},
+        {{Gbk("大众"), Gbk("朗逸")}, {{223, 2231, 3, 4}}},
+    };
+    const auto results = generator::ImportSeriesStandards(*Connection(), catalogue_, standards);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0].stamp.before, before);
+    EXPECT_EQ(results[1].stamp.after, stamp());
+    EXPECT_EQ(results[1].stamp.after, generator::NextModifyStamp(before, generator::TodayStamp()));
+    const long long rows = RowCount();
+    const std::string imported = stamp();
+
+    // A limit that cannot be stored, or a key that another listed series forms.
+    standards[1].limits[0].lvalue = 1e21f;
+    EXPECT_THROW(generator::ImportSeriesStandards(*Connection(), catalogue_, standards),
+                 std::invalid_argument);
+    standards[1].limits[0].lvalue = 4;
+    db_->Exec("insert into tb_type_vehicle (CPMC, CXXL) values ('大众_朗', '逸')");
+    standards[0].limits[0].hvalue = 7;
+    standards.push_back({{Gbk("大众"), Gbk("朗_逸")}, {{223, 2231, 5, 6}}});
+    EXPECT_THROW(generator::ImportSeriesStandards(*Connection(), catalogue_, standards),
+                 std::invalid_argument);
+    EXPECT_EQ(RowCount(), rows);
+    EXPECT_EQ(Stored(Gbk("大众_捷达"), 223, 2231), "1.00,2.00");
+    EXPECT_EQ(stamp(), imported);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SeriesTransfer, ::testing::ValuesIn(testdb::Backends()),

@@ -45,6 +45,11 @@ struct GenerationResult {
 // written as "%.2f" text; DBModifyTime moves on in the same transaction, so
 // that the lines reload. All or nothing: throws stationdb::DatabaseError
 // after rolling back.
+// Refuses, writing nothing, with std::invalid_argument whose what() is a GBK
+// text for the user: a limit that is not finite or whose "%.2f" text does not
+// fit the 20-character column (the parameter named); a brand or series longer
+// than the line's intake reads (see series_key.h); a key that another brand
+// and series of tb_type_vehicle also form (both named).
 GenerationResult GenerateSeriesStandard(stationdb::Connection *connection,
                                         const Catalogue &catalogue, const std::string &brand,
                                         const std::string &series);
@@ -58,8 +63,15 @@ GenerationResult GenerateSeriesStandardPerParameter(stationdb::Connection &conne
                                                     const std::string &series);
 
 // Empties tb_id_standard (TRUNCATE on SQL Server and PostgreSQL, DELETE on
-// SQLite) and moves DBModifyTime on, in one transaction. False when the
-// connection is null or not open. Throws stationdb::DatabaseError.
+// SQLite) and moves DBModifyTime on, in one transaction. `ran` is false when
+// the connection is null or not open. Throws stationdb::DatabaseError.
+struct ClearResult {
+    bool ran = false;
+    long long removed = 0;  // rows the table held
+    StampChange stamp;
+};
+ClearResult ClearStandardTable(stationdb::Connection *connection);
+// The same, for callers that only need to know whether it ran.
 bool ClearStandards(stationdb::Connection *connection);
 
 // A limit as the generator writes it: "%.2f".

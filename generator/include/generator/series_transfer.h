@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "generator/catalogue.h"
+#include "generator/series_key.h"
 #include "generator/series_standard.h"
 
 namespace stationdb {
@@ -15,12 +16,8 @@ class Connection;
 
 namespace generator {
 
-struct SeriesId {
-    std::string brand;   // CPMC, trailing blanks removed
-    std::string series;  // CXXL, trailing blanks removed
-};
-
-// The brand and series pairs of tb_type_vehicle, in brand then series order.
+// The brand and series pairs of tb_type_vehicle, in brand then series order;
+// rows without a GBK form are left out (ReadSeriesList names them).
 std::vector<SeriesId> ListSeries(stationdb::Connection &connection);
 
 struct SeriesLimit {
@@ -43,10 +40,14 @@ struct SeriesStandard {
 std::vector<SeriesStandard> ExportSeriesStandards(stationdb::Connection &connection,
                                                   const Catalogue &catalogue);
 
-// One generation per series, in one transaction: all or nothing. A limit
-// whose (itemid, paramid) is not in the catalogue throws std::invalid_argument
-// before anything is written. `catalogue` is left with the limits of the last
-// series. Throws stationdb::DatabaseError after rolling back.
+// One generation per series, in one transaction that moves DBModifyTime on
+// once, after the last: all or nothing. Every result carries that one stamp
+// change. Refuses with std::invalid_argument (GBK text for the user) before
+// anything is written: a limit whose (itemid, paramid) is not in the
+// catalogue, a limit that cannot be stored, a series key the line would cut
+// or that another listed brand and series form (see GenerateSeriesStandard).
+// `catalogue` is left with the limits of the last series. Throws
+// stationdb::DatabaseError after rolling back.
 std::vector<GenerationResult> ImportSeriesStandards(stationdb::Connection &connection,
                                                     Catalogue &catalogue,
                                                     const std::vector<SeriesStandard> &standards);
