@@ -291,6 +291,11 @@ int ShowEditor(generator::SergenModule &module, ExtRect rect, const void *module
         {
             WidgetSweep sweep;
             auto dialog = std::make_unique<StandarForCX>(session, module.editorRect);
+            // A host that hands over no window of its own (stdhost) names
+            // the editor's window instead.
+            const char *title = std::getenv(kOwnWindowTitleVariable);
+            if (title != nullptr && title[0] != '\0')
+                dialog->UseOwnWindow(QString::fromUtf8(title));
             sink.SetParent(dialog.get());
             dialog->exec();
             sink.SetParent(nullptr);
