@@ -235,6 +235,13 @@ void FirstRowLimits(QWidget *main, QString &upper, QString &lower) {
     }
 }
 
+// A host that hands over no window of its own (stdhost) names the editor's
+// window instead.
+void UseOwnWindowIfAsked(StandarForCX &main) {
+    const char *title = std::getenv(kOwnWindowTitleVariable);
+    if (title != nullptr && title[0] != '\0') main.UseOwnWindow(QString::fromUtf8(title));
+}
+
 QPixmap Render(StandarForCX &main, generator::EditorSession &session, Screen screen) {
     switch (screen) {
         case Screen::kMain:
@@ -291,6 +298,7 @@ int ShowEditor(generator::SergenModule &module, ExtRect rect, const void *module
         {
             WidgetSweep sweep;
             auto dialog = std::make_unique<StandarForCX>(session, module.editorRect);
+            UseOwnWindowIfAsked(*dialog);
             sink.SetParent(dialog.get());
             dialog->exec();
             sink.SetParent(nullptr);
@@ -320,6 +328,7 @@ bool RenderScreenshot(generator::SergenModule &module, ExtRect rect, const void 
         {
             WidgetSweep sweep;
             auto main = std::make_unique<StandarForCX>(session, module.editorRect);
+            UseOwnWindowIfAsked(*main);
             sink.SetParent(main.get());
             main->show();
             main->FirstLoad();

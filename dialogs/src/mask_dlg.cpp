@@ -3,6 +3,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <unordered_set>
+
 #include "dialog_units.h"
 #include "dialogs/qt_text.h"
 #include "widgets/report_ctrl.h"
@@ -31,6 +33,7 @@ MaskDlg::MaskDlg(generator::EditorSession &session, QWidget *parent)
     list_->SetColumns(QStringLiteral("序号,100;设备名称,100;参数名称,160;参数ID,160;"));
     list_->SetCheckBoxes(true);
     list_->SetGridLines(true);
+    connect(list_, &QTableWidget::itemChanged, this, &MaskDlg::CheckChanged);
 
     struct Button {
         const char16_t *caption;
@@ -68,6 +71,7 @@ void MaskDlg::FillList() {
     fillTimer_->stop();
     const generator::Catalogue &catalogue = session_.State().catalogue;
     if (catalogue.devices.empty()) return;
+    syncing_ = true;  // rows come in whole, with their marks
     list_->SetRedraw(false);
     list_->DeleteAllRows();
     int row = 0;
@@ -83,36 +87,56 @@ void MaskDlg::FillList() {
             list_->SetChecked(n, mask.IsMasked(list_->CellText(n, kIdColumn).toInt()));
     }
     list_->SetRedraw(true);
+    syncing_ = false;
+}
+
+// A parameter listed under two devices is one parameter of the mask: its
+// rows are checked and unchecked together.
+void MaskDlg::CheckChanged(QTableWidgetItem *item) {
+    if (syncing_ || item == nullptr || item->column() != 0) return;
+    const int changed = item->row();
+    const QString id = list_->CellText(changed, kIdColumn);
+    const bool checked = list_->IsChecked(changed);
+    syncing_ = true;
+    for (int n = 0; n < list_->RowCount(); ++n)
+        if (n != changed && list_->CellText(n, kIdColumn) == id && list_->IsChecked(n) != checked)
+            list_->SetChecked(n, checked);
+    syncing_ = false;
+}
+
+std::vector<generator::MaskChoice> MaskDlg::ParamChoices() const {
+    std::vector<generator::MaskChoice> choices;
+    std::unordered_set<int32_t> seen;
+    for (int n = 0; n < list_->RowCount(); ++n) {
+        const int32_t id = list_->CellText(n, kIdColumn).toInt();
+        if (seen.insert(id).second) choices.push_back({id, list_->IsChecked(n)});
+    }
+    return choices;
 }
 
 std::vector<int32_t> MaskDlg::RowParams(bool checked) const {
     std::vector<int32_t> params;
-    for (int n = 0; n < list_->RowCount(); ++n)
-        if (list_->IsChecked(n) == checked) params.push_back(list_->CellText(n, kIdColumn).toInt());
+    for (const generator::MaskChoice &choice : ParamChoices())
+        if (choice.masked == checked) params.push_back(choice.paramid);
     return params;
 }
 
 void MaskDlg::accept() {
-    std::vector<generator::MaskChoice> rows;
-    rows.reserve(static_cast<std::size_t>(list_->RowCount()));
-    for (int n = 0; n < list_->RowCount(); ++n)
-        rows.push_back({list_->CellText(n, kIdColumn).toInt(), list_->IsChecked(n)});
-    session_.ChangeMask(rows);
+    session_.ChangeMask(ParamChoices());
     QDialog::accept();
 }
 
-// Every row masked, in list order.
+// Every parameter masked, in list order.
 void MaskDlg::SelectAll() {
     selectAll_->setEnabled(false);
-    std::vector<int32_t> all;
-    for (int n = 0; n < list_->RowCount(); ++n)
-        all.push_back(list_->CellText(n, kIdColumn).toInt());
-    session_.ReplaceMask(all);
+    std::vector<int32_t> ordered;
+    for (const generator::MaskChoice &choice : ParamChoices()) ordered.push_back(choice.paramid);
+    session_.ReplaceMask(ordered);
     FillList();
     selectAll_->setEnabled(true);
 }
 
-// The unchecked rows become the mask; the checked ones are unmasked.
+// The unchecked parameters become the mask; the checked ones are unmasked.
 void MaskDlg::Invert() {
     invert_->setEnabled(false);
     session_.ReplaceMask(RowParams(false));

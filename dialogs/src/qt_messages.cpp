@@ -39,12 +39,19 @@ bool ShowBox(QWidget *parent, const BoxRequest &request) {
     if (Answerer()) return Answerer()(request);
     const QString caption =
         request.caption.isEmpty() ? QApplication::applicationName() : request.caption;
+    const QMessageBox::StandardButton yes = request.yesNo ? QMessageBox::Yes : QMessageBox::Ok;
+    const QMessageBox::StandardButton no = request.yesNo ? QMessageBox::No : QMessageBox::Cancel;
+    const bool two = request.yesNo || request.okCancel;
     QMessageBox box(BoxIcon(request.icon), caption, request.text,
-                    request.okCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
-                    parent);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
-    if (request.okCancel) box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
-    return box.exec() == QMessageBox::Ok;
+                    two ? QMessageBox::StandardButtons(yes | no) : QMessageBox::Ok, parent);
+    if (parent != nullptr) box.setFont(parent->font());
+    box.button(yes)->setText(request.yesNo ? QStringLiteral("是") : QStringLiteral("确定"));
+    if (two) {
+        box.button(no)->setText(request.yesNo ? QStringLiteral("否") : QStringLiteral("取消"));
+        box.setDefaultButton(request.negativeDefault ? no : yes);
+        box.setEscapeButton(no);
+    }
+    return box.exec() == yes;
 }
 
 void SetBoxAnswerer(std::function<bool(const BoxRequest &)> answerer) {

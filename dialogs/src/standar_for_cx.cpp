@@ -11,10 +11,11 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <algorithm>
-#include <cctype>
-#include <charconv>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -52,21 +53,27 @@ const QColor kListBackground(240, 247, 233);
 const QColor kHoverText(200, 128, 0);
 constexpr int kHoverOffset = 30;
 
-// The value of a limit text as atof reads it: its leading number, else 0.
-// Independent of the process locale.
-float LeadingNumber(const QString &text) {
-    const std::string bytes = text.toStdString();
-    const char *at = bytes.c_str();
-    const char *end = at + bytes.size();
-    while (at < end && std::isspace(static_cast<unsigned char>(*at))) ++at;
-    if (at + 1 < end && at[0] == '+' && at[1] != '-') ++at;
-    double value = 0;
-    if (std::from_chars(at, end, value).ec != std::errc()) return 0;
-    return static_cast<float>(value);
-}
-
 QString LimitText(float value) {
     return QString::fromStdString(generator::LimitText(value));
+}
+
+// A default standard's limit as the module gave it ("%g").
+QString DefaultLimitText(float value) {
+    return QString::asprintf("%g", static_cast<double>(value));
+}
+
+// What a generation wrote, and when the lines see it.
+QString GenerationText(const QString &condition, const generator::GenerationResult &result) {
+    QString rows;
+    if (result.inserted > 0 && result.updated > 0)
+        rows = QStringLiteral("%1 条已新增, %2 条已更新").arg(result.inserted).arg(result.updated);
+    else if (result.inserted > 0)
+        rows = QStringLiteral("%1 条已新增").arg(result.inserted);
+    else
+        rows = QStringLiteral("%1 条已更新").arg(result.updated);
+    return QStringLiteral("%1: %2\n检测线在下次重新加载标准时启用新的限值 (DBModifyTime %3 → %4)")
+        .arg(condition, rows, QString::fromStdString(result.stamp.before),
+             QString::fromStdString(result.stamp.after));
 }
 
 QString ErrorText(const stationdb::DatabaseError &error) {
@@ -106,10 +113,19 @@ StandarForCX::StandarForCX(generator::EditorSession &session, const generator::E
 
     conditions_ = std::make_unique<StdInfoDlg>(session_, this);
     limitEdit_ = std::make_unique<ValSet>(this);
-
     firstLoad_ = new QTimer(this);
     firstLoad_->setSingleShot(true);
     connect(firstLoad_, &QTimer::timeout, this, &StandarForCX::FirstLoad);
+    QTimer::singleShot(0, this, &StandarForCX::ShowStartProblems);
+
+    // Without the environment library the editor stays open and empty.
+    if (!session_.LastOpen().plinthLoaded) {
+        for (QWidget *control : std::initializer_list<QWidget *>{
+                 brand_, series_, content_, findChild<QPushButton *>(QStringLiteral("8022")),
+                 default_, generate_, clear_})
+            control->setEnabled(false);
+        return;
+    }
     firstLoad_->start(kFirstLoadDelayMs);
 
     default_->setEnabled(session_.FullModuleLoaded());
@@ -121,6 +137,28 @@ StandarForCX::StandarForCX(generator::EditorSession &session, const generator::E
 }
 
 StandarForCX::~StandarForCX() = default;
+
+void StandarForCX::UseOwnWindow(const QString &title) {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(title);
+    setMinimumSize(templateSize_);
+    if (width() < templateSize_.width() || height() < templateSize_.height())
+        resize(templateSize_.expandedTo(size()));
+}
+
+// What the start-up found, each in its own box; without the environment
+// library only that.
+void StandarForCX::ShowStartProblems() {
+    const generator::OpenReport &report = session_.LastOpen();
+    if (!report.plinthLoaded) {
+        ShowBox(this, {QStringLiteral("Plinth.dll 加载错误或者没有该文件！"), QString()});
+        return;
+    }
+    for (const std::string &problem : report.problems)
+        ShowBox(this, {GbkToQString(problem), QStringLiteral("提示"),
+                       generator::MessageIcon::kExclamation});
+}
 
 // The controls at the template's 345 x 263 dialog units.
 void StandarForCX::BuildControls() {
@@ -201,7 +239,8 @@ void StandarForCX::BuildControls() {
         *b.member = button;
         x += 56;
     }
-    resize(du.Size(345, 263));
+    templateSize_ = du.Size(345, 263);
+    resize(templateSize_);
 
     // Nine columns; the three index columns are hidden and address the
     // parameter in the catalogue.
@@ -232,6 +271,7 @@ void StandarForCX::BuildControls() {
 
 void StandarForCX::FirstLoad() {
     firstLoad_->stop();
+    if (!session_.LastOpen().plinthLoaded) return;
     try {
         session_.LoadCatalogue();
     } catch (const stationdb::DatabaseError &error) {
@@ -272,6 +312,50 @@ void StandarForCX::FillList(const QString &filter) {
     list_->SetRedraw(true);
 }
 
+void StandarForCX::ShowDefaultRows(const std::vector<generator::StandardRow> &rows) {
+    generator::Catalogue &catalogue = session_.State().catalogue;
+    list_->SetRedraw(false);
+    list_->DeleteAllRows();
+    for (const generator::StandardRow &row : rows) {
+        const generator::CatalogueParam *param = catalogue.Find(row.at);
+        if (param == nullptr) continue;
+        const generator::CatalogueDevice &device =
+            catalogue.devices[static_cast<std::size_t>(row.at.device)];
+        const generator::CatalogueItem &item = device.items[static_cast<std::size_t>(row.at.item)];
+        list_->AppendRow({GbkToQString(device.devname), QString::number(row.at.device),
+                          GbkToQString(item.itemname), QString::number(row.at.item),
+                          GbkToQString(param->paramname), QString::number(row.at.param),
+                          DefaultLimitText(row.hvalue), DefaultLimitText(row.lvalue),
+                          QString::number(row.paramid)});
+    }
+    list_->SetRedraw(true);
+}
+
+generator::ParamPosition StandarForCX::RowPosition(int row) const {
+    return {list_->CellText(row, kDeviceIndexColumn).toInt(),
+            list_->CellText(row, kItemIndexColumn).toInt(),
+            list_->CellText(row, kParamIndexColumn).toInt()};
+}
+
+void StandarForCX::RefreshLimits(const generator::ParamPosition &at) {
+    generator::Catalogue &catalogue = session_.State().catalogue;
+    const auto itemOf = [&catalogue](const generator::ParamPosition &p) {
+        return catalogue.devices[static_cast<std::size_t>(p.device)]
+            .items[static_cast<std::size_t>(p.item)]
+            .itemid;
+    };
+    const generator::CatalogueParam *edited = catalogue.Find(at);
+    if (edited == nullptr) return;
+    const int32_t itemid = itemOf(at), paramid = edited->paramid;
+    for (int row = 0; row < list_->RowCount(); ++row) {
+        const generator::ParamPosition place = RowPosition(row);
+        const generator::CatalogueParam *param = catalogue.Find(place);
+        if (param == nullptr || param->paramid != paramid || itemOf(place) != itemid) continue;
+        list_->SetCellText(row, kUpperColumn, LimitText(param->hvalue));
+        list_->SetCellText(row, kLowerColumn, LimitText(param->lvalue));
+    }
+}
+
 std::string StandarForCX::BoxTextGbk(const QComboBox *box) {
     std::string gbk;
     QStringToGbk(box->currentText(), gbk);
@@ -300,23 +384,46 @@ void StandarForCX::BrandEdited(const QString &text) {
     MoveControl::SizeDropDown(series_);
 }
 
+bool StandarForCX::MayDiscardEdits() {
+    if (!session_.Dirty()) return true;
+    BoxRequest question{QStringLiteral("修改尚未生成,是否放弃?"), QStringLiteral("提示"),
+                        generator::MessageIcon::kQuestion};
+    question.yesNo = true;
+    question.negativeDefault = true;
+    if (ShowBox(this, question)) return true;
+    // The boxes show the series whose edits the list keeps.
+    brand_->setEditText(loadedBrand_);
+    series_->clear();
+    std::string brand;
+    if (QStringToGbk(loadedBrand_, brand)) FillSorted(series_, session_.Series(brand));
+    series_->setCurrentIndex(series_->findText(loadedSeries_));
+    return false;
+}
+
 // The series of the brand shown, the first one chosen.
 void StandarForCX::CascadeSeries() {
+    if (!MayDiscardEdits()) return;
     series_->clear();
     FillSorted(series_, session_.Series(BoxTextGbk(brand_)));
     if (series_->count() > 0) series_->setCurrentIndex(0);
     MoveControl::SizeDropDown(brand_);
     MoveControl::SizeDropDown(series_);
-    ModelChanged();
+    LoadShownSeries();
 }
 
 // The stored limits of the series chosen replace those in the list.
 void StandarForCX::ModelChanged() {
+    if (MayDiscardEdits()) LoadShownSeries();
+}
+
+void StandarForCX::LoadShownSeries() {
     try {
         session_.LoadSeries(BoxTextGbk(brand_), BoxTextGbk(series_));
     } catch (const stationdb::DatabaseError &error) {
         ShowError(this, QStringLiteral("读取车型标准失败!"), error);
     }
+    loadedBrand_ = brand_->currentText();
+    loadedSeries_ = series_->currentText();
     FillList(content_->currentText());
 }
 
@@ -329,22 +436,60 @@ void StandarForCX::ChooseSeries(const QString &brand, const QString &series) {
     ModelChanged();
 }
 
-// The limits of one row; stored in the catalogue only, written by "生成".
+// Below the row when the screen has room there, else above it: the row
+// being edited stays in sight.
+void StandarForCX::PlaceBesideRow(QWidget *dialog, int row) const {
+    const QRect cell = list_->visualItemRect(list_->item(row, kUpperColumn));
+    const QWidget *view = list_->viewport();
+    const QRect rowRect(view->mapToGlobal(QPoint(0, cell.top())),
+                        QSize(view->width(), cell.height()));
+    // The frame is known once the dialog has been shown; before, allow for a
+    // title bar.
+    const QSize frame = dialog->isVisible() || dialog->testAttribute(Qt::WA_WState_ExplicitShowHide)
+                            ? dialog->frameGeometry().size()
+                            : dialog->size() + QSize(0, 40);
+    const QScreen *screen = list_->screen();
+    const QRect room = screen != nullptr ? screen->availableGeometry() : QRect();
+    constexpr int kGap = 4;
+    int x = view->mapToGlobal(cell.topLeft()).x() + cell.width() / 2 - frame.width() / 2;
+    int y = rowRect.bottom() + 1 + kGap;
+    if (room.isValid()) {
+        x = std::clamp(x, room.left(), std::max(room.left(), room.right() + 1 - frame.width()));
+        if (y + frame.height() > room.bottom() + 1 &&
+            rowRect.top() - kGap - frame.height() >= room.top())
+            y = rowRect.top() - kGap - frame.height();
+    }
+    dialog->move(x, y);
+}
+
+// The limits of one row, checked by the limit dialog; stored in the
+// catalogue at every place of the parameter, written by "生成".
 void StandarForCX::EditLimit() {
     if (list_->RowCount() == 0) return;
     const int row = list_->SelectionMark();
     if (row < 0) return;
     limitEdit_->SetTexts(list_->CellText(row, kUpperColumn), list_->CellText(row, kLowerColumn));
+    limitEdit_->SetParameter(
+        QStringLiteral("%1 (%2)").arg(list_->CellText(row, 4), list_->CellText(row, 8)));
+    PlaceBesideRow(limitEdit_.get(), row);
     if (limitEdit_->exec() != QDialog::Accepted) return;
-    list_->SetCellText(row, kUpperColumn, limitEdit_->Upper());
-    list_->SetCellText(row, kLowerColumn, limitEdit_->Lower());
-    const generator::ParamPosition at{list_->CellText(row, kDeviceIndexColumn).toInt(),
-                                      list_->CellText(row, kItemIndexColumn).toInt(),
-                                      list_->CellText(row, kParamIndexColumn).toInt()};
-    if (generator::CatalogueParam *param = session_.State().catalogue.Find(at)) {
-        param->hvalue = LeadingNumber(limitEdit_->Upper());
-        param->lvalue = LeadingNumber(limitEdit_->Lower());
-    }
+    const generator::LimitInput &upper = limitEdit_->UpperLimit();
+    const generator::LimitInput &lower = limitEdit_->LowerLimit();
+    const generator::ParamPosition at = RowPosition(row);
+    if (session_.SetLimits(at, upper.value, lower.value) == 0) return;
+    RefreshLimits(at);
+    QStringList rounded;
+    const auto note = [&rounded](const QString &field, const QString &typed,
+                                 const generator::LimitInput &limit) {
+        if (limit.rounded)
+            rounded << QStringLiteral("%1 %2 存为 %3")
+                           .arg(field, typed.trimmed(), QString::fromStdString(limit.stored));
+    };
+    note(QStringLiteral("上限"), limitEdit_->Upper(), upper);
+    note(QStringLiteral("下限"), limitEdit_->Lower(), lower);
+    if (!rounded.isEmpty())
+        ShowBox(this, {QStringLiteral("限值只保留两位小数:\n") + rounded.join(QChar(u'\n')),
+                       QStringLiteral("提示"), generator::MessageIcon::kInformation});
 }
 
 void StandarForCX::Generate() {
@@ -362,6 +507,8 @@ void StandarForCX::Generate() {
     }
     generate_->setEnabled(false);
     generate_->setText(QStringLiteral("请稍候..."));
+    const std::string brand = BoxTextGbk(brand_), series = BoxTextGbk(series_);
+    std::optional<generator::GenerationResult> written;
     {
         // One call that cannot report progress: a busy bar while it runs.
         QProgressDialog progress(QStringLiteral("正在生成车型标准,请稍候..."), QString(), 0, 0,
@@ -372,14 +519,23 @@ void StandarForCX::Generate() {
         progress.show();
         QCoreApplication::processEvents();
         try {
-            session_.Generate(BoxTextGbk(brand_), BoxTextGbk(series_));
+            written = session_.Generate(brand, series);
         } catch (const stationdb::DatabaseError &error) {
             progress.hide();
             ShowError(this, QStringLiteral("生成标准失败,数据库未改变!"), error);
+        } catch (const std::invalid_argument &refused) {
+            // The generation refused to write; its text says why.
+            progress.hide();
+            ShowBox(this, {GbkToQString(refused.what()), QStringLiteral("提示"),
+                           generator::MessageIcon::kExclamation});
         }
     }
     generate_->setText(QStringLiteral("生成"));
     generate_->setEnabled(true);
+    if (written && written->ran)
+        ShowBox(this,
+                {GenerationText(GbkToQString(generator::SeriesCondition(brand, series)), *written),
+                 QStringLiteral("提示"), generator::MessageIcon::kInformation});
 }
 
 // Shows the conditions dialog and waits, with the other controls usable,
@@ -401,15 +557,28 @@ void StandarForCX::DefaultStandard() {
         Close();
         return;
     }
-    if (session_.ApplyDefault().applied) FillList(content_->currentText());
+    const generator::AppliedDefault applied = session_.ApplyDefault();
+    if (applied.applied) ShowDefaultRows(applied.rows);
 }
 
 void StandarForCX::ClearStandards() {
     stationdb::Connection *connection = session_.Connection();
     if (connection == nullptr || !connection->IsOpen()) return;
-    if (!ShowBox(this, {QStringLiteral("标准将全部清除!清除后将无法恢复!"), QStringLiteral("确认"),
-                        generator::MessageIcon::kNone, true}))
+    generator::StandardCounts counts;
+    try {
+        counts = session_.CountStandards();
+    } catch (const stationdb::DatabaseError &error) {
+        ShowError(this, QStringLiteral("读取标准失败!"), error);
         return;
+    }
+    BoxRequest question{QStringLiteral("标准将全部清除!清除后将无法恢复!\n"
+                                       "(共 %1 条: 国家标准 %2 条, 车型标准 %3 条)")
+                            .arg(counts.Total())
+                            .arg(counts.national)
+                            .arg(counts.series),
+                        QStringLiteral("确认"), generator::MessageIcon::kNone, true};
+    question.negativeDefault = true;  // Enter must not delete the table
+    if (!ShowBox(this, question)) return;
     clear_->setEnabled(false);
     clear_->setText(QStringLiteral("删除中..."));
     clear_->repaint();
@@ -422,12 +591,27 @@ void StandarForCX::ClearStandards() {
     }
     clear_->setText(QStringLiteral("清除标准"));
     clear_->setEnabled(true);
-    if (cleared) ShowBox(this, {QStringLiteral("标准已经全部清除!"), QString()});
+    if (!cleared) return;
+    // The list shows what a generation would store: the stored limits (now
+    // none) unless it holds edits not yet generated.
+    if (!session_.Dirty()) {
+        std::string brand, series;
+        if (QStringToGbk(loadedBrand_, brand) && QStringToGbk(loadedSeries_, series)) {
+            try {
+                session_.LoadSeries(brand, series);
+            } catch (const stationdb::DatabaseError &error) {
+                ShowError(this, QStringLiteral("读取车型标准失败!"), error);
+            }
+        }
+    }
+    FillList(content_->currentText());
+    ShowBox(this, {QStringLiteral("标准已经全部清除!"), QStringLiteral("提示")});
 }
 
 void StandarForCX::ShowMask() {
     MaskDlg mask(session_, this);
     mask.exec();
+    FillList(content_->currentText());  // the mask as it is now
 }
 
 void StandarForCX::resizeEvent(QResizeEvent *event) {
@@ -467,9 +651,12 @@ bool StandarForCX::eventFilter(QObject *watched, QEvent *event) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
     };
+    // Only a changed text reloads: leaving a box as it was keeps the edits.
     if (event->type() == QEvent::FocusOut && leaves()) {
-        if (watched == brand_) CascadeSeries();
-        if (watched == series_) ModelChanged();
+        if (watched == brand_ && brand_->currentText() != loadedBrand_) CascadeSeries();
+        if (watched == series_ &&
+            (series_->currentText() != loadedSeries_ || brand_->currentText() != loadedBrand_))
+            ModelChanged();
     }
     // Typing goes on in the brand's edit field while its list is open.
     if (watched == brand_->view() && event->type() == QEvent::KeyPress) {

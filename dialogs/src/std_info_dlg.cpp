@@ -8,12 +8,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "dialog_units.h"
+#include "dialogs/qt_messages.h"
 #include "dialogs/qt_text.h"
+#include "dialogs/val_set.h"
 
 namespace dialogs {
 namespace {
@@ -39,6 +42,29 @@ std::string TrimSpaces(const char *text) {
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
+// The vehicle's numbers (the first five fields): which must be given.
+constexpr std::size_t kNumberFields = 5;
+constexpr bool kRequired[kNumberFields] = {true, false, false, false, true};
+
+// A number as typed: blanks at both ends ignored, full-width digits, signs
+// and point (an input method's) read as their ASCII forms. "" when the text
+// is not one finite decimal number.
+QString NumberText(const QString &typed) {
+    QString ascii;
+    for (QChar ch : typed.trimmed()) {
+        const char16_t c = ch.unicode();
+        if (c >= u'\uFF01' && c <= u'\uFF5E') ch = QChar(char16_t(c - 0xFEE0));  // full width
+        ascii += ch;
+    }
+    for (QChar ch : ascii)
+        if (!(ch.isDigit() && ch.unicode() < 0x80) && ch != u'.' && ch != u'-' && ch != u'+' &&
+            ch != u'e' && ch != u'E')
+            return {};
+    bool ok = false;
+    const double value = ascii.toDouble(&ok);
+    return ok && std::isfinite(value) ? ascii : QString();
+}
+
 QString FieldText(const QWidget *field) {
     if (const auto *edit = qobject_cast<const QLineEdit *>(field)) return edit->text();
     if (const auto *box = qobject_cast<const QComboBox *>(field)) return box->currentText();
@@ -51,8 +77,7 @@ StdInfoDlg::StdInfoDlg(generator::EditorSession &session, QWidget *parent)
     : QDialog(parent), session_(session) {
     setObjectName(QStringLiteral("8004"));
     setWindowTitle(QStringLiteral("标准生成"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(FixedDialogFlags());
     const QFont font = layout_.Font().ToFont();
     setFont(font);
     const DialogUnits du(font);
@@ -165,7 +190,35 @@ generator::VehicleConditions StdInfoDlg::Conditions() const {
     return conditions;
 }
 
+// The vehicle's numbers: a text that is not a number, or a missing mass, is
+// named to the user (focus to its field); a number typed in full-width
+// characters is put back in ASCII, as the module reads it.
+bool StdInfoDlg::CheckNumbers() {
+    for (std::size_t n = 0; n < kNumberFields; ++n) {
+        auto *edit = qobject_cast<QLineEdit *>(fields_[n]);
+        if (edit == nullptr) continue;
+        const QString name =
+            findChild<QLabel *>(QStringLiteral("label") + edit->objectName())->text();
+        const QString typed = edit->text().trimmed();
+        QString problem;
+        if (typed.isEmpty()) {
+            if (kRequired[n]) problem = QStringLiteral("%1不能为空!").arg(name);
+        } else if (const QString number = NumberText(typed); number.isEmpty()) {
+            problem = QStringLiteral("%1 \"%2\" 不是数字!").arg(name, typed);
+        } else if (number != edit->text()) {
+            edit->setText(number);
+        }
+        if (problem.isEmpty()) continue;
+        ShowBox(this, {problem, QStringLiteral("提示"), generator::MessageIcon::kExclamation});
+        edit->setFocus();
+        edit->selectAll();
+        return false;
+    }
+    return true;
+}
+
 void StdInfoDlg::accept() {
+    if (!CheckNumbers()) return;
     status_->setText(QStringLiteral("正在生成标准数据...."));
     status_->repaint();
     if (session_.ComputeDefault(Conditions()) != generator::DefaultStandardResult::kComputed)
@@ -175,8 +228,12 @@ void StdInfoDlg::accept() {
 }
 
 // Minimising and restoring (spontaneous events) do not change the flag.
+// A new use starts with an empty status line.
 void StdInfoDlg::showEvent(QShowEvent *event) {
-    if (!event->spontaneous()) shown_ = true;
+    if (!event->spontaneous()) {
+        shown_ = true;
+        status_->setText(QStringLiteral("-"));
+    }
     QDialog::showEvent(event);
 }
 

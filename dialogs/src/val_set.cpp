@@ -6,13 +6,20 @@
 
 #include "dialog_units.h"
 #include "dialogs/move_control.h"
+#include "dialogs/qt_messages.h"
+#include "dialogs/qt_text.h"
 
 namespace dialogs {
+
+Qt::WindowFlags FixedDialogFlags() {
+    return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+}
 
 ValSet::ValSet(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("8003"));
     setWindowTitle(QStringLiteral("限值修改"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    setWindowFlags(FixedDialogFlags());
     const QFont font = DialogFont::FromLoginSet().ToFont();
     setFont(font);
     QPalette blue = palette();
@@ -55,7 +62,34 @@ void ValSet::SetTexts(const QString &upper, const QString &lower) {
     lowerEdit_->setText(lower_);
 }
 
+void ValSet::SetParameter(const QString &name) {
+    setWindowTitle(name.isEmpty() ? QStringLiteral("限值修改")
+                                  : QStringLiteral("限值修改 - ") + name);
+}
+
+bool ValSet::ReadField(QLineEdit *edit, const QString &field, generator::LimitInput &limit) {
+    const QString text = edit->text().left(kMaxChars);
+    std::string gbk;
+    if (QStringToGbk(text, gbk)) {
+        limit = generator::ParseLimitInput(gbk);
+    } else {
+        limit = {};
+        limit.error = generator::LimitInputError::kNotANumber;
+    }
+    if (limit) return true;
+    ShowBox(this, {QStringLiteral("%1 \"%2\" %3!")
+                       .arg(field, text.trimmed(),
+                            GbkToQString(generator::LimitInputReason(limit.error))),
+                   QStringLiteral("提示"), generator::MessageIcon::kExclamation});
+    edit->setFocus();
+    edit->selectAll();
+    return false;
+}
+
 void ValSet::accept() {
+    if (!ReadField(upperEdit_, QStringLiteral("上限"), upperLimit_) ||
+        !ReadField(lowerEdit_, QStringLiteral("下限"), lowerLimit_))
+        return;
     upper_ = upperEdit_->text().left(kMaxChars);
     lower_ = lowerEdit_->text().left(kMaxChars);
     QDialog::accept();

@@ -7,6 +7,8 @@
 #include "gbk_texts.h"
 #include "platform/trace.h"
 #include "statements.h"
+#include "stationdb/stationdb.h"
+#include "store/value_text.h"
 
 namespace generator {
 namespace {
@@ -59,6 +61,7 @@ OpenReport EditorSession::Open(const void *moduleAddress, bool loadFullModule) {
     report.plinthLoaded = report.plinthResult >= 1;
     if (!report.plinthLoaded) {
         report.problems.push_back(texts::kPlinthLoadError);
+        lastOpen_ = report;
         return report;
     }
     std::vector<char> env(static_cast<std::size_t>(PLINTH_ENV_SIZE), '\0');
@@ -84,6 +87,7 @@ OpenReport EditorSession::Open(const void *moduleAddress, bool loadFullModule) {
         maskProblem_ = report.problems.empty() ? std::string() : report.problems.front();
     }
     if (loadFullModule && report.moduleDirUsable) fullModule_.Load(FullModulePath());
+    lastOpen_ = report;
     return report;
 }
 
@@ -127,7 +131,11 @@ std::vector<std::string> EditorSession::Series(const std::string &brand) {
 
 void EditorSession::LoadSeries(const std::string &brand, const std::string &series) {
     try {
-        LoadSeriesLimits(connection_(), state_.catalogue, brand, series);
+        stationdb::Connection *connection = connection_();
+        LoadSeriesLimits(connection, state_.catalogue, brand, series);
+        // A load that ran replaced every limit with the stored one.
+        if (!store::TrimBlanks(series).empty() && connection != nullptr && connection->IsOpen())
+            dirty_ = false;
     } catch (const stationdb::DatabaseError &e) {
         platform::TraceF("%s\n", ErrorTextGbk(e).c_str());
         throw;
@@ -136,7 +144,10 @@ void EditorSession::LoadSeries(const std::string &brand, const std::string &seri
 
 GenerationResult EditorSession::Generate(const std::string &brand, const std::string &series) {
     try {
-        return GenerateSeriesStandard(connection_(), state_.catalogue, brand, series);
+        GenerationResult result =
+            GenerateSeriesStandard(connection_(), state_.catalogue, brand, series);
+        if (result.ran) dirty_ = false;
+        return result;
     } catch (const stationdb::DatabaseError &e) {
         platform::TraceF("%s\n", ErrorTextGbk(e).c_str());
         throw;
@@ -145,6 +156,31 @@ GenerationResult EditorSession::Generate(const std::string &brand, const std::st
 
 bool EditorSession::ClearStandards() {
     return generator::ClearStandards(connection_());
+}
+
+StandardCounts EditorSession::CountStandards() {
+    stationdb::Connection *connection = connection_();
+    if (connection == nullptr || !connection->IsOpen()) return {};
+    return generator::CountStandards(*connection);
+}
+
+int EditorSession::SetLimits(const ParamPosition &at, float hvalue, float lvalue) {
+    const CatalogueParam *edited = state_.catalogue.Find(at);
+    if (edited == nullptr) return 0;
+    const int32_t itemid = state_.catalogue.devices[static_cast<std::size_t>(at.device)]
+                               .items[static_cast<std::size_t>(at.item)]
+                               .itemid;
+    const int32_t paramid = edited->paramid;
+    int places = 0;
+    state_.catalogue.ForEachParam(
+        [&](CatalogueDevice &, CatalogueItem &item, CatalogueParam &param, const ParamPosition &) {
+            if (item.itemid != itemid || param.paramid != paramid) return;
+            param.hvalue = hvalue;
+            param.lvalue = lvalue;
+            ++places;
+        });
+    dirty_ = true;
+    return places;
 }
 
 DefaultStandardResult EditorSession::ComputeDefault(const VehicleConditions &conditions) {
@@ -159,8 +195,10 @@ DefaultStandardResult EditorSession::ComputeDefault(const VehicleConditions &con
 
 AppliedDefault EditorSession::ApplyDefault() {
     if (RefuseUnusableMask()) return {};
-    return ApplyDefaultStandard(plinth_, state_.buffers.standard.data(), state_.catalogue,
-                                state_.mask);
+    AppliedDefault applied = ApplyDefaultStandard(plinth_, state_.buffers.standard.data(),
+                                                  state_.catalogue, state_.mask);
+    if (!applied.rows.empty()) dirty_ = true;
+    return applied;
 }
 
 MaskChangeResult EditorSession::ChangeMask(const std::vector<MaskChoice> &rows) {

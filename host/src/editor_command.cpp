@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -89,6 +90,10 @@ int ShowInteractive(const Station &station, const std::vector<unsigned char> &re
         Complain(path + " lacks ExtInit or ExtShow");
         return kExitNoPlugin;
     }
+    // stdhost has no window to hand over: the editor gets a framed window
+    // of its own, named after the station.
+    const std::string title = "标准编辑 - " + station.directory;
+    ::setenv(dialogs::kOwnWindowTitleVariable, title.c_str(), 1);
     std::vector<unsigned char> copy(record);
     if (int rc = init(copy.data()); rc != EXT_DONE) {
         Complain("the editor plug-in refused the station's connection (ExtInit " +

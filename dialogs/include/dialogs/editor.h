@@ -11,6 +11,11 @@ struct SergenModule;
 
 namespace dialogs {
 
+// When set and not empty (UTF-8), the editor is a framed top-level window
+// with this title instead of the frameless dialog on the host's rectangle:
+// for a host that hands over no window of its own (stdhost sets it).
+inline constexpr char kOwnWindowTitleVariable[] = "STATION_EDITOR_TITLE";
+
 // Runs the main standards dialog modally on the calling thread over
 // `module`'s editor state and connection. Creates a QApplication when the
 // process has none (it then lives until exit) after checking for a display:

@@ -1,7 +1,9 @@
 #pragma once
 // The mask dialog (resource 8009, "屏蔽"): every catalogue parameter with a
 // check box; checked parameters are masked. "保存", "全选" and "反选" change
-// the mask table and its file through the session.
+// the mask table and its file through the session. A parameter listed under
+// two devices is one parameter of the mask: its rows are checked together
+// and it is saved once.
 #include <QDialog>
 #include <vector>
 
@@ -9,6 +11,7 @@
 #include "generator/editor_session.h"
 
 class QPushButton;
+class QTableWidgetItem;
 class QTimer;
 
 namespace widgets {
@@ -33,8 +36,11 @@ class MaskDlg : public QDialog {
   private:
     void SelectAll();
     void Invert();
-    // The parameter IDs of the rows, in list order; only the checked or
-    // only the unchecked ones.
+    void CheckChanged(QTableWidgetItem *item);
+    // One choice per parameter, in the order of its first row.
+    std::vector<generator::MaskChoice> ParamChoices() const;
+    // The parameter IDs, in list order; only the checked or only the
+    // unchecked ones.
     std::vector<int32_t> RowParams(bool checked) const;
 
     generator::EditorSession &session_;
@@ -43,6 +49,7 @@ class MaskDlg : public QDialog {
     QPushButton *invert_ = nullptr;        // 4
     widgets::ReportCtrl *list_ = nullptr;  // 8023
     QTimer *fillTimer_ = nullptr;
+    bool syncing_ = false;  // CheckChanged is checking the twins
 };
 
 }  // namespace dialogs

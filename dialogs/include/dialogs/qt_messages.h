@@ -16,10 +16,14 @@ struct BoxRequest {
     QString caption;  // empty: the application's name
     generator::MessageIcon icon = generator::MessageIcon::kNone;
     bool okCancel = false;  // OK and Cancel; else OK only
+    bool yesNo = false;     // Yes and No instead (Yes answers true)
+    // With two buttons: the negative one is the default, so that Enter
+    // does not start what the box asks about.
+    bool negativeDefault = false;
 };
 
-// Shows a box modally over `parent`; true for OK. With an answerer
-// installed, calls it instead and returns its answer.
+// Shows a box modally over `parent`, in the parent's font; true for OK (or
+// Yes). With an answerer installed, calls it instead and returns its answer.
 bool ShowBox(QWidget *parent, const BoxRequest &request);
 // Installs (or with {} removes) the answerer: for tests.
 void SetBoxAnswerer(std::function<bool(const BoxRequest &)> answerer);

@@ -11,6 +11,7 @@
 #include "generator/sergen_module.h"
 
 class QComboBox;
+class QWidget;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -39,6 +40,10 @@ class StandarForCX : public QDialog {
     void ChooseSeries(const QString &brand, const QString &series);
     StdInfoDlg *ConditionsDialog() const { return conditions_.get(); }
     ValSet *LimitDialog() const { return limitEdit_.get(); }
+    // A window of its own instead of the host's rectangle: a framed
+    // top-level window with this title, never smaller than the template
+    // size, at which no caption is cut.
+    void UseOwnWindow(const QString &title);
 
   protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -49,9 +54,23 @@ class StandarForCX : public QDialog {
   private:
     void BuildControls();
     void FillList(const QString &filter);
+    // The rows of a default standard: every parameter it set, all devices.
+    void ShowDefaultRows(const std::vector<generator::StandardRow> &rows);
+    // The catalogue position a row shows (its hidden index columns).
+    generator::ParamPosition RowPosition(int row) const;
+    // Rewrites the limits of every row of the parameter at `at` (all its
+    // places in the catalogue) from the catalogue.
+    void RefreshLimits(const generator::ParamPosition &at);
     void BrandEdited(const QString &text);
     void CascadeSeries();
     void ModelChanged();
+    // Loads the series shown in the boxes and lists it.
+    void LoadShownSeries();
+    // True when the list holds no edits not yet generated, or the user lets
+    // them go; false: the boxes show the series of the list again.
+    bool MayDiscardEdits();
+    void ShowStartProblems();
+    void PlaceBesideRow(QWidget *dialog, int row) const;
     void EditLimit();
     void Generate();
     void DefaultStandard();
@@ -77,6 +96,11 @@ class StandarForCX : public QDialog {
     widgets::BtnST *generate_ = nullptr;   // 8005
     widgets::BtnST *return_ = nullptr;     // 2
     QTimer *firstLoad_ = nullptr;
+    QSize templateSize_;
+    // The brand and series texts whose limits the list holds ("" before
+    // the first load): leaving a box reloads only when its text differs.
+    QString loadedBrand_;
+    QString loadedSeries_;
     // "缺省标准" is waiting for the conditions dialog; a close asked for
     // meanwhile is done once the wait has ended.
     bool waiting_ = false;

@@ -24,8 +24,10 @@ class StdInfoDlg : public QDialog {
     // The eleven texts in the order of generator::kVehicleConditionIds (GBK).
     generator::VehicleConditions Conditions() const;
 
-    // "生成": computes the default standard; hides the dialog when it was
-    // computed, else stays shown (the session has told the user why).
+    // "生成": checks the vehicle's numbers (最大总质量 and 整备质量 must be
+    // given; any number field that holds text must hold a number), then
+    // computes the default standard; hides the dialog when it was computed,
+    // else stays shown (the user has been told why).
     void accept() override;
 
   signals:
@@ -39,6 +41,7 @@ class StdInfoDlg : public QDialog {
 
   private:
     void FillNames(QComboBox *box, int base);
+    bool CheckNumbers();
     void FuelChanged(int index);
 
     generator::EditorSession &session_;

@@ -15,6 +15,7 @@
 #include "generator/mask_table.h"
 #include "generator/messages.h"
 #include "generator/series_standard.h"
+#include "generator/standard_counts.h"
 
 namespace generator {
 
@@ -61,6 +62,8 @@ class EditorSession {
     // (`loadFullModule` false): loading it has the module load its own
     // standard table.
     OpenReport Open(const void *moduleAddress, bool loadFullModule = true);
+    // What the last Open() found (an empty report before the first).
+    const OpenReport &LastOpen() const { return lastOpen_; }
     // The editor's close: the module's ExtStop and ExtRelease, then both
     // libraries are unloaded.
     void Close();
@@ -82,10 +85,26 @@ class EditorSession {
     BrandQuery Brands(const std::string &prefix);
     std::vector<std::string> Series(const std::string &brand);
 
-    // Series standards; see series_standard.h. Database errors propagate.
+    // Series standards; see series_standard.h. Database errors propagate;
+    // so does the std::invalid_argument of a generation that refuses to
+    // write (its what() is a GBK text for the user).
     void LoadSeries(const std::string &brand, const std::string &series);
     GenerationResult Generate(const std::string &brand, const std::string &series);
     bool ClearStandards();
+    // The rows a clearing would delete. Throws stationdb::DatabaseError; no
+    // open connection counts nothing.
+    StandardCounts CountStandards();
+
+    // One limit edit of the list: the parameter at `at` gets these limits
+    // at every catalogue place of its (itemid, paramid). A parameter measured
+    // on two devices is one row of tb_id_standard, so its places must agree:
+    // a generation writes each of them. Returns the places set; 0 (nothing
+    // changed) for a position outside the catalogue.
+    int SetLimits(const ParamPosition &at, float hvalue, float lvalue);
+    // The catalogue holds edits not yet generated: set by SetLimits and by a
+    // default standard applied, cleared by a series load that read the
+    // database and by a generation that wrote.
+    bool Dirty() const { return dirty_; }
 
     // The conditions dialog's OK: computes into the state's buffers. A
     // missing module or a standard buffer that cannot be started is shown to
@@ -119,6 +138,8 @@ class EditorSession {
     std::string maskProblem_;
     bool maskUsable_ = false;
     bool open_ = false;
+    bool dirty_ = false;
+    OpenReport lastOpen_;
 };
 
 }  // namespace generator
