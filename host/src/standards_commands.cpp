@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "commands.h"
+#include "platform/atomic_file.h"
 #include "platform/gbk.h"
 #include "standards_source.h"
 #include "station.h"
@@ -20,11 +21,14 @@ namespace stdhost {
 namespace {
 
 int BuildStandards(const std::string &source, const std::string &out) {
-    std::ifstream in(source, std::ios::binary);
-    if (!in) {
-        Complain("cannot read " + source);
+    std::string bytes;
+    const platform::ReadResult read = platform::ReadInputFile(source, kStandardsSourceBytes, bytes);
+    if (read != platform::ReadResult::kOk) {
+        Complain(
+            platform::InputFileProblem(read, source, "the readable table", kStandardsSourceBytes));
         return kExitFailure;
     }
+    std::istringstream in(std::move(bytes));
     store::StandardTable table;
     int rows = 0;
     std::string error;
@@ -32,17 +36,31 @@ int BuildStandards(const std::string &source, const std::string &out) {
         Complain(error);
         return kExitFailure;
     }
+    if (!OutputPathUsable(out)) return kExitFailure;
     const int result = table.WriteFile(out);
     if (result != 1) {
         Complain("writing " + out + " failed with result " + std::to_string(result));
         return kExitFailure;
     }
-    std::printf("%s: %zu limits from %d rows\n", out.c_str(), table.RecordCount(), rows);
+    // Written to the standard output, the file is followed by nothing else there.
+    std::fprintf(out == "-" ? stderr : stdout, "%s: %zu limits from %d rows\n", out.c_str(),
+                 table.RecordCount(), rows);
     return kExitOk;
 }
 
 std::string DamageText(const std::string &path, const store::StandardFileReport &r) {
-    if (!r.Damaged()) return "";
+    std::error_code ec;
+    if (!r.readable) {
+        // Too short for its header: a regular file that serves nothing.
+        const auto size = std::filesystem::file_size(path, ec);
+        if (ec || !std::filesystem::is_regular_file(path, ec)) return "";
+        return path + " is damaged: it holds " + std::to_string(size) +
+               " bytes, less than the 8-byte header, and serves no limits";
+    }
+    if (!r.Damaged()) {
+        if (r.announcedRecords > 0) return "";
+        return path + " is damaged: its header announces no records and the file serves no limits";
+    }
     std::string text = path + " is damaged: its header announces " +
                        std::to_string(r.announcedRecords) + " records (" +
                        std::to_string(r.announcedBytes) + " bytes) and the file holds " +
@@ -57,6 +75,10 @@ int ShowStandards(const std::string &file) {
     store::StandardTable table;
     store::StandardFileReport report;
     if (table.LoadFromFile(file, &report) != 1) {
+        if (const std::string damage = DamageText(file, report); !damage.empty()) {
+            Complain(damage);
+            return kExitBadFile;
+        }
         Complain("cannot load " + file);
         return kExitFailure;
     }

@@ -2,7 +2,9 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
+
+#include "platform/atomic_file.h"
 
 namespace stdhost {
 namespace {
@@ -25,8 +27,12 @@ bool ParseAssignment(const std::string &text, InfoValue &out) {
 }
 
 std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::string &option) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw CLI::ValidationError(option, "cannot read the vehicle file " + path);
+    std::string bytes;
+    const platform::ReadResult read = platform::ReadInputFile(path, kVehicleFileBytes, bytes);
+    if (read != platform::ReadResult::kOk)
+        throw CLI::ValidationError(
+            option, platform::InputFileProblem(read, path, "the vehicle file", kVehicleFileBytes));
+    std::istringstream in(std::move(bytes));
     std::vector<InfoValue> values;
     std::string line;
     int lineNo = 0;

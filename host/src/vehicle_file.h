@@ -1,6 +1,7 @@
 #pragma once
 // Vehicle files: information parameters as a line program sends them, one
 // "ID=TEXT" per line (UTF-8), '#' comments and blank lines ignored.
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,8 +13,13 @@ using InfoValue = std::pair<int, std::string>;  // parameter ID 1..65535, UTF-8 
 // "ID=TEXT" with an ID of 1 to 65535.
 bool ParseAssignment(const std::string &text, InfoValue &out);
 
-// The values of a vehicle file in file order. Throws CLI::ValidationError
-// naming `option` for a file that cannot be read or a bad line.
+// A vehicle file holds a few dozen short lines: anything larger is not one.
+inline constexpr std::size_t kVehicleFileBytes = 16 * 1024;
+
+// The values of a vehicle file in file order ("-": the standard input).
+// Throws CLI::ValidationError naming `option` for a file that is missing,
+// not a regular file, larger than kVehicleFileBytes or cannot be read, or a
+// bad line.
 std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::string &option);
 
 }  // namespace stdhost
