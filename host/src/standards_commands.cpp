@@ -104,8 +104,14 @@ std::string StandardFileSummary(const std::string &path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return "no standard file";
     store::StandardTable table;
-    if (table.LoadFromFile(path) != 1) return "a standard file that cannot be loaded";
-    return std::to_string(table.RecordCount()) + " limits in the standard file";
+    store::StandardFileReport report;
+    const int loaded = table.LoadFromFile(path, &report);
+    const bool damaged = !DamageText(path, report).empty();
+    if (loaded != 1)
+        return damaged ? "a damaged standard file that serves no limits"
+                       : "a standard file that cannot be loaded";
+    return std::to_string(table.RecordCount()) + " limits in the standard file" +
+           (damaged ? " (damaged)" : "");
 }
 
 std::string StandardFileDamage(const std::string &path) {
