@@ -45,8 +45,9 @@ bool DecimalId(const std::string &line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     const std::string path = fuzz::WriteScratch("input.vehicle", data, size);
-    const std::vector<std::string> lines =
-        ValueLines(std::string(reinterpret_cast<const char *>(data), size));
+    std::string text(reinterpret_cast<const char *>(data), size);
+    if (text.compare(0, 3, "\xef\xbb\xbf") == 0) text.erase(0, 3);  // a UTF-8 BOM is dropped
+    const std::vector<std::string> lines = ValueLines(text);
     std::vector<stdhost::InfoValue> values;
     try {
         values = stdhost::ReadVehicleFile(path, "--vehicle");

@@ -21,11 +21,9 @@ namespace stdhost {
 namespace {
 
 int BuildStandards(const std::string &source, const std::string &out) {
-    std::string bytes;
-    const platform::ReadResult read = platform::ReadInputFile(source, kStandardsSourceBytes, bytes);
-    if (read != platform::ReadResult::kOk) {
-        Complain(
-            platform::InputFileProblem(read, source, "the readable table", kStandardsSourceBytes));
+    std::string bytes, why;
+    if (!ReadTextInput(source, kTableFileBytes, "the readable table", bytes, why)) {
+        Complain(why);
         return kExitFailure;
     }
     std::istringstream in(std::move(bytes));

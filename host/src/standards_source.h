@@ -3,7 +3,6 @@
 //   devid TAB itemid TAB condition TAB paramid TAB lower TAB upper
 // with '#' comment lines and blank lines ignored. Kept apart from the
 // command so that other programs (the fuzz targets) read it the same way.
-#include <cstddef>
 #include <istream>
 #include <string>
 
@@ -12,10 +11,6 @@
 #include "table_text.h"
 
 namespace stdhost {
-
-// The largest readable table build-standards reads: a full standard file
-// in readable form stays far below it; /dev/zero or a stray file does not.
-inline constexpr std::size_t kStandardsSourceBytes = std::size_t{512} * 1024 * 1024;
 
 // Merges every limit line of `in` into `table` and counts them in `rows`.
 // False at the first bad line, with `error` saying "SOURCE:LINE: what"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "platform/atomic_file.h"
+#include "table_text.h"
 
 namespace stdhost {
 namespace {
@@ -27,11 +27,9 @@ bool ParseAssignment(const std::string &text, InfoValue &out) {
 }
 
 std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::string &option) {
-    std::string bytes;
-    const platform::ReadResult read = platform::ReadInputFile(path, kVehicleFileBytes, bytes);
-    if (read != platform::ReadResult::kOk)
-        throw CLI::ValidationError(
-            option, platform::InputFileProblem(read, path, "the vehicle file", kVehicleFileBytes));
+    std::string bytes, why;
+    if (!ReadTextInput(path, kVehicleFileBytes, "the vehicle file", bytes, why))
+        throw CLI::ValidationError(option, why);
     std::istringstream in(std::move(bytes));
     std::vector<InfoValue> values;
     std::string line;

@@ -385,6 +385,17 @@ TEST_F(StdHostFaults, InputFilesAreRegularAndBounded) {
 
     Outcome fromStdin = Stdhost("judge --vehicle - < " + kSedan);
     EXPECT_EQ(fromStdin.exitCode, 0) << fromStdin.out;
+
+    // A UTF-8 byte order mark, as an editor or a spreadsheet writes one, is not text.
+    WriteBytes(File("bom.vehicle"), "\xef\xbb\xbf" + ReadBytes(kSedan));
+    Outcome bom = Stdhost("judge --vehicle " + File("bom.vehicle"));
+    EXPECT_EQ(bom.exitCode, 0) << bom.out;
+    WriteBytes(File("bom.tsv"),
+               "\xef\xbb\xbf"
+               "1\t223\tx\t2231\t60\t0\n");
+    Outcome built = Stdhost("build-standards - " + File("x.sfd") + " < " + File("bom.tsv"));
+    EXPECT_EQ(built.exitCode, 0) << built.out;
+    EXPECT_TRUE(Has(built, "1 limits from 1 rows")) << built.out;
 }
 
 // The driver manager reads odbc.ini and odbcinst.ini with blocking reads of
