@@ -45,14 +45,17 @@ bool DecimalId(const std::string &line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     const std::string path = fuzz::WriteScratch("input.vehicle", data, size);
-    const std::vector<std::string> lines =
-        ValueLines(std::string(reinterpret_cast<const char *>(data), size));
+    std::string text(reinterpret_cast<const char *>(data), size);
+    if (text.compare(0, 3, "\xef\xbb\xbf") == 0) text.erase(0, 3);  // a UTF-8 BOM is dropped
+    const std::vector<std::string> lines = ValueLines(text);
     std::vector<stdhost::InfoValue> values;
     try {
         values = stdhost::ReadVehicleFile(path, "--vehicle");
     } catch (const CLI::ValidationError &) {
         return 0;
     }
+    // A file past the bound is never read.
+    FUZZ_CHECK(size <= stdhost::kVehicleFileBytes);
     FUZZ_CHECK(values.size() == lines.size());
     for (std::size_t i = 0; i < values.size(); ++i) {
         FUZZ_CHECK(values[i].first >= 1 && values[i].first <= 65535);
@@ -66,6 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
         std::ofstream out(copy, std::ios::binary | std::ios::trunc);
         for (const auto &[id, text] : values) out << id << '=' << text << "\r\n";
     }
+    // CRLF endings can take a copy past the bound, where it is refused.
+    if (fuzz::ReadBytes(copy).size() > stdhost::kVehicleFileBytes) return 0;
     FUZZ_CHECK(stdhost::ReadVehicleFile(copy, "--vehicle") == values);
     return 0;
 }

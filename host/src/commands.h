@@ -66,13 +66,17 @@ void AddAuditCommand(CLI::App &app, CommandLine &line);
 // the standards editor (libsergen.so) on the station, or a dialog of it as a PNG.
 void AddEditorCommand(CLI::App &app, CommandLine &line);
 
-// "N limits in the standard file", "no standard file", or that it cannot be loaded.
+// "N limits in the standard file" (followed by " (damaged)" when
+// StandardFileDamage names it), "no standard file", or that it is damaged
+// and serves nothing or cannot be loaded.
 std::string StandardFileSummary(const std::string &path);
 
 // What is wrong with a standard file's bytes, in words, or "" when its
-// header, its size and its records agree (store::StandardFileReport::Damaged).
-// Says what the header announced and what was read. A file that cannot be
-// read or is not a regular file gives "".
+// header, its size and its records agree (store::StandardFileReport::Damaged)
+// and it announces records. Says what the header announced and what was
+// read; a regular file shorter than its header, or one announcing no
+// records, is damaged too (it serves nothing). A file that cannot be read or
+// is not a regular file gives "".
 std::string StandardFileDamage(const std::string &path);
 
 }  // namespace stdhost

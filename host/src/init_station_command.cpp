@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <memory>
 
 #include "commands.h"
@@ -72,16 +73,21 @@ void CheckOptions(const CLI::App &command, InitOptions &o) {
     if (!o.odbcIni.empty()) o.odbcIni = AbsolutePath(o.odbcIni);
 }
 
-bool CopyFile(const std::string &from, const std::string &to) {
+// Copies the regular file `from` (`kind` names it in messages) of at most
+// `bound` bytes.
+bool CopyFile(const std::string &from, const std::string &to, const std::string &kind,
+              std::size_t bound) {
     std::error_code ec;
     if (fs::equivalent(from, to, ec)) return true;
     std::string bytes;
-    if (!platform::ReadWholeFile(from, bytes)) {
-        Complain("cannot read " + from);
+    if (const platform::ReadResult read = platform::ReadFileAtMost(from, bound, bytes);
+        read != platform::ReadResult::kOk) {
+        Complain(platform::InputFileProblem(read, from, kind, bound));
         return false;
     }
-    if (platform::WriteFileAtomically(to, bytes) != platform::AtomicWriteResult::kOk) {
-        Complain("cannot write " + to);
+    if (const platform::AtomicWriteResult written = platform::WriteFileAtomically(to, bytes);
+        written != platform::AtomicWriteResult::kOk) {
+        Complain("cannot write " + to + ": " + platform::AtomicWriteProblem(written));
         return false;
     }
     return true;
@@ -247,11 +253,14 @@ int InitStation(const InitOptions &o) {
         fs::remove(o.directory + "/config/memstd.ini", ec);
     }
     const std::string odbcIni = o.directory + "/odbc.ini";
-    if (!CopyFile(o.dataDir + "/odbcinst.ini", o.directory + "/odbcinst.ini")) return kExitFailure;
+    const auto odbcBound = static_cast<std::size_t>(kOdbcFileBytes);
+    if (!CopyFile(o.dataDir + "/odbcinst.ini", o.directory + "/odbcinst.ini", "the ODBC file",
+                  odbcBound))
+        return kExitFailure;
     // The full standard module the series editor drives for default
     // standards: the limits plug-in under its own name in moduleDirectory.
-    if (!CopyFile(station.libraryDir + "/Zk2GBStdALL.std",
-                  o.directory + "/modules/Zk2GBStdALL.std"))
+    if (!CopyFile(station.libraryDir + "/Zk2GBStdALL.std", o.directory + "/modules/Zk2GBStdALL.std",
+                  "the full standard module", std::numeric_limits<std::size_t>::max()))
         return kExitFailure;
     if (o.dsn.empty()) {
         const std::string database = o.directory + "/" + kSqliteFile;
@@ -266,7 +275,7 @@ int InitStation(const InitOptions &o) {
             RemoveSqliteFiles(o.directory);
             return kExitFailure;
         }
-    } else if (!CopyFile(o.odbcIni, odbcIni)) {
+    } else if (!CopyFile(o.odbcIni, odbcIni, "the ODBC file", odbcBound)) {
         return kExitFailure;
     }
 

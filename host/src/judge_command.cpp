@@ -109,8 +109,7 @@ bool LoadLimitsModule(const Station &station, LimitsModule &m) {
     m.getCondition =
         reinterpret_cast<decltype(m.getCondition)>(m.library.Symbol("ExtGetCondition"));
     if (m.initInfo == nullptr || m.initItem == nullptr || m.getStand == nullptr) {
-        Complain(station.libraryDir +
-                 "/" + kLimitsPluginFile +
+        Complain(station.libraryDir + "/" + kLimitsPluginFile +
                  " is not a limits plug-in (ExtInitInfo, ExtInitItem, ExtGetStand)");
         return false;
     }
@@ -262,13 +261,17 @@ int Judge(const std::string &stationOption, const JudgeOptions &options) {
     std::vector<ItemExplanation> explained;
     if (options.explain) explained = Explain(plinth, limits, options.items);
     // Without --explain, only what must not pass unnoticed: a database that
-    // could not be reached when the plug-in needed it.
+    // could not be reached when the plug-in needed it, a damaged standard file.
     std::vector<std::string> source;
     if (options.explain ||
         (!hadFile && !std::filesystem::is_regular_file(settings.StandardFile(), ec))) {
         bool served = itemCount > 0;
         for (const auto &e : explained) served = served || !e.limits.empty();
         source = TableSource(settings, hadFile, served);
+    } else if (hadFile) {
+        // A damaged file serves what it holds: never without a word.
+        if (const std::string damage = StandardFileDamage(settings.StandardFile()); !damage.empty())
+            Complain("standards: " + damage);
     }
 
     if (options.json) {

@@ -44,8 +44,9 @@ int OpenSeriesStation(const std::string &stationOption, SeriesStation &s, FullMo
     if (int rc = ConnectSeriesStation(stationOption, s); rc != kExitOk) return rc;
     s.session = std::make_unique<generator::EditorSession>(
         s.state, [&s] { return s.connection.IsOpen() ? &s.connection : nullptr; }, s.messages);
-    s.session->Open(reinterpret_cast<const void *>(&OpenSeriesStation),
-                    module == FullModule::kLoad);
+    const generator::OpenReport report = s.session->Open(
+        reinterpret_cast<const void *>(&OpenSeriesStation), module == FullModule::kLoad);
+    if (int rc = CheckSeriesOpen(report, module == FullModule::kLoad); rc != kExitOk) return rc;
     try {
         s.session->LoadCatalogue();
     } catch (const stationdb::DatabaseError &e) {

@@ -41,7 +41,9 @@ int ConnectSeriesStation(const std::string &stationOption, SeriesStation &s);
 
 // Enters the station, connects to its database and opens an editor session
 // (with the full standard module when asked), then loads the catalogue.
-// kExitOk, or kExitNoPlugin / kExitNoDatabase / kExitFailure after a complaint.
+// kExitOk, or kExitNoPlugin / kExitNoDatabase / kExitFailure, or
+// kExitBadFile (a damaged mask, an unusable directory: CheckSeriesOpen) after
+// a complaint.
 int OpenSeriesStation(const std::string &stationOption, SeriesStation &s,
                       FullModule module = FullModule::kSkip);
 

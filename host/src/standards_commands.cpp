@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "commands.h"
+#include "platform/atomic_file.h"
 #include "platform/gbk.h"
 #include "standards_source.h"
 #include "station.h"
@@ -20,11 +21,12 @@ namespace stdhost {
 namespace {
 
 int BuildStandards(const std::string &source, const std::string &out) {
-    std::ifstream in(source, std::ios::binary);
-    if (!in) {
-        Complain("cannot read " + source);
+    std::string bytes, why;
+    if (!ReadTextInput(source, kTableFileBytes, "the readable table", bytes, why)) {
+        Complain(why);
         return kExitFailure;
     }
+    std::istringstream in(std::move(bytes));
     store::StandardTable table;
     int rows = 0;
     std::string error;
@@ -32,17 +34,31 @@ int BuildStandards(const std::string &source, const std::string &out) {
         Complain(error);
         return kExitFailure;
     }
+    if (!OutputPathUsable(out)) return kExitFailure;
     const int result = table.WriteFile(out);
     if (result != 1) {
         Complain("writing " + out + " failed with result " + std::to_string(result));
         return kExitFailure;
     }
-    std::printf("%s: %zu limits from %d rows\n", out.c_str(), table.RecordCount(), rows);
+    // Written to the standard output, the file is followed by nothing else there.
+    std::fprintf(out == "-" ? stderr : stdout, "%s: %zu limits from %d rows\n", out.c_str(),
+                 table.RecordCount(), rows);
     return kExitOk;
 }
 
 std::string DamageText(const std::string &path, const store::StandardFileReport &r) {
-    if (!r.Damaged()) return "";
+    std::error_code ec;
+    if (!r.readable) {
+        // Too short for its header: a regular file that serves nothing.
+        const auto size = std::filesystem::file_size(path, ec);
+        if (ec || !std::filesystem::is_regular_file(path, ec)) return "";
+        return path + " is damaged: it holds " + std::to_string(size) +
+               " bytes, less than the 8-byte header, and serves no limits";
+    }
+    if (!r.Damaged()) {
+        if (r.announcedRecords > 0) return "";
+        return path + " is damaged: its header announces no records and the file serves no limits";
+    }
     std::string text = path + " is damaged: its header announces " +
                        std::to_string(r.announcedRecords) + " records (" +
                        std::to_string(r.announcedBytes) + " bytes) and the file holds " +
@@ -57,6 +73,10 @@ int ShowStandards(const std::string &file) {
     store::StandardTable table;
     store::StandardFileReport report;
     if (table.LoadFromFile(file, &report) != 1) {
+        if (const std::string damage = DamageText(file, report); !damage.empty()) {
+            Complain(damage);
+            return kExitBadFile;
+        }
         Complain("cannot load " + file);
         return kExitFailure;
     }
@@ -82,8 +102,14 @@ std::string StandardFileSummary(const std::string &path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return "no standard file";
     store::StandardTable table;
-    if (table.LoadFromFile(path) != 1) return "a standard file that cannot be loaded";
-    return std::to_string(table.RecordCount()) + " limits in the standard file";
+    store::StandardFileReport report;
+    const int loaded = table.LoadFromFile(path, &report);
+    const bool damaged = !DamageText(path, report).empty();
+    if (loaded != 1)
+        return damaged ? "a damaged standard file that serves no limits"
+                       : "a standard file that cannot be loaded";
+    return std::to_string(table.RecordCount()) + " limits in the standard file" +
+           (damaged ? " (damaged)" : "");
 }
 
 std::string StandardFileDamage(const std::string &path) {

@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "bridges/plinth_bridge.h"
+#include "generator/editor_session.h"
 #include "host_platform.h"
+#include "platform/atomic_file.h"
 #include "platform/dynamic_library.h"
+#include "platform/gbk.h"
 #include "platform/paths.h"
 #include "stationdb/stationdb.h"
 
@@ -123,7 +126,16 @@ int EnterStation(const std::string &stationOption, Station &station, bridges::Pl
     }
     if (int rc = LoadEnvironmentLibrary(station, plinth); rc != kExitOk) return rc;
     settings = ReadStationSettings(plinth);
-    if (!settings.dataSource.empty()) return kExitOk;
+    if (!settings.dataSource.empty()) {
+        // A plug-in loaded without a standard file connects at once.
+        std::string why;
+        if (OdbcFilesUsable(why) || (needs == StationNeeds::kStandards &&
+                                     ::stat(settings.StandardFile().c_str(), &st) == 0))
+            return kExitOk;
+        Complain("cannot reach the station's database (data source " + settings.dataSource +
+                 "): " + why);
+        return kExitNoDatabase;
+    }
     if (needs == StationNeeds::kStandards && ::stat(settings.StandardFile().c_str(), &st) == 0)
         return kExitOk;
     Complain("the station's plinth.ini " + ini + " names no data source (databaseLine, field 0)" +
@@ -178,7 +190,30 @@ bool StandardFileWritable(const StationSettings &settings, std::string &why) {
     return true;
 }
 
+bool OdbcFilesUsable(std::string &why) {
+    std::vector<std::string> files;
+    if (const char *ini = std::getenv("ODBCINI"); ini != nullptr && ini[0] != '\0')
+        files.emplace_back(ini);
+    if (const char *dir = std::getenv("ODBCSYSINI"); dir != nullptr && dir[0] != '\0')
+        files.push_back(std::string(dir) + "/odbcinst.ini");
+    for (const std::string &file : files) {
+        struct stat st {};
+        if (::stat(file.c_str(), &st) != 0) continue;  // the driver manager goes without it
+        if (!S_ISREG(st.st_mode))
+            why = "the ODBC file " + file + " is not a regular file";
+        else if (st.st_size > kOdbcFileBytes)
+            why = "the ODBC file " + file + " is larger than " + std::to_string(kOdbcFileBytes) +
+                  " bytes";
+        else
+            continue;
+        return false;
+    }
+    return true;
+}
+
 void ConnectStation(stationdb::Connection &connection, const std::string &connectString) {
+    if (std::string why; !OdbcFilesUsable(why))
+        throw stationdb::DatabaseError("HY000", why + " (not used: nothing connected)");
     connection.SetLoginTimeout(15);
     connection.Open(connectString);
 }
@@ -188,6 +223,40 @@ int OpenLimitsPlugin(const Station &station, platform::DynamicLibrary &library) 
     if (library.Open(path)) return kExitOk;
     Complain("cannot load the limits plug-in " + path + ": " + library.LastError());
     return kExitNoPlugin;
+}
+
+int CheckSeriesOpen(const generator::OpenReport &report, bool needsFullModule) {
+    for (const std::string &problem : report.problems) Complain(platform::GbkToUtf8Lossy(problem));
+    if (!report.plinthLoaded) return kExitNoPlugin;
+    if (!report.configUsable) {
+        Complain(
+            "plinth.ini's configDirectory is empty or cut: the mask file is neither read nor "
+            "written there; nothing done");
+        return kExitBadFile;
+    }
+    if (report.mask != generator::MaskLoadResult::kLoaded &&
+        report.mask != generator::MaskLoadResult::kMissing) {
+        Complain(
+            "the mask file cannot be used (only a missing file is an empty mask); nothing done");
+        return kExitBadFile;
+    }
+    if (needsFullModule && !report.moduleDirUsable) {
+        Complain(
+            "plinth.ini's moduleDirectory is empty or cut: no full standard module is loaded from "
+            "there; nothing done");
+        return kExitBadFile;
+    }
+    return kExitOk;
+}
+
+bool OutputPathUsable(const std::string &path) {
+    struct stat st {};
+    if (path == "-" || ::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode) ||
+        S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode))
+        return true;
+    Complain("cannot write " + path + ": " +
+             platform::AtomicWriteProblem(platform::AtomicWriteResult::kNotRegular));
+    return false;
 }
 
 std::string LimitText(float value) {

@@ -6,6 +6,9 @@
 namespace bridges {
 class PlinthBridge;
 }
+namespace generator {
+struct OpenReport;
+}
 namespace platform {
 class DynamicLibrary;
 }
@@ -65,7 +68,7 @@ struct StationSettings {
     std::string dataSource;  // databaseLine fields 0, 5 and 6
     std::string user;
     std::string password;
-    int seriesMode = 0;      // stationLine field 17: 1 when series standards are served
+    int seriesMode = 0;  // stationLine field 17: 1 when series standards are served
     std::string StandardFile() const { return configDirectory + "/StandarFile.sfd"; }
     std::string MemstdIni() const { return configDirectory + "/memstd.ini"; }
     // "DSN=%s;UID=%s;PWD=%s;", the connect string the limits plug-in uses.
@@ -89,7 +92,8 @@ enum class StationNeeds {
 // read the plug-ins' settings. Everything is checked before a plug-in that
 // would connect is loaded. kExitOk; else after a complaint kExitUsage (the
 // station is not a directory), kExitNoPlugin, or kExitNoDatabase (no
-// plinth.ini, or one that names no data source).
+// plinth.ini, or one that names no data source; ODBC files that are not
+// usable when the database is needed, see OdbcFilesUsable).
 int EnterStation(const std::string &stationOption, Station &station, bridges::PlinthBridge &plinth,
                  StationSettings &settings, StationNeeds needs = StationNeeds::kDatabase);
 
@@ -103,8 +107,17 @@ bool ReadDatabaseStamp(const StationSettings &settings, std::string &text, bool 
 // is free or a regular file. False with the reason in `why`.
 bool StandardFileWritable(const StationSettings &settings, std::string &why);
 
+// The ODBC configuration files the driver manager will read ($ODBCINI and
+// $ODBCSYSINI/odbcinst.ini): each, when present, must be a regular file of
+// at most kOdbcFileBytes. The driver manager reads them with a blocking read
+// of its own, so a FIFO or /dev/zero in their place would hang it or feed it
+// without end. False with the reason in `why`.
+inline constexpr long long kOdbcFileBytes = 1024 * 1024;
+bool OdbcFilesUsable(std::string &why);
+
 // Opens `connection` with `connectString` as the station's programs do
-// (without prompting, 15 seconds to log in). Throws stationdb::DatabaseError.
+// (without prompting, 15 seconds to log in). Throws stationdb::DatabaseError,
+// also (SQLSTATE HY000) when OdbcFilesUsable is false.
 void ConnectStation(stationdb::Connection &connection, const std::string &connectString);
 
 // Loads libplinth.so into `plinth` and opens liblimbank.so from the library
@@ -112,6 +125,21 @@ void ConnectStation(stationdb::Connection &connection, const std::string &connec
 // failure, kExitOk otherwise. The environment must be exported first.
 int LoadEnvironmentLibrary(const Station &station, bridges::PlinthBridge &plinth);
 int OpenLimitsPlugin(const Station &station, platform::DynamicLibrary &library);
+
+// Whether stdhost may write the output file `path`: "-", a new path, a
+// regular file, a character device or a FIFO (platform::WriteFileAtomically).
+// False after a complaint for a directory, a socket or a block device.
+bool OutputPathUsable(const std::string &path);
+
+// Acts on what the series editor's start-up found, as every command that
+// opens it does: each problem is said on standard error; then kExitNoPlugin
+// when the environment library is not whole, kExitBadFile when
+// configDirectory is empty or cut (the mask would be read from and written
+// to another place), when the mask file is there but cannot be used (only
+// a missing file is an empty mask), or when `needsFullModule` and
+// moduleDirectory is empty or cut; else kExitOk. Nothing is read or written
+// in a directory that is not usable.
+int CheckSeriesOpen(const generator::OpenReport &report, bool needsFullModule);
 
 // A limit as stdhost prints it ("%g"): the same text in the readable
 // standards table and in a verdict.

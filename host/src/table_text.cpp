@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/atomic_file.h"
+
 namespace stdhost {
 
 std::vector<std::string> SplitTabs(const std::string &line) {
@@ -36,6 +38,19 @@ bool ParseFloat(const std::string &text, float &out) {
     char *end = nullptr;
     out = std::strtof(text.c_str(), &end);
     return errno == 0 && end == text.c_str() + text.size() && std::isfinite(out);
+}
+
+bool ReadTextInput(const std::string &path, std::size_t bound, const std::string &kind,
+                   std::string &text, std::string &why) {
+    const platform::ReadResult read = platform::ReadInputFile(path, bound, text);
+    if (read != platform::ReadResult::kOk) {
+        why = platform::InputFileProblem(read, path, kind, bound);
+        text.clear();
+        return false;
+    }
+    // A spreadsheet or an editor may start UTF-8 text with a byte order mark.
+    if (text.compare(0, 3, "\xef\xbb\xbf") == 0) text.erase(0, 3);
+    return true;
 }
 
 }  // namespace stdhost

@@ -2,10 +2,9 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
-#include "platform/atomic_file.h"
+#include "table_text.h"
 
 namespace stdhost {
 namespace {
@@ -45,8 +44,10 @@ bool ParseAssignment(const std::string &text, InfoValue &out) {
 }
 
 std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::string &option) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw CLI::ValidationError(option, "cannot read the vehicle file " + path);
+    std::string bytes, why;
+    if (!ReadTextInput(path, kVehicleFileBytes, "the vehicle file", bytes, why))
+        throw CLI::ValidationError(option, why);
+    std::istringstream in(std::move(bytes));
     std::vector<InfoValue> values;
     std::string line;
     int lineNo = 0;
@@ -65,36 +66,7 @@ std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::strin
 }
 
 std::vector<InfoValue> ReadDefaultVehicleFile(const std::string &path, const std::string &option) {
-    std::string bytes;
-    switch (platform::ReadFileAtMost(path, kVehicleFileMaxBytes, bytes)) {
-        case platform::ReadResult::kOk:
-            break;
-        case platform::ReadResult::kCut:
-            throw CLI::ValidationError(option, path + ": larger than " +
-                                                   std::to_string(kVehicleFileMaxBytes) +
-                                                   " bytes, not a vehicle file");
-        case platform::ReadResult::kMissing:
-            throw CLI::ValidationError(option, "no vehicle file " + path);
-        case platform::ReadResult::kNotRegular:
-            throw CLI::ValidationError(option, path + ": not a regular file");
-        case platform::ReadResult::kFailed:
-            throw CLI::ValidationError(option, "cannot read the vehicle file " + path);
-    }
-    std::vector<InfoValue> values;
-    std::istringstream in(bytes);
-    std::string line;
-    int lineNo = 0;
-    while (std::getline(in, line)) {
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        auto first = line.find_first_not_of(" \t");
-        if (first == std::string::npos || line[first] == '#') continue;
-        InfoValue a;
-        if (!ParseAssignment(line.substr(first), a))
-            throw CLI::ValidationError(option,
-                                       path + ":" + std::to_string(lineNo) + ": expected ID=TEXT");
-        values.push_back(a);
-    }
+    std::vector<InfoValue> values = ReadVehicleFile(path, option);
     if (values.empty())
         throw CLI::ValidationError(option, path + ": the vehicle file gives no value");
     std::string missing;

@@ -13,15 +13,17 @@ using InfoValue = std::pair<int, std::string>;  // parameter ID 1..65535, UTF-8 
 // "ID=TEXT" with an ID of 1 to 65535.
 bool ParseAssignment(const std::string &text, InfoValue &out);
 
-// The values of a vehicle file in file order. Throws CLI::ValidationError
-// naming `option` for a file that cannot be read or a bad line.
+// A vehicle file holds a few dozen short lines: anything larger is not one.
+inline constexpr std::size_t kVehicleFileBytes = 16 * 1024;
+
+// The values of a vehicle file in file order ("-": the standard input).
+// Throws CLI::ValidationError naming `option` for a file that is missing,
+// not a regular file, larger than kVehicleFileBytes or cannot be read, or a
+// bad line.
 std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::string &option);
 
-// The most a vehicle file may hold: a vehicle is a few dozen short lines.
-inline constexpr std::size_t kVehicleFileMaxBytes = 64 * 1024;
-
-// A vehicle file that describes a vehicle for a default standard: a regular
-// file of at most kVehicleFileMaxBytes, not empty, with the vehicle kind
+// A vehicle file that describes a vehicle for a default standard: read as
+// ReadVehicleFile reads it, not empty, with the vehicle kind
 // (1082) and the total and kerb masses (1088, 1083) given, the masses as
 // numbers. Throws CLI::ValidationError naming `option`, the file and what is
 // missing or wrong; nothing else is read.

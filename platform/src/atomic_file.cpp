@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <vector>
 
@@ -31,9 +32,13 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-}  // namespace
+AtomicWriteResult WriteInPlace(int fd, std::string_view bytes) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const bool ok = WriteAll(fd, bytes);
+    return ok ? AtomicWriteResult::kOk : AtomicWriteResult::kWriteFailed;
+}
 
-AtomicWriteResult WriteFileAtomically(const std::string &path, std::string_view bytes) {
+AtomicWriteResult ReplaceRegular(const std::string &path, std::string_view bytes) {
     std::vector<char> tmpl(path.begin(), path.end());
     static const char kSuffix[] = ".tmp.XXXXXX";
     tmpl.insert(tmpl.end(), kSuffix, kSuffix + sizeof kSuffix);  // with its NUL
@@ -52,6 +57,57 @@ AtomicWriteResult WriteFileAtomically(const std::string &path, std::string_view 
         return AtomicWriteResult::kWriteFailed;
     }
     return AtomicWriteResult::kOk;
+}
+
+}  // namespace
+
+AtomicWriteResult WriteFileAtomically(const std::string &path, std::string_view bytes) {
+    if (path == "-") {
+        std::fflush(stdout);
+        return WriteAll(STDOUT_FILENO, bytes) ? AtomicWriteResult::kOk
+                                              : AtomicWriteResult::kWriteFailed;
+    }
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT ? ReplaceRegular(path, bytes) : AtomicWriteResult::kCannotCreate;
+    if (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode)) {
+        // O_NONBLOCK: a FIFO that nobody reads fails (ENXIO) instead of waiting.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0) return AtomicWriteResult::kCannotCreate;
+        struct stat opened;
+        AtomicWriteResult result = AtomicWriteResult::kNotRegular;
+        // What was opened is what was looked at: no swap for a regular file in between.
+        if (::fstat(fd, &opened) == 0 && (S_ISCHR(opened.st_mode) || S_ISFIFO(opened.st_mode)))
+            result = WriteInPlace(fd, bytes);
+        return ::close(fd) == 0 || result != AtomicWriteResult::kOk
+                   ? result
+                   : AtomicWriteResult::kWriteFailed;
+    }
+    if (!S_ISREG(st.st_mode)) return AtomicWriteResult::kNotRegular;
+    // A symbolic link stays: the file it names is replaced.
+    struct stat link;
+    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char *target = ::realpath(path.c_str(), nullptr)) {
+            const std::string resolved(target);
+            std::free(target);
+            return ReplaceRegular(resolved, bytes);
+        }
+    }
+    return ReplaceRegular(path, bytes);
+}
+
+const char *AtomicWriteProblem(AtomicWriteResult result) {
+    switch (result) {
+        case AtomicWriteResult::kOk:
+            return "";
+        case AtomicWriteResult::kCannotCreate:
+            return "it cannot be created or opened";
+        case AtomicWriteResult::kWriteFailed:
+            return "the write failed";
+        case AtomicWriteResult::kNotRegular:
+            return "it is not a regular file, a device or a FIFO: left as it is";
+    }
+    return "";
 }
 
 ReadResult ReadFileAtMost(const std::string &path, std::size_t maxBytes, std::string &bytes) {

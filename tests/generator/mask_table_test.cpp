@@ -1,5 +1,8 @@
 // The parameter mask and its file CXmask.cfg.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "generator/mask_table.h"
 #include "platform/coding.h"
@@ -8,6 +11,7 @@
 namespace {
 
 using generator::MaskChangeResult;
+using generator::MaskLoadResult;
 using generator::MaskTable;
 using testing_support::ReadBytes;
 using testing_support::TempDir;
@@ -57,19 +61,39 @@ TEST_F(Mask, CountBoundsIsMaskedButNotFindMaskEntry) {
     EXPECT_FALSE(mask_.IsMasked(2231));
 }
 
-TEST_F(Mask, ShortOrMissingFilesFillOnlyWhatTheyHold) {
-    mask_.LoadMask(dir_.File("missing.cfg"));
+// Only a missing file is an empty mask: a file that is cut, too long, holds
+// a count outside the table, is a directory or a FIFO is an error and leaves
+// the table empty (a FIFO without a writer does not hang the reader).
+TEST_F(Mask, OnlyAMissingFileIsAnEmptyMask) {
+    WriteBytes(Path(), MaskFile(1, {{2231, 1}}));
+    ASSERT_EQ(mask_.LoadMask(Path()), MaskLoadResult::kLoaded);
+    EXPECT_EQ(mask_.LoadMask(dir_.File("missing.cfg")), MaskLoadResult::kMissing);
     EXPECT_EQ(mask_.Count(), 0);
-    // Count and the paramid of entry 0, without its flag.
-    WriteBytes(Path(), MaskFile(1, {{2231, 1}}).substr(0, 8));
-    mask_.LoadMask(Path());
-    EXPECT_TRUE(mask_.IsMasked(2231));
-    EXPECT_EQ(mask_.Entry(0).flag, 0);
-    // A count beyond the table is read as a full table, never past it.
-    WriteBytes(Path(), MaskFile(999999, {{2231, 1}}));
-    mask_.LoadMask(Path());
-    EXPECT_TRUE(mask_.IsMasked(2231));
-    EXPECT_FALSE(mask_.IsMasked(42));
+    EXPECT_EQ(generator::MaskLoadProblem(MaskLoadResult::kMissing, Path()), "");
+
+    const std::string whole = MaskFile(1, {{2231, 1}});
+    for (const auto &[bytes, expected] :
+         {std::pair{whole.substr(0, 8), MaskLoadResult::kWrongSize},
+          std::pair{whole.substr(0, 4), MaskLoadResult::kWrongSize},
+          std::pair{whole + "x", MaskLoadResult::kWrongSize},
+          std::pair{MaskFile(999999, {{2231, 1}}), MaskLoadResult::kBadCount},
+          std::pair{MaskFile(-1, {{2231, 1}}), MaskLoadResult::kBadCount}}) {
+        WriteBytes(Path(), whole);
+        ASSERT_EQ(mask_.LoadMask(Path()), MaskLoadResult::kLoaded);
+        WriteBytes(Path(), bytes);
+        EXPECT_EQ(mask_.LoadMask(Path()), expected) << bytes.size();
+        EXPECT_EQ(mask_.Count(), 0);
+        EXPECT_FALSE(mask_.IsMasked(2231));
+        EXPECT_EQ(mask_.FindMaskEntry(2231), -1);
+        EXPECT_NE(generator::MaskLoadProblem(expected, Path()).find(Path()), std::string::npos);
+    }
+
+    std::filesystem::create_directory(dir_.File("directory.cfg"));
+    EXPECT_EQ(mask_.LoadMask(dir_.File("directory.cfg")), MaskLoadResult::kNotRegular);
+    ASSERT_EQ(::mkfifo(dir_.File("fifo.cfg").c_str(), 0600), 0);
+    EXPECT_EQ(mask_.LoadMask(dir_.File("fifo.cfg")), MaskLoadResult::kNotRegular);
+    EXPECT_EQ(mask_.LoadMask("/dev/zero"), MaskLoadResult::kNotRegular);
+    EXPECT_EQ(mask_.Count(), 0);
 }
 
 TEST_F(Mask, AFullTableIsCompactedAndOnlyRefusedWhenTrulyFull) {

@@ -5,9 +5,16 @@
 // numbers with a NUL byte inside in the files stdhost reads.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "stationdb/stationdb.h"
 #include "stdhost_runner.h"
@@ -186,4 +193,257 @@ TEST_F(StdHostFaults, InitRefusesAStationPathTooLongForPlinthIni) {
     const std::string fits = base + std::string(251 - base.size(), 'a');
     Outcome run = RunStdhost("init-station " + fits);
     EXPECT_EQ(run.exitCode, 0) << run.out;
+}
+
+namespace {
+
+// stdhost under `timeout`: a command that hangs fails the test (124) instead
+// of stopping it.
+Outcome Bounded(const std::string &args) {
+    return RunStdhost(args, "timeout 60");
+}
+
+std::string WithoutLine(std::string text, const std::string &key) {
+    const std::size_t at = text.find("\n" + key + "=");
+    if (at != std::string::npos) text.erase(at + 1, text.find('\n', at + 1) - at);
+    return text;
+}
+
+}  // namespace
+
+// Only a missing mask file is an empty mask. A cut one, one whose count lies
+// outside the table, a directory or a FIFO in its place stops every command
+// that opens the series editor (exit 7, the file named, nothing written or
+// cleared), and a FIFO never hangs them.
+TEST_F(StdHostFaults, ADamagedMaskStopsEverySeriesCommand) {
+    Init();
+    ASSERT_EQ(Stdhost("mask set 2161").exitCode, 0);
+    ASSERT_EQ(Stdhost("series generate 大众 捷达 --set 2161=7,1").exitCode, 0);
+    const std::string mask = File("config/CXmask.cfg");
+    const std::string whole = ReadBytes(mask);
+    ASSERT_EQ(whole.size(), 40004u);
+    std::string badCount = whole;
+    badCount[1] = 0x20;  // 8193 entries
+
+    const std::vector<std::pair<std::string, std::function<void()>>> damages{
+        {"cut", [&] { WriteBytes(mask, whole.substr(0, 4)); }},
+        {"count", [&] { WriteBytes(mask, badCount); }},
+        {"directory",
+         [&] {
+             std::filesystem::remove(mask);
+             std::filesystem::create_directory(mask);
+         }},
+        {"fifo",
+         [&] {
+             std::filesystem::remove(mask);
+             ASSERT_EQ(::mkfifo(mask.c_str(), 0600), 0);
+         }},
+    };
+    for (const auto &[name, damage] : damages) {
+        damage();
+        const std::string before = std::filesystem::is_regular_file(mask) ? ReadBytes(mask) : "";
+        for (const std::string &command : std::vector<std::string>{
+                 "mask show", "mask set 2162", "mask clear 2161", "series show 大众 捷达",
+                 "series generate 大众 捷达 --default " + kSedan, "brands", "series-list 大众",
+                 "series export " + File("out.tsv"), "clear-standards --yes"}) {
+            Outcome run = Bounded("--station " + Dir() + " " + command);
+            EXPECT_EQ(run.exitCode, 7) << name << ": " << command << "\n" << run.out;
+            EXPECT_TRUE(Has(run, mask)) << name << ": " << command << "\n" << run.out;
+        }
+        if (!before.empty()) {
+            EXPECT_EQ(ReadBytes(mask), before) << name;
+        }
+        EXPECT_FALSE(FileExists(File("out.tsv")));
+        std::filesystem::remove_all(mask);
+    }
+
+    WriteBytes(mask, whole);
+    Outcome shown = Stdhost("series show 大众 捷达 --json");
+    ASSERT_EQ(shown.exitCode, 0) << shown.out;
+    const nlohmann::json series = nlohmann::json::parse(shown.out);
+    int found = 0;
+    for (const auto &p : series["params"]) {
+        if (p["paramid"].get<int>() != 2161) continue;
+        ++found;
+        EXPECT_EQ(p["upper"].get<double>(), 7.0);
+        EXPECT_EQ(p["lower"].get<double>(), 1.0);
+        EXPECT_TRUE(p["masked"].get<bool>());
+    }
+    EXPECT_EQ(found, 1);
+}
+
+// An empty or cut configDirectory or moduleDirectory is not used: no mask
+// is written to the root directory, no module loaded from it.
+TEST_F(StdHostFaults, UnusableDirectoriesOfPlinthIniAreNotUsed) {
+    Init();
+    const std::string plinth = ReadBytes(File("plinth.ini"));
+    const bool rootMask = FileExists("/CXmask.cfg");
+
+    WriteBytes(File("plinth.ini"), WithoutLine(plinth, "configDirectory"));
+    for (const char *command : {"mask set 2161", "mask show"}) {
+        Outcome run = Stdhost(command);
+        EXPECT_EQ(run.exitCode, 7) << command << "\n" << run.out;
+        EXPECT_TRUE(Has(run, "configDirectory is empty or cut")) << run.out;
+    }
+    if (!rootMask) {
+        EXPECT_FALSE(FileExists("/CXmask.cfg"));
+    }
+
+    // 259 bytes that name the config directory, so a cut one names another.
+    std::string longDir = File("config");
+    while (longDir.size() < 259) longDir.insert(Dir().size(), "/.");
+    WriteBytes(File("plinth.ini"),
+               WithoutLine(plinth, "configDirectory") + "configDirectory=" + longDir + "\n");
+    Outcome cut = Stdhost("mask set 2161");
+    EXPECT_EQ(cut.exitCode, 7) << cut.out;
+    EXPECT_FALSE(FileExists(File("config/CXmask.cfg")));
+    EXPECT_FALSE(FileExists(File("CXmask.cfg")));
+
+    WriteBytes(File("plinth.ini"), WithoutLine(plinth, "moduleDirectory"));
+    Outcome generated = Stdhost("series generate 大众 捷达 --default " + kSedan);
+    EXPECT_EQ(generated.exitCode, 7) << generated.out;
+    EXPECT_TRUE(Has(generated, "moduleDirectory is empty or cut")) << generated.out;
+    EXPECT_FALSE(Has(generated, "rows inserted")) << generated.out;
+    // Without a default standard the module is not needed.
+    EXPECT_EQ(Stdhost("series generate 大众 捷达 --set 2161=7,1").exitCode, 0);
+}
+
+// Every output of stdhost goes through one writer: a device (a link to
+// /dev/null) or a FIFO is written in place and stays what it was, "-" is
+// the standard output, and a directory is refused, never renamed over.
+TEST_F(StdHostFaults, OutputsAreWrittenInPlaceOrRefusedNeverRenamedOver) {
+    Init();
+    WriteBytes(File("s.tsv"), "1\t223\tx\t2231\t60\t0\n");
+    const std::string null = root_.File("null");
+    std::filesystem::create_symlink("/dev/null", null);
+    const std::string directory = root_.File("directory");
+    std::filesystem::create_directory(directory);
+    WriteBytes(directory + "/inside", "keep");
+    for (const std::string &target : {null, directory}) {
+        const bool device = target == null;
+        for (const std::string &command : std::vector<std::string>{
+                 "series export " + target, "build-standards " + File("s.tsv") + " " + target,
+                 "audit --html " + target}) {
+            Outcome run = Stdhost(command);
+            if (device)
+                EXPECT_TRUE(run.exitCode == 0 ||
+                            (command.rfind("audit", 0) == 0 && run.exitCode == 1))
+                    << command << "\n"
+                    << run.out;
+            else
+                EXPECT_NE(run.exitCode, 0) << command << "\n" << run.out;
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(null));
+    EXPECT_TRUE(std::filesystem::is_character_file(null));
+    EXPECT_EQ(ReadBytes(directory + "/inside"), "keep");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root_.Path()), {}), 3);
+
+    Outcome toStdout = Stdhost("series export -");
+    EXPECT_EQ(toStdout.exitCode, 0) << toStdout.out;
+    EXPECT_EQ(toStdout.out.rfind("brand\tseries\tdevice", 0), 0u) << toStdout.out;
+    EXPECT_FALSE(FileExists(File("-")));
+
+    const std::string fifo = root_.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    Outcome piped = Bounded("--station " + Dir() + " series export " + fifo);
+    EXPECT_EQ(piped.exitCode, 0) << piped.out;
+    char got[32] = {};
+    EXPECT_GT(::read(reader, got, sizeof got - 1), 0);
+    EXPECT_EQ(std::string(got).rfind("brand\tseries", 0), 0u) << got;
+    ::close(reader);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+}
+
+// Every input file is a regular file (or "-") read up to a bound fitting its
+// kind: a device, a FIFO or an oversized file is refused at once, by name.
+TEST_F(StdHostFaults, InputFilesAreRegularAndBounded) {
+    Init();
+    const std::string fifo = root_.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string &input : {std::string("/dev/zero"), fifo}) {
+        for (const std::string &command : std::vector<std::string>{
+                 "judge --vehicle " + input, "series generate 大众 捷达 --default " + input,
+                 "build-standards " + input + " " + File("x.sfd")}) {
+            Outcome run = Bounded("--station " + Dir() + " " + command);
+            EXPECT_NE(run.exitCode, 0) << command << "\n" << run.out;
+            EXPECT_NE(run.exitCode, 124) << command << "\n" << run.out;
+            EXPECT_TRUE(Has(run, input + " is not a regular file")) << command << "\n" << run.out;
+        }
+    }
+    EXPECT_FALSE(FileExists(File("x.sfd")));
+
+    const std::string big = File("big.vehicle");
+    WriteBytes(big, "1082=10820001\n" + std::string(20000, '#') + "\n");
+    Outcome judged = Stdhost("judge --vehicle " + big);
+    EXPECT_EQ(judged.exitCode, 2) << judged.out;
+    EXPECT_TRUE(Has(judged, "the vehicle file " + big + " is larger than 16384 bytes"))
+        << judged.out;
+
+    Outcome fromStdin = Stdhost("judge --vehicle - < " + kSedan);
+    EXPECT_EQ(fromStdin.exitCode, 0) << fromStdin.out;
+
+    // A UTF-8 byte order mark, as an editor or a spreadsheet writes one, is not text.
+    WriteBytes(File("bom.vehicle"), "\xef\xbb\xbf" + ReadBytes(kSedan));
+    Outcome bom = Stdhost("judge --vehicle " + File("bom.vehicle"));
+    EXPECT_EQ(bom.exitCode, 0) << bom.out;
+    WriteBytes(File("bom.tsv"),
+               "\xef\xbb\xbf"
+               "1\t223\tx\t2231\t60\t0\n");
+    Outcome built = Stdhost("build-standards - " + File("x.sfd") + " < " + File("bom.tsv"));
+    EXPECT_EQ(built.exitCode, 0) << built.out;
+    EXPECT_TRUE(Has(built, "1 limits from 1 rows")) << built.out;
+}
+
+// The driver manager reads odbc.ini and odbcinst.ini with blocking reads of
+// its own: a FIFO or /dev/zero in their place is refused before anything
+// connects.
+TEST_F(StdHostFaults, OdbcFilesThatAreNotRegularAreRefusedBeforeConnecting) {
+    Init();
+    for (const char *name : {"odbc.ini", "odbcinst.ini"}) {
+        const std::string file = File(name);
+        const std::string saved = ReadBytes(file);
+        for (bool fifo : {true, false}) {
+            std::filesystem::remove(file);
+            if (fifo)
+                ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+            else
+                std::filesystem::create_symlink("/dev/zero", file);
+            for (const std::string &command :
+                 std::vector<std::string>{"brands", "reload", "judge --vehicle " + kSedan}) {
+                Outcome run = Bounded("--station " + Dir() + " " + command);
+                EXPECT_EQ(run.exitCode, 8) << name << ": " << command << "\n" << run.out;
+                EXPECT_TRUE(Has(run, file + " is not a regular file")) << run.out;
+            }
+        }
+        std::filesystem::remove(file);
+        WriteBytes(file, saved);
+    }
+    EXPECT_EQ(Stdhost("brands").exitCode, 0);
+}
+
+// A damaged standard file is named by plain judge as by --explain; an empty
+// one or one with only a header too.
+TEST_F(StdHostFaults, EveryDamagedStandardFileIsNamedByPlainJudge) {
+    Init();
+    ASSERT_EQ(Stdhost("judge --vehicle " + kSedan).exitCode, 0);
+    const std::string sfd = File("config/StandarFile.sfd");
+    const std::string whole = ReadBytes(sfd);
+    for (const auto &[bytes, words] :
+         {std::pair{whole.substr(0, whole.size() - 100), std::string("whole records were read")},
+          std::pair{std::string(), std::string("holds 0 bytes")},
+          std::pair{std::string(8, '\0'), std::string("announces no records")}}) {
+        WriteBytes(sfd, bytes);
+        Outcome judged = Stdhost("judge --vehicle " + kSedan);
+        EXPECT_TRUE(Has(judged, "stdhost: standards: " + sfd + " is damaged")) << judged.out;
+        EXPECT_TRUE(Has(judged, words)) << judged.out;
+        Outcome shown = Stdhost("show-standards " + sfd);
+        EXPECT_EQ(shown.exitCode, 7) << shown.out;
+        EXPECT_TRUE(Has(shown, sfd + " is damaged")) << shown.out;
+    }
+    WriteBytes(sfd, whole);
+    EXPECT_FALSE(Has(Stdhost("judge --vehicle " + kSedan), "damaged"));
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Replacing a file so that a reader sees the old content or the new, never a
 // part: the bytes go to a temporary file in the same directory, which is
-// flushed to disk and renamed over the target.
+// flushed to disk and renamed over the target. Only a regular file or a new
+// path is replaced so: a device or a FIFO is written in place, and anything
+// else (a directory, a socket, a block device) is refused, never renamed over.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -12,9 +14,21 @@ enum class AtomicWriteResult {
     kOk,
     kCannotCreate,  // no temporary file could be created in the directory
     kWriteFailed,   // a write, flush or rename failed; the temporary file is removed
+    kNotRegular,    // the path names a directory, a socket or a block device: nothing written
 };
 
+// Writes `bytes` to `path`:
+// - a new path, or a regular file (through a symbolic link: the file it
+//   names), is replaced atomically as above;
+// - an existing character device or FIFO (/dev/null, /dev/stdout, a pipe) is
+//   opened and written in place; a FIFO without a reader is not waited for
+//   (kCannotCreate);
+// - "-" is the standard output (stdio's buffer is flushed first);
+// - anything else is refused (kNotRegular) and left as it is.
 AtomicWriteResult WriteFileAtomically(const std::string &path, std::string_view bytes);
+
+// Why a write failed, in a few English words ("" for kOk).
+const char *AtomicWriteProblem(AtomicWriteResult result);
 
 enum class ReadResult {
     kOk,
@@ -28,6 +42,16 @@ enum class ReadResult {
 // The file is opened without blocking and checked before any read, so a FIFO
 // or a device in its place never hangs nor feeds the reader without end.
 ReadResult ReadFileAtMost(const std::string &path, std::size_t maxBytes, std::string &bytes);
+
+// ReadFileAtMost for a file a user names: "-" is the standard input, read
+// up to `maxBytes` like a file.
+ReadResult ReadInputFile(const std::string &path, std::size_t maxBytes, std::string &bytes);
+
+// "PATH: not a regular file", "PATH: larger than N bytes, not read" and the
+// like for a result other than kOk, in English; `kind` names what the file
+// should have been ("the vehicle file").
+std::string InputFileProblem(ReadResult result, const std::string &path, const std::string &kind,
+                             std::size_t maxBytes);
 
 // Reads the whole of a regular file; false when it is missing, not a regular
 // file (see ReadFileAtMost) or cannot be read.

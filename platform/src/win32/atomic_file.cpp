@@ -45,9 +45,7 @@ bool WriteAll(HANDLE h, std::string_view bytes) {
     return true;
 }
 
-}  // namespace
-
-AtomicWriteResult WriteFileAtomically(const std::string &path, std::string_view bytes) {
+AtomicWriteResult ReplaceRegular(const std::string &path, std::string_view bytes) {
     std::string tmpPath;
     HANDLE h = CreateTemporary(path, tmpPath);
     if (h == INVALID_HANDLE_VALUE) return AtomicWriteResult::kCannotCreate;
@@ -61,6 +59,48 @@ AtomicWriteResult WriteFileAtomically(const std::string &path, std::string_view 
         return AtomicWriteResult::kWriteFailed;
     }
     return AtomicWriteResult::kOk;
+}
+
+}  // namespace
+
+AtomicWriteResult WriteFileAtomically(const std::string &path, std::string_view bytes) {
+    if (path == "-") {
+        std::fflush(stdout);
+        HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+        if (out == INVALID_HANDLE_VALUE || out == nullptr) return AtomicWriteResult::kCannotCreate;
+        return WriteAll(out, bytes) ? AtomicWriteResult::kOk : AtomicWriteResult::kWriteFailed;
+    }
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return AtomicWriteResult::kNotRegular;
+    // A device (NUL, CON, COM1) or a named pipe is written in place.
+    HANDLE existing = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (existing != INVALID_HANDLE_VALUE) {
+        const DWORD type = ::GetFileType(existing);
+        if (type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE) {
+            const bool ok = WriteAll(existing, bytes);
+            ::CloseHandle(existing);
+            return ok ? AtomicWriteResult::kOk : AtomicWriteResult::kWriteFailed;
+        }
+        ::CloseHandle(existing);
+        if (type != FILE_TYPE_DISK) return AtomicWriteResult::kNotRegular;
+    }
+    return ReplaceRegular(path, bytes);
+}
+
+const char *AtomicWriteProblem(AtomicWriteResult result) {
+    switch (result) {
+        case AtomicWriteResult::kOk:
+            return "";
+        case AtomicWriteResult::kCannotCreate:
+            return "it cannot be created or opened";
+        case AtomicWriteResult::kWriteFailed:
+            return "the write failed";
+        case AtomicWriteResult::kNotRegular:
+            return "it is not a regular file, a device or a FIFO: left as it is";
+    }
+    return "";
 }
 
 ReadResult ReadFileAtMost(const std::string &path, std::size_t maxBytes, std::string &bytes) {
