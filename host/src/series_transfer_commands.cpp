@@ -184,8 +184,6 @@ int MaskChange(const std::string &stationOption, const std::vector<int> &ids, bo
         case generator::MaskChangeResult::kWriteFailed:
             Complain("cannot write " + s.session->MaskPath());
             return kExitFailure;
-        case generator::MaskChangeResult::kUnusable:  // said by the session
-            return kExitBadFile;
     }
     std::printf("%s: %zu parameters masked\n", s.session->MaskPath().c_str(),
                 s.state.mask.MaskedParams().size());

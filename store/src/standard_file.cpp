@@ -209,6 +209,11 @@ int StandardTable::WriteFile(const std::string &path) const {
             return 1;
         case platform::AtomicWriteResult::kCannotCreate:
             return -8;
+        case platform::AtomicWriteResult::kNotRegular:
+            // A directory or socket in the file's place: never written over.
+            platform::TraceF("%s: not a regular file, the standard file is not written\n",
+                             path.c_str());
+            return -8;
         case platform::AtomicWriteResult::kWriteFailed:
             break;
     }
