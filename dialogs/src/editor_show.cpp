@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPixmap>
@@ -31,6 +32,7 @@
 #include "dialogs/val_set.h"
 #include "gbk_texts.h"
 #include "generator/sergen_module.h"
+#include "platform/atomic_file.h"
 #include "platform/trace.h"
 #include "widgets/report_ctrl.h"
 
@@ -336,7 +338,16 @@ bool RenderScreenshot(generator::SergenModule &module, ExtRect rect, const void 
                 main->ChooseSeries(QString::fromUtf8(brandUtf8), QString::fromUtf8(seriesUtf8));
             Settle();
             const QPixmap shot = Render(*main, session, screen);
-            saved = !shot.isNull() && shot.save(QString::fromUtf8(path), "PNG");
+            // Through the project's writer: a device or FIFO is written in
+            // place, a directory is refused, a file replaced atomically.
+            QByteArray png;
+            QBuffer buffer(&png);
+            saved = !shot.isNull() && buffer.open(QIODevice::WriteOnly) &&
+                    shot.save(&buffer, "PNG") &&
+                    platform::WriteFileAtomically(
+                        path,
+                        std::string_view(png.constData(), static_cast<std::size_t>(png.size()))) ==
+                        platform::AtomicWriteResult::kOk;
             sink.SetParent(nullptr);
             main->hide();
         }

@@ -160,7 +160,8 @@ BrandQuery QueryBrands(stationdb::Connection *connection, const std::string &pre
             if (std::string brand; NameOfRow(st, cpmc, brand)) query.brands.push_back(brand);
         query.result = 1;
     } catch (const stationdb::DatabaseError &e) {
-        platform::TraceF("%s\n", ErrorTextGbk(e).c_str());
+        query.error = ErrorTextGbk(e);
+        platform::TraceF("%s\n", query.error.c_str());
         query.brands.clear();
     }
     return query;

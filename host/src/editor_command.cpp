@@ -123,6 +123,17 @@ int Screenshot(const EditorOptions &o, SeriesStation &s, const std::vector<unsig
             return DatabaseFailure("reading the series", e);
         }
     }
+    // A picture of an empty list says nothing: the catalogue must be readable
+    // and hold a device.
+    try {
+        if (generator::LoadCatalogue(&s.connection, s.state.catalogue, s.messages) == 0 &&
+            s.state.catalogue.devices.empty()) {
+            Complain("tb_line_info lists no device: the editor would show an empty list");
+            return kExitFailure;
+        }
+    } catch (const stationdb::DatabaseError &e) {
+        return DatabaseFailure("reading the catalogue", e);
+    }
     generator::SergenModule module;
     if (int rc = generator::InitModule(module, record.data()); rc != EXT_DONE) {
         Complain("the station's connection does not resolve (" + std::to_string(rc) + ")");
@@ -162,6 +173,8 @@ void AddEditorCommand(CLI::App &app, CommandLine &line) {
                                            "expected WxH (100 to 10000), not \"" + o->size + "\"");
             if (o->brand.empty() != o->series.empty())
                 throw CLI::ValidationError("--brand", "--brand and --series go together");
+            if (command.count("--screenshot") > 0 && o->screenshot.empty())
+                throw CLI::ValidationError("--screenshot", "names no file");
         });
     CLI::Option *shot =
         editor->add_option("--screenshot", o->screenshot, "render a dialog to this PNG file")

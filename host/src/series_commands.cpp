@@ -10,6 +10,7 @@
 
 #include "commands.h"
 #include "generator/limit_input.h"
+#include "generator/series_key.h"
 #include "generator/series_standard.h"
 #include "json_output.h"
 #include "platform/gbk.h"
@@ -108,7 +109,7 @@ int Brands(const std::string &stationOption, const std::string &prefixUtf8, bool
     if (int rc = OpenSeriesStation(stationOption, s); rc != kExitOk) return rc;
     const generator::BrandQuery query = s.session->Brands(prefix);
     if (query.result != 1) {
-        Complain("the brand query failed (STATION_TRACE=- shows why)");
+        Complain("the brand query on tb_type_index failed: " + ToUtf8(query.error));
         return kExitFailure;
     }
     Json list = Json::array();
@@ -126,6 +127,12 @@ int SeriesList(const std::string &stationOption, const std::string &brandUtf8, b
     if (!ArgumentToGbk(brandUtf8, "BRAND", brand)) return kExitUsage;
     SeriesStation s;
     if (int rc = OpenSeriesStation(stationOption, s); rc != kExitOk) return rc;
+    // A table that cannot be read is a database fault, not a brand without series.
+    try {
+        generator::ReadSeriesList(s.connection);
+    } catch (const stationdb::DatabaseError &e) {
+        return DatabaseFailure("reading the series of tb_type_vehicle", e);
+    }
     const std::vector<std::string> series = s.session->Series(brand);
     if (series.empty()) {
         Complain("brand " + brandUtf8 + " has no series in tb_type_vehicle");

@@ -4,10 +4,10 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 
 #include "commands.h"
 #include "gbk_texts.h"
@@ -98,8 +98,10 @@ int Export(const std::string &stationOption, const std::string &file) {
 // naming the line and column of the first fault.
 std::vector<generator::SeriesStandard> ReadImportFile(SeriesStation &s, const std::string &file,
                                                       std::vector<std::string> &notes) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw SeriesFileError{kExitFailure, "cannot read " + file};
+    std::string text, why;
+    if (!ReadTextInput(file, kTableFileBytes, "the import file", text, why))
+        throw SeriesFileError{kExitBadFile, why};
+    std::istringstream in(std::move(text));
     std::set<SeriesKey> known;
     for (const auto &id : StationSeries(s))
         known.insert(

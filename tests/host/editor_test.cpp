@@ -86,6 +86,17 @@ TEST_F(EditorCommand, RefusesWithoutADisplayOrWithBadArguments) {
     EXPECT_FALSE(FileExists(png));
     // A directory cannot take the file.
     EXPECT_EQ(Stdhost("editor --screenshot " + dir_.Path()).exitCode, 1);
+    EXPECT_EQ(Stdhost("editor --screenshot ''").exitCode, 2);
+}
+
+// A station whose catalogue cannot be read gives no picture of an empty list.
+TEST_F(EditorCommand, AStationWithoutACatalogueGivesNoPicture) {
+    const std::string png = dir_.File("x.png");
+    testing_support::WriteBytes(Dir() + "/station.db", "this is not a database, just text\n");
+    Outcome run = Stdhost("editor --screenshot " + png);
+    EXPECT_NE(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("reading the catalogue failed"), std::string::npos) << run.out;
+    EXPECT_FALSE(FileExists(png));
 }
 
 }  // namespace

@@ -367,7 +367,7 @@ TEST_F(StdHostFaults, InputFilesAreRegularAndBounded) {
     for (const std::string &input : {std::string("/dev/zero"), fifo}) {
         for (const std::string &command : std::vector<std::string>{
                  "judge --vehicle " + input, "series generate 大众 捷达 --default " + input,
-                 "build-standards " + input + " " + File("x.sfd")}) {
+                 "build-standards " + input + " " + File("x.sfd"), "series import " + input}) {
             Outcome run = Bounded("--station " + Dir() + " " + command);
             EXPECT_NE(run.exitCode, 0) << command << "\n" << run.out;
             EXPECT_NE(run.exitCode, 124) << command << "\n" << run.out;
@@ -396,6 +396,31 @@ TEST_F(StdHostFaults, InputFilesAreRegularAndBounded) {
     Outcome built = Stdhost("build-standards - " + File("x.sfd") + " < " + File("bom.tsv"));
     EXPECT_EQ(built.exitCode, 0) << built.out;
     EXPECT_TRUE(Has(built, "1 limits from 1 rows")) << built.out;
+
+    ASSERT_EQ(Stdhost("series generate 大众 捷达 --set 2161=1,0").exitCode, 0);
+    ASSERT_EQ(Stdhost("series export " + File("s.tsv")).exitCode, 0);
+    WriteBytes(File("bom-series.tsv"), "\xef\xbb\xbf" + ReadBytes(File("s.tsv")));
+    Outcome imported = Stdhost("series import " + File("bom-series.tsv"));
+    EXPECT_EQ(imported.exitCode, 0) << imported.out;
+    Outcome directory = Stdhost("series import " + root_.Path());
+    EXPECT_EQ(directory.exitCode, 7) << directory.out;
+    EXPECT_TRUE(Has(directory, "is not a regular file")) << directory.out;
+}
+
+// A table that cannot be read is a database fault with the driver's reason,
+// never "no such brand" or an empty answer.
+TEST_F(StdHostFaults, UnreadableVehicleTablesAreDatabaseFaults) {
+    Init();
+    Sql("drop table tb_type_index");
+    Outcome brands = Stdhost("brands D");
+    EXPECT_EQ(brands.exitCode, 1) << brands.out;
+    EXPECT_TRUE(Has(brands, "tb_type_index")) << brands.out;
+    EXPECT_FALSE(Has(brands, "STATION_TRACE")) << brands.out;
+    Sql("drop table tb_type_vehicle");
+    Outcome series = Stdhost("series-list 大众");
+    EXPECT_EQ(series.exitCode, 1) << series.out;
+    EXPECT_TRUE(Has(series, "no such table: tb_type_vehicle")) << series.out;
+    EXPECT_FALSE(Has(series, "has no series")) << series.out;
 }
 
 // The driver manager reads odbc.ini and odbcinst.ini with blocking reads of

@@ -101,6 +101,7 @@ struct BrandQuery {
     // or a database error occurred (traced).
     int result = 0;
     std::vector<std::string> brands;
+    std::string error;  // the driver's message (GBK) when the query failed
 };
 BrandQuery QueryBrands(stationdb::Connection *connection, const std::string &prefix);
 
