@@ -50,7 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"1e39", LimitInputError::kNotFinite, "", false},
                       Case{"inf", LimitInputError::kNotANumber, "", false},
                       // "%.2f" of 1e18 is 21 characters: more than the column holds
-                      Case{"1e18", LimitInputError::kTooLong, "", false}));
+                      Case{"1e18", LimitInputError::kTooLong, "", false}),
+    [](const ::testing::TestParamInfo<Case> &info) { return "Case" + std::to_string(info.index); });
 
 TEST(LimitValue, AHeldFloatIsCheckedLikeATypedOne) {
     EXPECT_EQ(generator::CheckLimitValue(0.55f).stored, "0.55");

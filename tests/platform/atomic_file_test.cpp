@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstring>
@@ -54,6 +56,7 @@ TEST(AtomicFile, WhatIsNotARegularFileDeviceOrFifoIsRefused) {
     EXPECT_EQ(ReadBytes(dir.File("target/inside")), "keep");
     EXPECT_EQ(Entries(dir.Path()), 1);
 
+#if !defined(_WIN32)  // sockets, devices, FIFOs and links: POSIX only
     const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(sock, 0);
     sockaddr_un address{};
@@ -69,8 +72,10 @@ TEST(AtomicFile, WhatIsNotARegularFileDeviceOrFifoIsRefused) {
     EXPECT_TRUE(S_ISSOCK(st.st_mode));
     ::close(sock);
     EXPECT_EQ(Entries(dir.Path()), 2);
+#endif
 }
 
+#if !defined(_WIN32)
 // A character device or a FIFO is written in place, never replaced: a link
 // to /dev/null stays a link to a device, a FIFO stays a FIFO and its reader
 // gets the bytes; a FIFO nobody reads is not waited for.
@@ -144,3 +149,4 @@ TEST(InputFile, ReadsRegularFilesAndStandardInputUpToTheirBound) {
     EXPECT_EQ(cut, platform::ReadResult::kCut);
     EXPECT_EQ(bytes, "from");
 }
+#endif
