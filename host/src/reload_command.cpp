@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -259,6 +260,16 @@ int Reload(const std::string &stationOption) {
     std::printf("ExtParamSave gave %d\n", result);
     if (!loaded.SameFileAs(after)) {
         std::printf("reloaded:             %s\n", after.Describe().c_str());
+        if (stampRead == StampRead::kRead && !StampIsCurrent(settings, after, stamp)) {
+            // Without the stamp recorded every later pass reads the database again.
+            std::error_code ec;
+            const bool regular = std::filesystem::is_regular_file(settings.MemstdIni(), ec) ||
+                                 !std::filesystem::exists(settings.MemstdIni(), ec);
+            Complain("the stamp could not be recorded in " + settings.MemstdIni() +
+                     (regular ? "" : " (not a regular file)") +
+                     ": every reload will read the database again");
+            return kExitFileNotWritten;
+        }
         return kExitOk;
     }
     switch (stampRead) {

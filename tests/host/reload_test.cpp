@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "platform/ini_file.h"
@@ -77,6 +78,17 @@ TEST_F(Reload, AClearedTableIsNotServedAndReloadSaysWhy) {
     EXPECT_EQ(ReadBytes(File("config/StandarFile.sfd")), file);
     Outcome judged = Stdhost("judge --vehicle " + kSedan);
     EXPECT_EQ(judged.exitCode, 0) << judged.out;
+}
+
+// A memstd.ini that cannot be written makes every pass read the database.
+TEST_F(Reload, AStampThatCannotBeRecordedIsSaid) {
+    std::filesystem::remove(File("config/memstd.ini"));
+    std::filesystem::create_directory(File("config/memstd.ini"));
+    ASSERT_EQ(Stdhost("mark-changed 90").exitCode, 0);
+    Outcome reload = Stdhost("reload");
+    EXPECT_EQ(reload.exitCode, 10) << reload.out;
+    EXPECT_TRUE(Has(reload, "memstd.ini (not a regular file): every reload will read the database"))
+        << reload.out;
 }
 
 TEST_F(Reload, AMissingStampTableIsADatabaseFaultNotAnUnreachableDatabase) {
