@@ -401,8 +401,13 @@ int Audit(const std::string &stationOption, const AuditOptions &options) {
     out["covered"] = report.FullyCovered() && keysServed;
     if (!options.html.empty()) {
         const std::string page = AuditHtml(out);
-        if (platform::WriteFileAtomically(options.html, page) != platform::AtomicWriteResult::kOk) {
-            Complain("cannot write " + options.html);
+        const platform::AtomicWriteResult written =
+            platform::WriteFileAtomically(options.html, page);
+        if (written != platform::AtomicWriteResult::kOk) {
+            Complain("cannot write " + options.html +
+                     (written == platform::AtomicWriteResult::kNotRegular
+                          ? ": not a regular file, a device or a FIFO"
+                          : ""));
             return kAuditError;
         }
     }
