@@ -64,8 +64,8 @@ Fixture &TheFixture() {
 void FillRuleSpace(store::StandardTable &table, const std::vector<int32_t> &models) {
     for (const engine::ReachableCondition &r : engine::ReachableConditions(models))
         for (int32_t p = 0; p < 4; ++p)
-            table.InsertRecord({r.itemId < 240 ? 1 : 2, r.itemId, r.condition, r.itemId * 10 + p,
-                                100.0f, 0.0f});
+            table.InsertRecord(
+                {r.itemId < 240 ? 1 : 2, r.itemId, r.condition, r.itemId * 10 + p, 100.0f, 0.0f});
 }
 
 void BM_Enumerate(benchmark::State &state) {

@@ -120,8 +120,8 @@ double MiB(long kib) {
 }
 
 void PrintMemory(const char *when, const Memory &m) {
-    std::printf("  memory %-22s VmRSS %8.1f MiB   VmHWM %8.1f MiB   heap in use %8.1f MiB\n",
-                when, MiB(m.rssKiB), MiB(m.hwmKiB), m.heapMiB);
+    std::printf("  memory %-22s VmRSS %8.1f MiB   VmHWM %8.1f MiB   heap in use %8.1f MiB\n", when,
+                MiB(m.rssKiB), MiB(m.hwmKiB), m.heapMiB);
 }
 
 // Lines "name<TAB>value<TAB>unit" appended to --summary FILE (each phase is a
@@ -149,9 +149,10 @@ void ReportGrowth(const Summary &summary, const std::string &name, const char *f
     summary.Add(name + "/rss_growth", growth, "MiB");
     summary.Add(name + "/heap_growth", heapGrowth, "MiB");
     if (growth > toleranceMiB) {
-        std::printf("  FINDING: VmRSS grew by %.1f MiB between %s and the end (tolerance %.1f MiB); "
-                    "the heap in use by %+.1f MiB\n",
-                    growth, from, toleranceMiB, heapGrowth);
+        std::printf(
+            "  FINDING: VmRSS grew by %.1f MiB between %s and the end (tolerance %.1f MiB); "
+            "the heap in use by %+.1f MiB\n",
+            growth, from, toleranceMiB, heapGrowth);
         // Whether the growth is free memory that malloc keeps: trimming gives it back.
         ::malloc_trim(0);
         const Memory trimmed = ReadMemory();
@@ -159,9 +160,10 @@ void ReportGrowth(const Summary &summary, const std::string &name, const char *f
                     MiB(trimmed.rssKiB), trimmed.heapMiB);
         summary.Add(name + "/rss_end_trimmed", MiB(trimmed.rssKiB), "MiB");
     } else
-        std::printf("  VmRSS between %s and the end: %+.1f MiB, within the tolerance of %.1f MiB; "
-                    "the heap in use %+.1f MiB\n",
-                    from, growth, toleranceMiB, heapGrowth);
+        std::printf(
+            "  VmRSS between %s and the end: %+.1f MiB, within the tolerance of %.1f MiB; "
+            "the heap in use %+.1f MiB\n",
+            from, growth, toleranceMiB, heapGrowth);
 }
 
 // Mean of the first and of the last tenth of `times` (at least one each).
@@ -222,8 +224,8 @@ long long AddSeriesStandards(stationdb::Connection &connection, int series) {
     {
         stationdb::Statement st(connection, "select ItemId, ParamId from tb_id_param");
         st.Execute();
-        while (st.Fetch()) params.emplace_back(std::atoi(st.Utf8(1).c_str()),
-                                               std::atoi(st.Utf8(2).c_str()));
+        while (st.Fetch())
+            params.emplace_back(std::atoi(st.Utf8(1).c_str()), std::atoi(st.Utf8(2).c_str()));
     }
     stationdb::Transaction transaction(connection);
     stationdb::Statement insert(connection,
@@ -366,9 +368,10 @@ int RunLimbank(const Options &o, const Summary &summary, const std::string &dial
                    ? static_cast<long long>(table.RecordCount())
                    : -1;
     }();
-    std::printf("  station: seed data and %d series standards (%lld rows), %lld records in "
-                "the plug-in's table; loaded in %.0f ms\n",
-                o.series, seriesRows, records, loadSeconds * 1e3);
+    std::printf(
+        "  station: seed data and %d series standards (%lld rows), %lld records in "
+        "the plug-in's table; loaded in %.0f ms\n",
+        o.series, seriesRows, records, loadSeconds * 1e3);
     if (records <= 0) throw std::runtime_error("the plug-in did not load the database");
 
     long long wrongPasses = 0;
@@ -383,7 +386,8 @@ int RunLimbank(const Options &o, const Summary &summary, const std::string &dial
     std::vector<Buffer> expectedBytes;
     for (const auto &[vehicle, info] : vehicles) {
         expectedItems.push_back(pass(info));
-        expectedBytes.emplace_back(standard.begin(), standard.begin() + UsedBytes(plinth, standard));
+        expectedBytes.emplace_back(standard.begin(),
+                                   standard.begin() + UsedBytes(plinth, standard));
         std::printf("  vehicle %-16s %2d items with limits, %zu bytes of standard buffer\n",
                     vehicle.c_str(), expectedItems.back(), expectedBytes.back().size());
     }
@@ -455,9 +459,10 @@ int RunLimbank(const Options &o, const Summary &summary, const std::string &dial
         if (blockPasses[i] > 0)
             perPass.push_back(blockPassSeconds[i] * 1e6 / static_cast<double>(blockPasses[i]));
     const auto [passFirst, passLast] = FirstAndLastTenth(perPass);
-    std::printf("  judging pass: %.2f us on average over %lld passes (first tenth %.2f us, "
-                "last tenth %.2f us)\n",
-                passUs, o.passes, passFirst, passLast);
+    std::printf(
+        "  judging pass: %.2f us on average over %lld passes (first tenth %.2f us, "
+        "last tenth %.2f us)\n",
+        passUs, o.passes, passFirst, passLast);
     summary.Add(name + "/passes", static_cast<double>(o.passes), "");
     summary.Add(name + "/pass", passUs, "us");
     summary.Add(name + "/records", static_cast<double>(records), "");
@@ -468,10 +473,11 @@ int RunLimbank(const Options &o, const Summary &summary, const std::string &dial
         for (double s : reloadSeconds) total += s;
         const double mean = total * 1e3 / static_cast<double>(reloadSeconds.size());
         const auto [first, last] = FirstAndLastTenth(reloadSeconds);
-        std::printf("  reload (ExtParamSave): %.1f ms on average over %zu, median %.1f ms, "
-                    "max %.1f ms (first tenth %.1f ms, last tenth %.1f ms)\n",
-                    mean, reloadSeconds.size(), sorted[sorted.size() / 2] * 1e3,
-                    sorted.back() * 1e3, first * 1e3, last * 1e3);
+        std::printf(
+            "  reload (ExtParamSave): %.1f ms on average over %zu, median %.1f ms, "
+            "max %.1f ms (first tenth %.1f ms, last tenth %.1f ms)\n",
+            mean, reloadSeconds.size(), sorted[sorted.size() / 2] * 1e3, sorted.back() * 1e3,
+            first * 1e3, last * 1e3);
         summary.Add(name + "/reloads", static_cast<double>(reloadSeconds.size()), "");
         summary.Add(name + "/reload", mean, "ms");
         summary.Add(name + "/reload_first_tenth", first * 1e3, "ms");
@@ -557,7 +563,8 @@ int RunEditor(const Options &o, const Summary &summary, const std::string &diale
         generator::LoadSeriesLimits(&connection, catalogue, brand, series);
         const auto t1 = Clock::now();
         SetLimits(catalogue, g + 1);
-        const auto result = generator::GenerateSeriesStandard(&connection, catalogue, brand, series);
+        const auto result =
+            generator::GenerateSeriesStandard(&connection, catalogue, brand, series);
         const auto t2 = Clock::now();
         load.push_back(Seconds(t0, t1));
         generate.push_back(Seconds(t1, t2));
@@ -574,9 +581,10 @@ int RunEditor(const Options &o, const Summary &summary, const std::string &diale
         return v.empty() ? 0.0 : total * 1e3 / static_cast<double>(v.size());
     };
     const auto [first, last] = FirstAndLastTenth(generate);
-    std::printf("  generation: %.1f ms on average (first tenth %.1f ms, last tenth %.1f ms); "
-                "loading the series' limits before it: %.1f ms\n",
-                mean(generate), first * 1e3, last * 1e3, mean(load));
+    std::printf(
+        "  generation: %.1f ms on average (first tenth %.1f ms, last tenth %.1f ms); "
+        "loading the series' limits before it: %.1f ms\n",
+        mean(generate), first * 1e3, last * 1e3, mean(load));
     summary.Add(name + "/generations", static_cast<double>(o.generations), "");
     summary.Add(name + "/generation", mean(generate), "ms");
     summary.Add(name + "/generation_first_tenth", first * 1e3, "ms");
@@ -601,8 +609,8 @@ int RunEditor(const Options &o, const Summary &summary, const std::string &diale
 // parameters of 12 bytes, 20 x 30 x 500 conditions of 160 bytes (150-byte
 // text, padding, count, pointer), 20 x 30 items of 12 bytes, each item array
 // and condition array preceded by its 4-byte capacity.
-constexpr double kFixedReservationBytes = 20.0 * 30 * 500 * 50 * 12 + 20.0 * 30 * 500 * 160 +
-                                          20.0 * 30 * 12 + 20.0 * 4 + 20.0 * 30 * 4;
+constexpr double kFixedReservationBytes =
+    20.0 * 30 * 500 * 50 * 12 + 20.0 * 30 * 500 * 160 + 20.0 * 30 * 12 + 20.0 * 4 + 20.0 * 30 * 4;
 
 int RunTable(const Summary &summary) {
     std::printf("\n=== table: a standard table filled to every capacity\n");

@@ -45,7 +45,7 @@ constexpr long long kParams = bench::kCatalogueSize;
 constexpr int kBackgroundSeries = 50;
 
 // UTF-8, as the database holds it.
-constexpr const char *kBrandUtf8 = "\xE4\xB8\x9C\xE9\xA3\x8E";   // a brand
+constexpr const char *kBrandUtf8 = "\xE4\xB8\x9C\xE9\xA3\x8E";  // a brand
 
 std::string g_brand;  // GBK, as the editor passes it
 

@@ -24,8 +24,7 @@ class PluginConditions : public ConditionSource {
     using GetCondition = int (*)(int, char *, int);
     PluginConditions(const bridges::PlinthBridge &plinth, InitInfo initInfo,
                      GetCondition getCondition);
-    bool ConditionOf(const Registration &registration, int itemId,
-                     std::string &condition) override;
+    bool ConditionOf(const Registration &registration, int itemId, std::string &condition) override;
 
   private:
     const bridges::PlinthBridge &plinth_;
@@ -38,8 +37,7 @@ class PluginConditions : public ConditionSource {
 class EngineConditions : public ConditionSource {
   public:
     explicit EngineConditions(const bridges::PlinthBridge &plinth);
-    bool ConditionOf(const Registration &registration, int itemId,
-                     std::string &condition) override;
+    bool ConditionOf(const Registration &registration, int itemId, std::string &condition) override;
 
   private:
     const bridges::PlinthBridge &plinth_;

@@ -139,7 +139,8 @@ class Audit {
                 seriesKeys_.insert(platform::FoldCondition(brand + "_" + series));
         for (const std::string &brand : catalogue_->brands)
             brands_.insert(platform::FoldCondition(brand));
-        for (const auto &entry : catalogue_->series) brands_.insert(platform::FoldCondition(entry.first));
+        for (const auto &entry : catalogue_->series)
+            brands_.insert(platform::FoldCondition(entry.first));
     }
 
     void CollectRuleSpace() {
@@ -399,9 +400,9 @@ std::vector<engine::VehicleProfile> WitnessCandidates(const engine::VehicleProfi
 }
 
 std::size_t AuditReport::ItemsFullyCovered() const {
-    return static_cast<std::size_t>(std::count_if(items.begin(), items.end(), [](const ItemCoverage &i) {
-        return i.reachable > 0 && i.FullyCovered();
-    }));
+    return static_cast<std::size_t>(
+        std::count_if(items.begin(), items.end(),
+                      [](const ItemCoverage &i) { return i.reachable > 0 && i.FullyCovered(); }));
 }
 
 std::vector<int32_t> TableModelNumbers(const store::StandardTable &table) {
@@ -440,7 +441,8 @@ std::size_t ConditionDistance(const std::string &a, const std::string &b) {
         row[0] = i;
         for (std::size_t j = 1; j <= y.size(); ++j) {
             const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (x[i - 1] == y[j - 1] ? 0 : 1)});
+            row[j] =
+                std::min({row[j] + 1, row[j - 1] + 1, diagonal + (x[i - 1] == y[j - 1] ? 0 : 1)});
             diagonal = above;
         }
     }

@@ -65,8 +65,8 @@ class ConditionSource {
 // each item (tb_id_param) and the series of each brand (tb_type_vehicle,
 // tb_type_index). Texts trimmed of trailing blanks.
 struct StationCatalogue {
-    std::map<int, std::set<int>> itemParams;  // itemid -> paramids, all devices
-    std::set<std::string> brands;             // CPMC
+    std::map<int, std::set<int>> itemParams;              // itemid -> paramids, all devices
+    std::set<std::string> brands;                         // CPMC
     std::map<std::string, std::set<std::string>> series;  // CPMC -> CXXL
 };
 
@@ -75,9 +75,9 @@ struct StationCatalogue {
 struct MissingCondition {
     int itemId = 0;
     std::string condition;
-    bool heldEmpty = false;    // the table's matching condition holds no parameter
-    bool confirmed = false;    // a real vehicle reaches it
-    Registration witness;      // the confirmed vehicle, else the walk's profile as sent
+    bool heldEmpty = false;  // the table's matching condition holds no parameter
+    bool confirmed = false;  // a real vehicle reaches it
+    Registration witness;    // the confirmed vehicle, else the walk's profile as sent
 };
 
 // A table condition no vehicle reaches, with the nearest condition the rules
@@ -102,8 +102,8 @@ struct OrphanSeries {
 
 struct DeviceGap {
     int itemId = 0;
-    int devid = 0;        // the device that lacks the condition
-    int heldBy = 0;       // the first device that holds it
+    int devid = 0;   // the device that lacks the condition
+    int heldBy = 0;  // the first device that holds it
     std::string condition;
 };
 
@@ -130,16 +130,16 @@ struct MissingParams {
 
 struct ItemCoverage {
     int itemId = 0;
-    std::size_t reachable = 0;       // conditions the rules produce for real vehicles
-    std::size_t covered = 0;         // of those, the table gives limits for
-    std::size_t impossibleOnly = 0;  // reached only by profiles no vehicle gives
-    std::size_t tableConditions = 0; // distinct texts the table holds (case ignored)
-    std::size_t unreachable = 0;     // of those, no vehicle reaches (series excluded)
+    std::size_t reachable = 0;        // conditions the rules produce for real vehicles
+    std::size_t covered = 0;          // of those, the table gives limits for
+    std::size_t impossibleOnly = 0;   // reached only by profiles no vehicle gives
+    std::size_t tableConditions = 0;  // distinct texts the table holds (case ignored)
+    std::size_t unreachable = 0;      // of those, no vehicle reaches (series excluded)
     bool FullyCovered() const { return covered == reachable; }
 };
 
 struct AuditReport {
-    std::vector<ItemCoverage> items;  // the 44 standard items with conditions, by ID
+    std::vector<ItemCoverage> items;               // the 44 standard items with conditions, by ID
     std::vector<MissingCondition> missing;         // confirmed: vehicles without limits
     std::vector<MissingCondition> impossibleOnly;  // not in the table, no real vehicle
     std::vector<UnreachableRow> unreachable;
@@ -149,8 +149,8 @@ struct AuditReport {
     std::vector<CaseVariant> caseVariants;
     std::vector<TableCondition> emptyConditions;
     std::vector<MissingParams> missingParams;
-    std::vector<int> unknownItems;  // items of the table the rules do not judge
-    bool catalogueChecked = false;  // missing parameters and series were checked
+    std::vector<int> unknownItems;        // items of the table the rules do not judge
+    bool catalogueChecked = false;        // missing parameters and series were checked
     std::size_t reachableConditions = 0;  // of the rule space, confirmed or not
     std::size_t confirmedConditions = 0;  // confirmed through the ConditionSource
     std::size_t sourceCalls = 0;          // vehicles handed to the ConditionSource

@@ -80,9 +80,8 @@ bool ReadTextColumn(SQLHSTMT stmt, SQLUSMALLINT column, std::string &utf8, bool 
     char buffer[1024];
     for (;;) {
         SQLLEN length = 0;
-        SQLRETURN rc = Check(
-            SQLGetData(stmt, column, SQL_C_CHAR, buffer, sizeof buffer, &length), SQL_HANDLE_STMT,
-            stmt, "SQLGetData");
+        SQLRETURN rc = Check(SQLGetData(stmt, column, SQL_C_CHAR, buffer, sizeof buffer, &length),
+                             SQL_HANDLE_STMT, stmt, "SQLGetData");
         if (rc == SQL_NO_DATA) break;  // the previous part was the last
         if (length == SQL_NULL_DATA) {
             null = true;

@@ -155,10 +155,9 @@ void Statement::Execute() {
     row_ = 0;
     valuesRead_ = 0;
     // SQL_NO_DATA: an UPDATE or DELETE that matched no row.
-    SQLRETURN rc = direct_
-                       ? Check(detail::ExecDirect(stmt, directSql_), SQL_HANDLE_STMT, stmt,
-                               "SQLExecDirect")
-                       : Check(SQLExecute(stmt), SQL_HANDLE_STMT, stmt, "SQLExecute");
+    SQLRETURN rc = direct_ ? Check(detail::ExecDirect(stmt, directSql_), SQL_HANDLE_STMT, stmt,
+                                   "SQLExecDirect")
+                           : Check(SQLExecute(stmt), SQL_HANDLE_STMT, stmt, "SQLExecute");
     if (rc == SQL_NO_DATA) return;
     SQLLEN count = 0;
     Check(SQLRowCount(stmt, &count), SQL_HANDLE_STMT, stmt, "SQLRowCount");

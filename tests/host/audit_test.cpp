@@ -50,7 +50,9 @@ class Audit : public ::testing::Test {
     }
     std::string Dir() const { return dir_.File("station"); }
     std::string File(const std::string &name) const { return Dir() + "/" + name; }
-    Outcome Stdhost(const std::string &args) { return RunStdhost("--station " + Dir() + " " + args); }
+    Outcome Stdhost(const std::string &args) {
+        return RunStdhost("--station " + Dir() + " " + args);
+    }
     nlohmann::json AuditJson(const std::string &args, int exitCode) {
         Outcome run = RunStdhost("--station " + Dir() + " audit --json " + args + " 2>/dev/null");
         EXPECT_EQ(run.exitCode, exitCode) << run.out;
@@ -108,8 +110,8 @@ TEST_F(Audit, ARemovedConditionComesWithAVehicleThatJudgeCannotJudge) {
     std::string sets;
     bool named = false;
     for (const auto &v : gap["vehicle"]) {
-        sets += " --set " + std::to_string(v["param"].get<int>()) + "=" +
-                v["value"].get<std::string>();
+        sets +=
+            " --set " + std::to_string(v["param"].get<int>()) + "=" + v["value"].get<std::string>();
         named = named || (v["param"] == 1164 && !v["name"].get<std::string>().empty());
     }
     EXPECT_TRUE(named) << "the dictionary names the parameters";
@@ -128,8 +130,8 @@ TEST_F(Audit, ARemovedConditionComesWithAVehicleThatJudgeCannotJudge) {
 // series standard counts as one while its brand and series are listed.
 TEST_F(Audit, TyposCaseVariantsSeriesAndMissingParametersAreNamed) {
     const std::string typo = "外藉车_标准1/1020<RM<=1250";  // 藉 for 籍
-    Sql("update tb_id_standard set condition = '" + typo + "' where itemid = 216 and condition = '" +
-        kForeign + "'");
+    Sql("update tb_id_standard set condition = '" + typo +
+        "' where itemid = 216 and condition = '" + kForeign + "'");
     // A case variant after the original, and a condition short of one parameter.
     Sql("insert into tb_id_standard (itemid, condition, paramid, hvalue, lvalue) "
         "select itemid, lower(condition), paramid, hvalue, lvalue from tb_id_standard "
@@ -161,8 +163,8 @@ TEST_F(Audit, TyposCaseVariantsSeriesAndMissingParametersAreNamed) {
     // The short condition, and the series rows of item 231 hold all of its one parameter.
     ASSERT_EQ(a["missingParams"].size(), 1u) << a["missingParams"].dump();
     EXPECT_EQ(a["missingParams"][0]["condition"], "其他制动/乘用车,总质量<=3500kg的货车");
-    EXPECT_EQ(a["missingParams"][0]["params"], nlohmann::json::parse(
-                                                   R"([{"param":2244,"name":"一轴左轮阻滞率"}])"));
+    EXPECT_EQ(a["missingParams"][0]["params"],
+              nlohmann::json::parse(R"([{"param":2244,"name":"一轴左轮阻滞率"}])"));
 }
 
 TEST_F(Audit, AStandardFileAndTheDatabaseItWasWrittenFromGiveTheSameReport) {
@@ -199,7 +201,8 @@ TEST_F(Audit, TheHtmlPageRendersInAHeadlessBrowser) {
     // A browser that hangs fails the test instead of the suite's time limit.
     const std::string command = "timeout 120 " + std::string(chromium) +
                                 " --headless --no-sandbox --disable-gpu --hide-scrollbars "
-                                "--user-data-dir=" + dir_.File("profile") +
+                                "--user-data-dir=" +
+                                dir_.File("profile") +
                                 " --window-size=1100,1600 --screenshot=" + png + " file://" +
                                 dir_.File("audit.html") + " >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);

@@ -93,7 +93,8 @@ TEST(GetPlinth, MissingFileGivesZeroedRecord) {
 // regression into a failure instead of a hang.
 TEST(GetPlinth, FifoOrDeviceReadsAsMissingWithoutBlocking) {
 #if defined(_WIN32)
-    GTEST_SKIP() << "Windows has no FIFOs nor /dev/zero: devices and pipes are refused in windows_platform_test";
+    GTEST_SKIP() << "Windows has no FIFOs nor /dev/zero: devices and pipes are refused in "
+                    "windows_platform_test";
 #else
     TempDir dir;
     const std::string fifo = dir.File("fifo.ini");

@@ -195,7 +195,7 @@ TEST(WindowsGbk, NoBestFitCharacters) {
     std::string gbk = "untouched";
     EXPECT_FALSE(platform::Utf8ToGbk("\xC3\x80", gbk)) << "U+00C0";  // À
     EXPECT_TRUE(gbk.empty());
-    EXPECT_FALSE(platform::Utf8ToGbk("a\xC3\xA4", gbk)) << "U+00E4";  // ä
+    EXPECT_FALSE(platform::Utf8ToGbk("a\xC3\xA4", gbk)) << "U+00E4";     // ä
     EXPECT_FALSE(platform::Utf8ToGbk("\xE2\x84\xA2", gbk)) << "U+2122";  // ™
     EXPECT_FALSE(platform::Utf8ToGbk("\xED\xA0\x80", gbk)) << "a UTF-8 surrogate";
     ASSERT_TRUE(platform::Utf8ToGbk("\xC3\xA0", gbk));  // à is GBK (pinyin)

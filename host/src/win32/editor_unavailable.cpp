@@ -14,8 +14,9 @@ void AddEditorCommand(CLI::App &app, CommandLine &line) {
         "Not in the Windows build: the standards editor (Sergen) needs Qt; run stdhost editor "
         "on Linux.",
         [] {
-            Complain("the standards editor is not part of the Windows build (it needs Qt); run "
-                     "stdhost editor on Linux");
+            Complain(
+                "the standards editor is not part of the Windows build (it needs Qt); run "
+                "stdhost editor on Linux");
             return static_cast<int>(kExitFailure);
         });
     editor->allow_extras();

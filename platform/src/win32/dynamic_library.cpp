@@ -11,9 +11,9 @@ namespace {
 
 std::string LoadErrorText(const std::string &path, DWORD error) {
     char text[512] = {};
-    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                               error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text,
-                               sizeof text, nullptr);
+    DWORD n =
+        ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                         MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, sizeof text, nullptr);
     while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' '))
         text[--n] = '\0';
     char code[32];

@@ -37,8 +37,7 @@ bool WideToUtf8(const std::wstring &in, std::string &out) {
     if (n <= 0) return false;
     out.resize(static_cast<std::size_t>(n));
     return ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, in.data(),
-                                 static_cast<int>(in.size()), out.data(), n, nullptr,
-                                 nullptr) == n;
+                                 static_cast<int>(in.size()), out.data(), n, nullptr, nullptr) == n;
 }
 
 // WC_NO_BEST_FIT_CHARS keeps Windows from writing a look-alike; a character

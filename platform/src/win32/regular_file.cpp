@@ -10,15 +10,13 @@ namespace platform {
 ReadResult RegularFile::Open(const std::string &path) {
     Close();
     // FILE_SHARE_DELETE: a writer may replace the file while it is read.
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS,
-                             nullptr);
+    HANDLE h = ::CreateFileA(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                   ? ReadResult::kMissing
-                   : ReadResult::kFailed;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::kMissing
+                                                                              : ReadResult::kFailed;
     }
     // Only a disk file that is not a directory is read: a pipe, a console or
     // a device is refused before any read.

@@ -11,9 +11,9 @@ namespace platform {
 std::string ModuleDirectory(const void *addressInModule) {
     if (addressInModule == nullptr) return {};
     HMODULE module = nullptr;
-    if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                  GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              static_cast<LPCSTR>(addressInModule), &module))
+    if (!::GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            static_cast<LPCSTR>(addressInModule), &module))
         return {};
     char file[MAX_PATH + 1] = {};
     const DWORD n = ::GetModuleFileNameA(module, file, MAX_PATH);

@@ -5,8 +5,8 @@
 // Every driver call goes through one checked path; a failure becomes a
 // DatabaseError that carries the SQLSTATE and the driver's own message, read
 // from the handle before any other call on it. Texts cross ODBC as UTF-8
-// (SQL_C_CHAR) on Linux and as UTF-16 (SQL_C_WCHAR) on Windows; the callers of this layer hand in and get back GBK, and the
-// conversion at this boundary is strict: a text with no GBK form is a
+// (SQL_C_CHAR) on Linux and as UTF-16 (SQL_C_WCHAR) on Windows; the callers of this layer hand in
+// and get back GBK, and the conversion at this boundary is strict: a text with no GBK form is a
 // DatabaseError with SQLSTATE 22018 that names the row and column.
 #include <cstdint>
 #include <memory>

@@ -109,9 +109,10 @@ std::string ColumnName(SQLHSTMT stmt, SQLUSMALLINT column) {
     SQLWCHAR name[256] = {};
     SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
     SQLULEN size = 0;
-    Check(SQLDescribeColW(stmt, column, name, static_cast<SQLSMALLINT>(sizeof name / sizeof name[0]),
-                          &nameLength, &type, &size, &digits, &nullable),
-          SQL_HANDLE_STMT, stmt, "SQLDescribeColW");
+    Check(
+        SQLDescribeColW(stmt, column, name, static_cast<SQLSMALLINT>(sizeof name / sizeof name[0]),
+                        &nameLength, &type, &size, &digits, &nullable),
+        SQL_HANDLE_STMT, stmt, "SQLDescribeColW");
     return ToUtf8Lenient(reinterpret_cast<const wchar_t *>(name),
                          WideLength(name, sizeof name / sizeof name[0] - 1));
 }
@@ -156,19 +157,17 @@ bool ReadTextColumn(SQLHSTMT stmt, SQLUSMALLINT column, std::string &utf8, bool 
     constexpr std::size_t kUnits = sizeof buffer / sizeof buffer[0];
     for (;;) {
         SQLLEN length = 0;  // bytes
-        SQLRETURN rc = Check(
-            SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &length), SQL_HANDLE_STMT,
-            stmt, "SQLGetData");
+        SQLRETURN rc = Check(SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &length),
+                             SQL_HANDLE_STMT, stmt, "SQLGetData");
         if (rc == SQL_NO_DATA) break;  // the previous part was the last
         if (length == SQL_NULL_DATA) {
             null = true;
             break;
         }
         // A part that did not fit fills the buffer but for its terminator.
-        std::size_t part =
-            (length == SQL_NO_TOTAL || length >= static_cast<SQLLEN>(sizeof buffer))
-                ? kUnits - 1
-                : static_cast<std::size_t>(length) / sizeof(SQLWCHAR);
+        std::size_t part = (length == SQL_NO_TOTAL || length >= static_cast<SQLLEN>(sizeof buffer))
+                               ? kUnits - 1
+                               : static_cast<std::size_t>(length) / sizeof(SQLWCHAR);
         wide.append(reinterpret_cast<const wchar_t *>(buffer), part);
         if (rc == SQL_SUCCESS) break;
     }
