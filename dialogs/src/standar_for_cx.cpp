@@ -505,6 +505,17 @@ void StandarForCX::Generate() {
         series_->setFocus();
         return;
     }
+    // The list holds the limits of the series last loaded: a brand or series
+    // typed or chosen since is loaded first (asking about pending edits), so
+    // that what is stored is what the operator saw under that name.
+    if (brand_->currentText() != loadedBrand_) {
+        CascadeSeries();
+        return;
+    }
+    if (series_->currentText() != loadedSeries_) {
+        ModelChanged();
+        return;
+    }
     generate_->setEnabled(false);
     generate_->setText(QStringLiteral("请稍候..."));
     const std::string brand = BoxTextGbk(brand_), series = BoxTextGbk(series_);
@@ -645,11 +656,20 @@ void StandarForCX::Close() {
 }
 
 bool StandarForCX::eventFilter(QObject *watched, QEvent *event) {
-    // Leaving a box for another control; its own list opening or the window
-    // losing activation (a message box, another program) is not leaving it.
+    // Leaving a box is the user's move to another control (mouse, Tab,
+    // shortcut). Its own list opening, the type-ahead refilling it (Qt gives
+    // "other" as the reason) or the window losing activation (a message box,
+    // another program) is not leaving it.
     const auto leaves = [event] {
-        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+        switch (static_cast<QFocusEvent *>(event)->reason()) {
+            case Qt::MouseFocusReason:
+            case Qt::TabFocusReason:
+            case Qt::BacktabFocusReason:
+            case Qt::ShortcutFocusReason:
+                return true;
+            default:
+                return false;
+        }
     };
     // Only a changed text reloads: leaving a box as it was keeps the edits.
     if (event->type() == QEvent::FocusOut && leaves()) {

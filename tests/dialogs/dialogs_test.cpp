@@ -319,6 +319,36 @@ TEST_F(Editor, LeavingABoxKeepsEditsUnlessAnotherSeriesIsChosenAndTheUserLetsThe
     EXPECT_FALSE(session_->Dirty());
 }
 
+// Typing a brand's letter code opens its list without leaving the box: no
+// question while typing. "生成" with a brand not yet loaded loads it (asking
+// first) rather than storing the list under a name it was not loaded for.
+TEST_F(Editor, TypingABrandAsksNothingAndGenerateStoresOnlyWhatWasLoaded) {
+    Main();
+    dialog_->ChooseSeries(Q(u"大众"), Q(u"捷达"));
+    auto *brand = Child<QComboBox>(dialog_.get(), u"8002");
+    const int32_t id = UniqueParam();
+    EditRow(RowOf(id), Q(u"0.3"), Q(u"0"));
+    boxes_.clear();
+    brand->lineEdit()->selectAll();
+    QTest::keyClicks(brand->lineEdit(), QStringLiteral("D"));
+    for (Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::OtherFocusReason}) {
+        QFocusEvent typing(QEvent::FocusOut, reason);
+        QApplication::sendEvent(brand, &typing);
+    }
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(session_->Dirty());
+
+    brand->hidePopup();
+    brand->setEditText(Q(u"东风"));
+    answer_ = false;
+    QTest::mouseClick(Button(dialog_.get(), u"8005"), Qt::LeftButton);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, Q(u"修改尚未生成,是否放弃?"));
+    EXPECT_EQ(brand->currentText(), Q(u"大众"));
+    EXPECT_EQ(StoredUpper(Gbk("东风_捷达"), id), "");
+    EXPECT_EQ(StoredUpper(Gbk("大众_捷达"), id), "");
+}
+
 TEST_F(Editor, DeviceFilterAndMaskDecideTheListedParameters) {
     ASSERT_EQ(session_->ChangeMask({{2231, true}}), generator::MaskChangeResult::kSaved);
     Main();
