@@ -569,7 +569,14 @@ void StandarForCX::DefaultStandard() {
         return;
     }
     const generator::AppliedDefault applied = session_.ApplyDefault();
-    if (applied.applied) ShowDefaultRows(applied.rows);
+    if (!applied.applied) return;
+    if (applied.rows.empty()) {
+        // An empty list would hide the limits "生成" stores: keep it as it was.
+        ShowBox(this, {QStringLiteral("全标准模块没有给出任何限值,列表未改变!"),
+                       QStringLiteral("提示"), generator::MessageIcon::kExclamation});
+        return;
+    }
+    ShowDefaultRows(applied.rows);
 }
 
 void StandarForCX::ClearStandards() {

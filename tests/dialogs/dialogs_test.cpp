@@ -532,6 +532,32 @@ constexpr Field kSedan[] = {{u"8008", u"1580"}, {u"8015", u""},        {u"8004",
                             {u"8014", u"轿车"}, {u"8011", u"汽油"},    {u"8010", u"两灯制"},
                             {u"8012", u""},     {u"8009", u"自然进气"}};
 
+// A module that answers no parameter (its table is empty) leaves the list as
+// it was, with a word: an empty list would hide what "生成" stores.
+TEST_F(Editor, ADefaultStandardWithoutLimitsKeepsTheList) {
+    session_->Close();
+    db_->Exec("delete from tb_id_standard");
+    std::filesystem::remove(station_.File("config/StandarFile.sfd"));
+    session_->Open(reinterpret_cast<const void *>(&Q));
+    Main();
+    const int rows = List()->RowCount();
+    ASSERT_GT(rows, 0);
+    dialogs::StdInfoDlg *conditions = dialog_->ConditionsDialog();
+    WhenModal([&] {
+        for (const Field &field : kSedan) {
+            QWidget *widget = Child<QWidget>(conditions, field.id);
+            if (auto *box = qobject_cast<QComboBox *>(widget)) widget = box->lineEdit();
+            Type(widget, Q(field.text));
+        }
+        QTest::mouseClick(Button(conditions, u"1"), Qt::LeftButton);
+    });
+    QTest::mouseClick(Button(dialog_.get(), u"8007"), Qt::LeftButton);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, Q(u"全标准模块没有给出任何限值,列表未改变!"));
+    EXPECT_EQ(List()->RowCount(), rows);
+    EXPECT_FALSE(session_->Dirty());
+}
+
 TEST_F(Editor, DefaultStandardFillsTheListFromTheFullStandardModule) {
     ASSERT_EQ(session_->ChangeMask({{2232, true}}), generator::MaskChangeResult::kSaved);
     Main();
