@@ -237,7 +237,7 @@ TEST_F(SeriesCommands, AVehicleRowWithoutAGbkFormIsSkippedWithOneWarning) {
     Outcome list = Stdhost("series-list 大众");
     EXPECT_EQ(list.exitCode, 0) << list.out;
     EXPECT_TRUE(Has(list, "捷达")) << list.out;
-    for (const std::string args :
+    for (const std::string &args :
          std::vector<std::string>{"series generate 大众 捷达", "series show 大众 捷达",
                                   "series export " + dir_.File("s.tsv")}) {
         Outcome run = Stdhost(args);
