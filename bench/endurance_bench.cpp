@@ -65,6 +65,7 @@
 #include "platform/gbk.h"
 #include "platform/ini_file.h"
 #include "stationdb/stationdb.h"
+#include "store/database_stamp.h"
 #include "store/standard_table.h"
 
 namespace {
@@ -314,11 +315,7 @@ int RunLimbank(const Options &o, const Summary &summary, const std::string &dial
     const long long seriesRows = AddSeriesStandards(connection, o.series);
     long long stamp = 0;
     Buffer items(PLINTH_BUFFER_BYTES, 0);
-    {
-        stationdb::Statement st(connection, "select DBModifyTime from tb_status_memstd");
-        st.Execute();
-        if (st.Fetch()) stamp = std::atoll(st.Utf8(1).c_str());
-    }
+    stamp = std::atoll(store::ReadDatabaseStamp(connection).value_or("0").c_str());
     const std::string config = bench::WorkDir() + "/limbank-" + dialect + "/config";
     std::filesystem::create_directories(config);
     const std::string plinthIni = bench::WorkDir() + "/limbank-" + dialect + "/plinth.ini";
@@ -416,7 +413,7 @@ int RunLimbank(const Options &o, const Summary &summary, const std::string &dial
         if (b < o.reloads) {
             ++stamp;
             const std::string text = std::to_string(stamp);
-            connection.Execute("update tb_status_memstd set DBModifyTime = ?", {text});
+            store::WriteDatabaseStamp(connection, text);
             const auto r0 = Clock::now();
             p.paramSave(nullptr);
             reloadSeconds.push_back(Seconds(r0, Clock::now()));

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <ctime>
-#include <vector>
 
 #include "stationdb/stationdb.h"
+#include "store/database_stamp.h"
 #include "store/value_text.h"
 
 namespace generator {
@@ -67,19 +67,9 @@ std::string NextModifyStamp(std::string_view current, std::string_view today) {
 
 StampChange BumpModifyStamp(stationdb::Connection &connection) {
     StampChange change;
-    bool found = false;
-    {
-        stationdb::Statement query(connection, "select DBModifyTime from tb_status_memstd ");
-        query.Execute();
-        if (query.Fetch()) {
-            found = true;
-            change.before = std::string(store::TrimBlanks(query.Utf8(1)));
-        }
-    }
+    change.before = store::ReadDatabaseStamp(connection).value_or("");
     change.after = NextModifyStamp(change.before, TodayStamp());
-    const std::vector<std::string> value{change.after};
-    if (!found || connection.Execute("update tb_status_memstd set DBModifyTime = ?", value) == 0)
-        connection.Execute("insert into tb_status_memstd (DBModifyTime) values (?)", value);
+    store::WriteDatabaseStamp(connection, change.after);
     return change;
 }
 

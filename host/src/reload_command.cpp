@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "bridges/plinth_bridge.h"
@@ -27,9 +28,9 @@
 #include "station.h"
 #include "stationdb/stationdb.h"
 #include "store/database_loader.h"
+#include "store/database_stamp.h"
 #include "store/standard_file_format.h"
 #include "store/standard_table.h"
-#include "store/value_text.h"
 
 namespace stdhost {
 namespace {
@@ -74,10 +75,9 @@ StampRead ReadStamp(const StationSettings &settings, std::string &text) {
         return StampRead::kNoConnection;
     }
     try {
-        stationdb::Statement query(connection, "select DBModifyTime from tb_status_memstd ");
-        query.Execute();
-        if (!query.Fetch()) return StampRead::kEmpty;
-        text = std::string(store::TrimBlanks(query.Utf8(1)));
+        const std::optional<std::string> stamp = store::ReadDatabaseStamp(connection);
+        if (!stamp) return StampRead::kEmpty;
+        text = *stamp;
         return StampRead::kRead;
     } catch (const stationdb::DatabaseError &e) {
         text = e.what();
@@ -190,17 +190,10 @@ int MarkChanged(const std::string &stationOption, long long wanted) {
         stationdb::Connection connection;
         ConnectStation(connection, settings.ConnectString());
         stationdb::Transaction transaction(connection);
-        long long old = 0;
-        {
-            stationdb::Statement query(connection, "select DBModifyTime from tb_status_memstd ");
-            query.Execute();
-            // The loader's reading: a decimal prefix, 0 for anything else.
-            if (query.Fetch()) old = StampValue(query.Utf8(1));
-        }
+        // The loader's reading: a decimal prefix, 0 for anything else.
+        const long long old = StampValue(store::ReadDatabaseStamp(connection).value_or(""));
         if (wanted == 0) wanted = old >= 1 && old < 2147483647 ? old + 1 : 1;
-        const std::vector<std::string> value{std::to_string(wanted)};
-        if (connection.Execute("update tb_status_memstd set DBModifyTime = ?", value) == 0)
-            connection.Execute("insert into tb_status_memstd (DBModifyTime) values (?)", value);
+        store::WriteDatabaseStamp(connection, std::to_string(wanted));
         transaction.Commit();
         std::printf("tb_status_memstd: DBModifyTime %lld -> %lld\n", old, wanted);
     } catch (const stationdb::DatabaseError &e) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "bridges/plinth_bridge.h"
@@ -18,6 +19,7 @@
 #include "platform/gbk.h"
 #include "platform/paths.h"
 #include "stationdb/stationdb.h"
+#include "store/database_stamp.h"
 
 namespace stdhost {
 namespace {
@@ -150,10 +152,9 @@ bool ReadDatabaseStamp(const StationSettings &settings, std::string &text, bool 
     try {
         stationdb::Connection connection;
         ConnectStation(connection, settings.ConnectString());
-        stationdb::Statement query(connection, "select DBModifyTime from tb_status_memstd ");
-        query.Execute();
-        present = query.Fetch();
-        text = present ? query.Utf8(1) : "";
+        const std::optional<std::string> stamp = store::ReadDatabaseStamp(connection);
+        present = stamp.has_value();
+        text = stamp.value_or("");
         return true;
     } catch (const stationdb::DatabaseError &e) {
         text = e.what();

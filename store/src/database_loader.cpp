@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,7 @@
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/trace.h"
+#include "store/database_stamp.h"
 #include "store/standard_file_format.h"
 
 namespace store {
@@ -27,7 +29,7 @@ constexpr const char *kStampKey = "TIME";
 constexpr const char *kStampTextKey = "STAMPTEXT";
 
 // Statements that every dialect runs as they stand.
-constexpr const char *kStamp = "select DBModifyTime from tb_status_memstd ";
+constexpr const char *kStamp = kDatabaseStampQuery;
 constexpr const char *kDevices =
     "select distinct(devid) from tb_login_lineindex where (devid <> 6 and devid <> 44 ) order by "
     "devid";
@@ -102,10 +104,8 @@ int64_t StampOf(std::string_view text) {
 bool NeedsReload(stationdb::Connection &connection, const LoaderFiles &files, int force,
                  int64_t &dbStamp, std::string &dbStampText) {
     bool reload = false;
-    stationdb::Statement st(connection, StatementsFor(connection.GetDialect()).stamp);
-    st.Execute();
-    if (st.Fetch()) {
-        dbStampText = std::string(loader::TrimBlanks(st.Utf8(st.Column("DBModifyTime"))));
+    if (const std::optional<std::string> stamp = ReadDatabaseStamp(connection)) {
+        dbStampText = *stamp;
         dbStamp = StampOf(dbStampText);
         int64_t fileStamp = 0;
         std::string fileText;
