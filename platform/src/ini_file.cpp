@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gbk_texts.h"
+#include "platform/ascii_case.h"
 #include "platform/atomic_file.h"
 #include "platform/trace.h"
 
@@ -20,18 +21,6 @@ std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
         s.remove_suffix(1);
     return s;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char ca = static_cast<unsigned char>(a[i]);
-        unsigned char cb = static_cast<unsigned char>(b[i]);
-        if (ca < 0x80) ca = static_cast<unsigned char>(std::tolower(ca));
-        if (cb < 0x80) cb = static_cast<unsigned char>(std::tolower(cb));
-        if (ca != cb) return false;
-    }
-    return true;
 }
 
 // "[name]" gives true and the trimmed name.
@@ -119,10 +108,10 @@ bool FindValue(const std::string &path, const std::string &section, const std::s
         std::string_view name, k, v;
         if (SectionName(line, name)) {
             if (inSection) return false;  // the first section of that name only
-            inSection = EqualsNoCase(name, section);
+            inSection = EqualsAsciiNoCase(name, section);
             continue;
         }
-        if (inSection && KeyValue(line, k, v) && EqualsNoCase(k, key)) {
+        if (inSection && KeyValue(line, k, v) && EqualsAsciiNoCase(k, key)) {
             value.assign(Unquote(v));
             return true;
         }
@@ -141,7 +130,7 @@ ProfileSection GetProfileSection(const std::string &path, const std::string &sec
         std::string_view name, k, v;
         if (SectionName(line, name)) {
             if (inSection) break;  // the first section of that name only
-            inSection = EqualsNoCase(name, section);
+            inSection = EqualsAsciiNoCase(name, section);
             continue;
         }
         if (inSection && KeyValue(line, k, v)) entries.emplace_back(k, Unquote(v));
@@ -167,7 +156,7 @@ bool WriteProfileSection(const std::string &path, const std::string &section,
         std::string_view line = rest.substr(0, nl == std::string_view::npos ? rest.size() : nl + 1);
         rest.remove_prefix(line.size());
         std::string_view name;
-        if (SectionName(line, name)) skipping = EqualsNoCase(name, section);
+        if (SectionName(line, name)) skipping = EqualsAsciiNoCase(name, section);
         if (skipping) continue;
         kept.append(line);
         if (line.back() != '\n') kept += '\n';
@@ -224,14 +213,14 @@ bool WriteProfileString(const std::string &path, const std::string &section, con
         std::string_view name, k, v;
         if (SectionName(lines[i], name)) {
             if (sectionAt >= 0) break;  // end of our section
-            if (EqualsNoCase(name, section)) {
+            if (EqualsAsciiNoCase(name, section)) {
                 sectionAt = static_cast<std::ptrdiff_t>(i);
                 insertAt = sectionAt + 1;
             }
             continue;
         }
         if (sectionAt < 0) continue;
-        if (KeyValue(lines[i], k, v) && EqualsNoCase(k, key)) {
+        if (KeyValue(lines[i], k, v) && EqualsAsciiNoCase(k, key)) {
             lines[i] = entry;
             done = true;
         } else if (!TrimBlanks(lines[i]).empty()) {

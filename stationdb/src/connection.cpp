@@ -3,6 +3,7 @@
 
 #include "odbc_check.h"
 #include "odbc_text.h"
+#include "platform/ascii_case.h"
 #include "platform/gbk.h"
 #include "stationdb/stationdb.h"
 
@@ -71,10 +72,10 @@ void Connection::Open(const std::string &connectString) {
 void Connection::CheckEncoding() {
     Execute("SET client_encoding TO 'UTF8'");
     std::string client = QueryValue(*this, "SHOW client_encoding");
-    if (!detail::EqualsIgnoringAsciiCase(client, "UTF8"))
+    if (!platform::EqualsAsciiNoCase(client, "UTF8"))
         throw DatabaseError("HY000", "client_encoding is " + client + ", not UTF8");
     std::string server = QueryValue(*this, "SHOW server_encoding");
-    if (detail::EqualsIgnoringAsciiCase(server, "SQL_ASCII"))
+    if (platform::EqualsAsciiNoCase(server, "SQL_ASCII"))
         throw DatabaseError("HY000",
                             "the database encoding is SQL_ASCII; a UTF8 database is required");
 }

@@ -5,7 +5,6 @@
 #include "odbc_check.h"
 #include "odbc_text.h"
 
-#include "platform/ascii_case.h"
 #include "stationdb/stationdb.h"
 
 namespace stationdb {
@@ -75,10 +74,6 @@ bool CheckOptional(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const
     if (d.state == "HYC00" || d.state == "HY092" || d.state == "HY024" || d.state == "01S02")
         return false;
     Throw(rc, d, what);
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return platform::EqualsAsciiNoCase(a, b);
 }
 
 }  // namespace detail

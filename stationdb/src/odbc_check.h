@@ -21,7 +21,4 @@ SQLRETURN Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const ch
 // HY092, HY024, 01S02) is not an error. Returns false when it was refused.
 bool CheckOptional(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char *what);
 
-// ASCII-only case-insensitive equality (column and section names).
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 }  // namespace stationdb::detail

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "odbc_check.h"
+#include "platform/ascii_case.h"
 #include "platform/atomic_file.h"
 #include "stationdb/stationdb.h"
 
@@ -35,7 +36,7 @@ std::vector<std::string_view> Lines(std::string_view text) {
 
 bool IsSkippedLine(std::string_view trimmed) {
     return trimmed.empty() || trimmed.substr(0, 2) == "--" ||
-           detail::EqualsIgnoringAsciiCase(trimmed, "GO");
+           platform::EqualsAsciiNoCase(trimmed, "GO");
 }
 
 void RunScriptStatement(Connection &connection, const std::string &sql) {

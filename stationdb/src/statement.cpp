@@ -3,6 +3,7 @@
 
 #include "odbc_check.h"
 #include "odbc_text.h"
+#include "platform/ascii_case.h"
 #include "platform/gbk.h"
 #include "stationdb/stationdb.h"
 
@@ -194,7 +195,7 @@ int Statement::ColumnCount() const {
 
 int Statement::Column(std::string_view name) const {
     for (std::size_t i = 0; i < columnNames_.size(); ++i)
-        if (detail::EqualsIgnoringAsciiCase(columnNames_[i], name)) return static_cast<int>(i + 1);
+        if (platform::EqualsAsciiNoCase(columnNames_[i], name)) return static_cast<int>(i + 1);
     throw DatabaseError("42S22", "the result has no column named " + std::string(name));
 }
 

@@ -1,6 +1,5 @@
 #include "store/database_loader.h"
 
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -10,6 +9,7 @@
 #include "engine/item_set.h"
 #include "gbk_texts.h"
 #include "loader_reads.h"
+#include "platform/ascii_case.h"
 #include "platform/gbk.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
@@ -140,10 +140,12 @@ bool NamesASource(const std::string &connectString) {
         const std::string_view part(connectString.data() + start, end - start);
         const std::size_t eq = part.find('=');
         if (eq != std::string_view::npos) {
-            std::string key(loader::TrimBlanks(part.substr(0, eq)));
-            for (char &c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            const std::string_view key = loader::TrimBlanks(part.substr(0, eq));
             const bool named = !loader::TrimBlanks(part.substr(eq + 1)).empty();
-            if (named && (key == "DSN" || key == "FILEDSN" || key == "DRIVER")) return true;
+            if (named && (platform::EqualsAsciiNoCase(key, "DSN") ||
+                          platform::EqualsAsciiNoCase(key, "FILEDSN") ||
+                          platform::EqualsAsciiNoCase(key, "DRIVER")))
+                return true;
         }
         start = end + 1;
     }
