@@ -96,18 +96,4 @@ AtomicWriteResult WriteFileAtomically(const std::string &path, std::string_view 
     return ReplaceRegular(path, bytes);
 }
 
-const char *AtomicWriteProblem(AtomicWriteResult result) {
-    switch (result) {
-        case AtomicWriteResult::kOk:
-            return "";
-        case AtomicWriteResult::kCannotCreate:
-            return "it cannot be created or opened";
-        case AtomicWriteResult::kWriteFailed:
-            return "the write failed";
-        case AtomicWriteResult::kNotRegular:
-            return "it is not a regular file, a device or a FIFO: left as it is";
-    }
-    return "";
-}
-
 }  // namespace platform

@@ -1,6 +1,6 @@
-// Reading a file a user or a station names: through RegularFile, so that
-// a FIFO, a device or a directory is refused before any read, on every
-// platform alike.
+// What both platforms share of the file functions: reading a file a user
+// or a station names through RegularFile, so that a FIFO, a device or a
+// directory is refused before any read, and the words for a write's result.
 #include <limits>
 #include <string>
 
@@ -8,6 +8,20 @@
 #include "platform/regular_file.h"
 
 namespace platform {
+
+const char *AtomicWriteProblem(AtomicWriteResult result) {
+    switch (result) {
+        case AtomicWriteResult::kOk:
+            return "";
+        case AtomicWriteResult::kCannotCreate:
+            return "it cannot be created or opened";
+        case AtomicWriteResult::kWriteFailed:
+            return "the write failed";
+        case AtomicWriteResult::kNotRegular:
+            return "it is not a regular file, a device or a FIFO: left as it is";
+    }
+    return "";
+}
 
 ReadResult ReadFileAtMost(const std::string &path, std::size_t maxBytes, std::string &bytes) {
     bytes.clear();
