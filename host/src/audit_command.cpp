@@ -20,6 +20,7 @@
 #include "platform/dynamic_library.h"
 #include "platform/gbk.h"
 #include "plinth.h"
+#include "series_station.h"
 #include "station.h"
 #include "stationdb/stationdb.h"
 #include "store/database_loader.h"
@@ -66,18 +67,9 @@ void ReadCatalogue(stationdb::Connection &connection, audit::StationCatalogue &c
         std::string brand;
         if (platform::Utf8ToGbk(brands.Utf8(1), brand)) catalogue.brands.insert(Trimmed(brand));
     }
-    generator::SeriesList list = generator::ReadSeriesList(connection);
-    if (!list.skipped.empty()) {
-        std::string names;
-        for (const std::string &name : list.skipped) names += (names.empty() ? "" : ", ") + name;
-        Complain("warning: " + std::to_string(list.skipped.size()) +
-                 " series of tb_type_vehicle skipped, their brand or series has no GBK form "
-                 "(brand/series): " +
-                 names);
-    }
-    for (const generator::SeriesId &id : list.series)
+    listed = ListedSeries(connection);
+    for (const generator::SeriesId &id : listed)
         catalogue.series[Trimmed(id.brand)].insert(Trimmed(id.series));
-    listed = std::move(list.series);
 }
 
 // The conditions tb_id_standard holds, folded, whole (the table cuts long
@@ -404,10 +396,7 @@ int Audit(const std::string &stationOption, const AuditOptions &options) {
         const platform::AtomicWriteResult written =
             platform::WriteFileAtomically(options.html, page);
         if (written != platform::AtomicWriteResult::kOk) {
-            Complain("cannot write " + options.html +
-                     (written == platform::AtomicWriteResult::kNotRegular
-                          ? ": not a regular file, a device or a FIFO"
-                          : ""));
+            Complain("cannot write " + options.html + ": " + platform::AtomicWriteProblem(written));
             return kAuditError;
         }
     }

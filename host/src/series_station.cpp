@@ -56,7 +56,11 @@ int OpenSeriesStation(const std::string &stationOption, SeriesStation &s, FullMo
 }
 
 std::vector<generator::SeriesId> StationSeries(SeriesStation &s) {
-    generator::SeriesList list = generator::ReadSeriesList(s.connection);
+    return ListedSeries(s.connection);
+}
+
+std::vector<generator::SeriesId> ListedSeries(stationdb::Connection &connection) {
+    generator::SeriesList list = generator::ReadSeriesList(connection);
     if (!list.skipped.empty()) {
         std::string names;
         for (const std::string &name : list.skipped) names += (names.empty() ? "" : ", ") + name;

@@ -55,6 +55,7 @@ std::string ToUtf8(const std::string &gbk);
 // The series of tb_type_vehicle; rows whose brand or series has no GBK form
 // are left out with one warning on standard error naming them. Database
 // errors propagate.
+std::vector<generator::SeriesId> ListedSeries(stationdb::Connection &connection);
 std::vector<generator::SeriesId> StationSeries(SeriesStation &s);
 
 // kExitOk when tb_type_vehicle lists the brand and series (trailing blanks
