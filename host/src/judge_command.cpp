@@ -135,8 +135,8 @@ std::vector<std::string> TableSource(const StationSettings &settings, bool hadFi
         return {"standards: no standard file, so the plug-in loaded the database " + source +
                 " and wrote " + file};
     std::string stamp;
-    bool present = false;
-    if (!ReadDatabaseStamp(settings, stamp, present)) {
+    if (const StampRead read = ReadStamp(settings, stamp);
+        read == StampRead::kNoConnection || read == StampRead::kQueryFailed) {
         Complain("cannot reach the station's database " + source + ": " + stamp);
         return {"standards: no standard file and nothing loaded from the database " + source +
                 ": it cannot be reached"};

@@ -4,18 +4,12 @@
 // reports nothing (ExtParamSave always gives -1000), so this command looks at
 // the standard file and memstd.ini before and after, and at the database's
 // stamp, and says in words what happened.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
-#include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <vector>
 
 #include "bridges/plinth_bridge.h"
 #include "commands.h"
@@ -62,29 +56,6 @@ long long StampValue(const std::string &text) {
     return std::strtoll(text.c_str(), nullptr, 10);
 }
 
-// The database's stamp as the plug-in reads it. A station whose database
-// cannot be reached differs from one whose stamp table cannot be read.
-enum class StampRead { kRead, kEmpty, kNoConnection, kQueryFailed };
-
-StampRead ReadStamp(const StationSettings &settings, std::string &text) {
-    stationdb::Connection connection;
-    try {
-        ConnectStation(connection, settings.ConnectString());
-    } catch (const stationdb::DatabaseError &e) {
-        text = e.what();
-        return StampRead::kNoConnection;
-    }
-    try {
-        const std::optional<std::string> stamp = store::ReadDatabaseStamp(connection);
-        if (!stamp) return StampRead::kEmpty;
-        text = *stamp;
-        return StampRead::kRead;
-    } catch (const stationdb::DatabaseError &e) {
-        text = e.what();
-        return StampRead::kQueryFailed;
-    }
-}
-
 // Whether the plug-in finds memstd.ini current: TIME equal as a number and,
 // when memstd.ini records the stamp's text, that text equal too.
 bool StampIsCurrent(const StationSettings &settings, const Snapshot &loaded,
@@ -93,32 +64,6 @@ bool StampIsCurrent(const StationSettings &settings, const Snapshot &loaded,
         platform::GetProfileString(settings.MemstdIni(), "CREATETIME", "STAMPTEXT", "");
     return StampValue(loaded.stamp) >= 1 && StampValue(loaded.stamp) == StampValue(stamp) &&
            (text.empty() || text == stamp);
-}
-
-// Writes `bytes` zero bytes to a new file in `dir` and removes it: whether
-// the standard file could be written now, and the system's reason if not.
-bool ProbeWrite(const std::string &dir, std::size_t bytes, std::string &why) {
-    std::string probe = dir + "/.stdhost-probe-XXXXXX";
-    const int fd = ::mkstemp(probe.data());
-    if (fd < 0) {
-        why = "cannot create a file in " + dir + ": " + std::strerror(errno);
-        return false;
-    }
-    const std::vector<char> zeros(64 * 1024, '\0');
-    bool ok = true;
-    for (std::size_t left = bytes; ok && left > 0;) {
-        const ssize_t n = ::write(fd, zeros.data(), std::min(left, zeros.size()));
-        if (n <= 0)
-            ok = false;
-        else
-            left -= static_cast<std::size_t>(n);
-    }
-    if (!ok)
-        why = std::string("writing ") + std::to_string(bytes) + " bytes in " + dir + ": " +
-              std::strerror(errno);
-    ::close(fd);
-    ::unlink(probe.c_str());
-    return ok;
 }
 
 // The stamps differ, so the plug-in ran a pass that left the file as it
@@ -155,10 +100,9 @@ int ExplainFailedPass(const StationSettings &settings) {
         return kExitNotReloaded;
     }
     std::string cannot;
-    if (!StandardFileWritable(settings, cannot) ||
-        !ProbeWrite(settings.configDirectory,
-                    store::sfd::kHeaderSize + store::sfd::kRecordSize * table.RecordCount(),
-                    cannot)) {
+    if (!StandardFileWritable(
+            settings, cannot,
+            store::sfd::kHeaderSize + store::sfd::kRecordSize * table.RecordCount())) {
         std::printf(
             "nothing reloaded:     the database was read but the standard file could not be "
             "written\n");

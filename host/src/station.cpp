@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -147,22 +148,26 @@ int EnterStation(const std::string &stationOption, Station &station, bridges::Pl
     return kExitNoDatabase;
 }
 
-bool ReadDatabaseStamp(const StationSettings &settings, std::string &text, bool &present) {
-    present = false;
+StampRead ReadStamp(const StationSettings &settings, std::string &text) {
+    stationdb::Connection connection;
     try {
-        stationdb::Connection connection;
         ConnectStation(connection, settings.ConnectString());
-        const std::optional<std::string> stamp = store::ReadDatabaseStamp(connection);
-        present = stamp.has_value();
-        text = stamp.value_or("");
-        return true;
     } catch (const stationdb::DatabaseError &e) {
         text = e.what();
-        return false;
+        return StampRead::kNoConnection;
+    }
+    try {
+        const std::optional<std::string> stamp = store::ReadDatabaseStamp(connection);
+        if (!stamp) return StampRead::kEmpty;
+        text = *stamp;
+        return StampRead::kRead;
+    } catch (const stationdb::DatabaseError &e) {
+        text = e.what();
+        return StampRead::kQueryFailed;
     }
 }
 
-bool StandardFileWritable(const StationSettings &settings, std::string &why) {
+bool StandardFileWritable(const StationSettings &settings, std::string &why, std::size_t bytes) {
     const std::string &dir = settings.configDirectory;
     struct stat st {};
     if (dir.empty()) {
@@ -186,9 +191,20 @@ bool StandardFileWritable(const StationSettings &settings, std::string &why) {
         why = "cannot create a file in " + dir + ": " + std::strerror(errno);
         return false;
     }
+    const std::vector<char> zeros(64 * 1024, '\0');
+    bool ok = true;
+    for (std::size_t left = bytes; ok && left > 0;) {
+        const auto n = ::write(fd, zeros.data(), std::min(left, zeros.size()));
+        if (n <= 0)
+            ok = false;
+        else
+            left -= static_cast<std::size_t>(n);
+    }
+    if (!ok)
+        why = "writing " + std::to_string(bytes) + " bytes in " + dir + ": " + std::strerror(errno);
     ::close(fd);
     ::unlink(probe.c_str());
-    return true;
+    return ok;
 }
 
 bool OdbcFilesUsable(std::string &why) {

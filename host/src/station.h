@@ -1,6 +1,7 @@
 #pragma once
 // The station directory a host command works on, and the environment the
 // plug-ins read, set before the first plug-in is loaded.
+#include <cstddef>
 #include <string>
 
 namespace bridges {
@@ -98,14 +99,18 @@ int EnterStation(const std::string &stationOption, Station &station, bridges::Pl
                  StationSettings &settings, StationNeeds needs = StationNeeds::kDatabase);
 
 // Reads the first DBModifyTime of tb_status_memstd as the limits plug-in
-// does. False with the driver's message in `text` when the database cannot
-// be reached or read; `present` false when the table is empty.
-bool ReadDatabaseStamp(const StationSettings &settings, std::string &text, bool &present);
+// does: kRead with the stamp in `text`, kEmpty when the table has no row,
+// else the driver's message in `text`. A station whose database cannot be
+// reached (kNoConnection) differs from one whose stamp table cannot be read
+// (kQueryFailed).
+enum class StampRead { kRead, kEmpty, kNoConnection, kQueryFailed };
+StampRead ReadStamp(const StationSettings &settings, std::string &text);
 
 // Whether the limits plug-in could write the standard file now: the
-// configuration directory exists and takes a new file, and the file's path
+// configuration directory exists and takes a new file of `bytes` bytes (a
+// full disk refuses what an empty probe would not show), and the file's path
 // is free or a regular file. False with the reason in `why`.
-bool StandardFileWritable(const StationSettings &settings, std::string &why);
+bool StandardFileWritable(const StationSettings &settings, std::string &why, std::size_t bytes = 0);
 
 // The ODBC configuration files the driver manager will read ($ODBCINI and
 // $ODBCSYSINI/odbcinst.ini): each, when present, must be a regular file of
