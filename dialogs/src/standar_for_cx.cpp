@@ -417,13 +417,20 @@ void StandarForCX::ModelChanged() {
 }
 
 void StandarForCX::LoadShownSeries() {
+    LoadSeries(brand_->currentText(), series_->currentText());
+}
+
+void StandarForCX::LoadSeries(const QString &brand, const QString &series) {
+    std::string brandGbk, seriesGbk;  // "" without a GBK form: nothing is loaded
+    QStringToGbk(brand, brandGbk);
+    QStringToGbk(series, seriesGbk);
     try {
-        session_.LoadSeries(BoxTextGbk(brand_), BoxTextGbk(series_));
+        session_.LoadSeries(brandGbk, seriesGbk);
     } catch (const stationdb::DatabaseError &error) {
         ShowError(this, QStringLiteral("读取车型标准失败!"), error);
     }
-    loadedBrand_ = brand_->currentText();
-    loadedSeries_ = series_->currentText();
+    loadedBrand_ = brand;
+    loadedSeries_ = series;
     FillList(content_->currentText());
 }
 
@@ -612,17 +619,10 @@ void StandarForCX::ClearStandards() {
     if (!cleared) return;
     // The list shows what a generation would store: the stored limits (now
     // none) unless it holds edits not yet generated.
-    if (!session_.Dirty()) {
-        std::string brand, series;
-        if (QStringToGbk(loadedBrand_, brand) && QStringToGbk(loadedSeries_, series)) {
-            try {
-                session_.LoadSeries(brand, series);
-            } catch (const stationdb::DatabaseError &error) {
-                ShowError(this, QStringLiteral("读取车型标准失败!"), error);
-            }
-        }
-    }
-    FillList(content_->currentText());
+    if (session_.Dirty())
+        FillList(content_->currentText());
+    else
+        LoadSeries(loadedBrand_, loadedSeries_);
     ShowBox(this, {QStringLiteral("标准已经全部清除!"), QStringLiteral("提示")});
 }
 

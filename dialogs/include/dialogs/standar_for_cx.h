@@ -66,6 +66,9 @@ class StandarForCX : public QDialog {
     void ModelChanged();
     // Loads the series shown in the boxes and lists it.
     void LoadShownSeries();
+    // Loads the stored limits of brand and series into the list; they become
+    // the series the list holds.
+    void LoadSeries(const QString &brand, const QString &series);
     // True when the list holds no edits not yet generated, or the user lets
     // them go; false: the boxes show the series of the list again.
     bool MayDiscardEdits();
