@@ -532,6 +532,22 @@ constexpr Field kSedan[] = {{u"8008", u"1580"}, {u"8015", u""},        {u"8004",
                             {u"8014", u"轿车"}, {u"8011", u"汽油"},    {u"8010", u"两灯制"},
                             {u"8012", u""},     {u"8009", u"自然进气"}};
 
+// Types the sedan into the conditions dialog key by key, as a user does.
+void TypeSedan(QWidget *conditions) {
+    for (const Field &field : kSedan) {
+        QWidget *widget = Child<QWidget>(conditions, field.id);
+        if (auto *box = qobject_cast<QComboBox *>(widget)) widget = box->lineEdit();
+        Type(widget, Q(field.text));
+    }
+}
+
+// Sets the sedan's numbers (the edit fields only) at once.
+void SetSedanNumbers(QWidget *conditions) {
+    for (const Field &field : kSedan)
+        if (auto *edit = conditions->findChild<QLineEdit *>(Q(field.id)))
+            edit->setText(Q(field.text));
+}
+
 // A module that answers no parameter (its table is empty) leaves the list as
 // it was, with a word: an empty list would hide what "生成" stores.
 TEST_F(Editor, ADefaultStandardWithoutLimitsKeepsTheList) {
@@ -544,11 +560,7 @@ TEST_F(Editor, ADefaultStandardWithoutLimitsKeepsTheList) {
     ASSERT_GT(rows, 0);
     dialogs::StdInfoDlg *conditions = dialog_->ConditionsDialog();
     WhenModal([&] {
-        for (const Field &field : kSedan) {
-            QWidget *widget = Child<QWidget>(conditions, field.id);
-            if (auto *box = qobject_cast<QComboBox *>(widget)) widget = box->lineEdit();
-            Type(widget, Q(field.text));
-        }
+        TypeSedan(conditions);
         QTest::mouseClick(Button(conditions, u"1"), Qt::LeftButton);
     });
     QTest::mouseClick(Button(dialog_.get(), u"8007"), Qt::LeftButton);
@@ -571,11 +583,7 @@ TEST_F(Editor, DefaultStandardFillsTheListFromTheFullStandardModule) {
     ASSERT_TRUE(Button(dialog_.get(), u"8007")->isEnabled());
     WhenModal([&] {
         ASSERT_TRUE(conditions->IsShown());
-        for (const Field &field : kSedan) {
-            QWidget *widget = Child<QWidget>(conditions, field.id);
-            if (auto *box = qobject_cast<QComboBox *>(widget)) widget = box->lineEdit();
-            Type(widget, Q(field.text));
-        }
+        TypeSedan(conditions);
         QTest::mouseClick(Button(conditions, u"1"), Qt::LeftButton);
     });
     QTest::mouseClick(Button(dialog_.get(), u"8007"), Qt::LeftButton);
@@ -624,9 +632,7 @@ TEST_F(Editor, ConditionsDialogRefusesVehicleNumbersThatAreNotNumbers) {
         QTest::mouseClick(Button(conditions, u"1"), Qt::LeftButton);
         return boxes_.empty() ? QString() : boxes_.back().text;
     };
-    for (const Field &field : kSedan)
-        if (auto *edit = conditions->findChild<QLineEdit *>(Q(field.id)))
-            edit->setText(Q(field.text));
+    SetSedanNumbers(conditions);
     set(u"8008", Q(u"abc"));
     EXPECT_EQ(generate(), Q(u"最大总质量 \"abc\" 不是数字!"));
     set(u"8008", QString());
@@ -692,9 +698,7 @@ TEST_F(Editor, WithoutTheFullStandardModuleDefaultStandardIsDisabled) {
     // Reached all the same, the conditions dialog says so, under "提示".
     dialogs::StdInfoDlg *conditions = dialog_->ConditionsDialog();
     conditions->show();
-    for (const Field &field : kSedan)
-        if (auto *edit = conditions->findChild<QLineEdit *>(Q(field.id)))
-            edit->setText(Q(field.text));
+    SetSedanNumbers(conditions);
     QTest::mouseClick(Button(conditions, u"1"), Qt::LeftButton);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, Q(u"全标准模块不存在?[ZK2STDALL.DLL]"));
