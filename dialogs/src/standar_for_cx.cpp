@@ -648,6 +648,9 @@ void StandarForCX::keyPressEvent(QKeyEvent *event) {
 // While "缺省标准" waits, closing would pull the dialogs from under the
 // wait: the conditions dialog is only hidden and the wait closes after.
 void StandarForCX::reject() {
+    // Escape is one key away from the list: edits not yet generated are not
+    // dropped without a word.
+    if (!MayDiscardEdits()) return;
     if (waiting_) {
         closeQueued_ = true;
         conditions_->hide();

@@ -689,6 +689,23 @@ TEST_F(Editor, EnterDoesNothingAndEscapeReturns) {
     EXPECT_EQ(dialog_->result(), QDialog::Rejected);
 }
 
+// Closing with edits not yet generated asks first; No keeps the editor open.
+TEST_F(Editor, ClosingWithEditsNotGeneratedAsksFirst) {
+    Main();
+    dialog_->ChooseSeries(Q(u"大众"), Q(u"捷达"));
+    EditRow(RowOf(UniqueParam()), Q(u"0.3"), Q(u"0"));
+    boxes_.clear();
+    answer_ = false;
+    QTest::keyClick(dialog_.get(), Qt::Key_Escape);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, Q(u"修改尚未生成,是否放弃?"));
+    EXPECT_TRUE(dialog_->isVisible());
+    answer_ = true;
+    QTest::mouseClick(Button(dialog_.get(), u"2"), Qt::LeftButton);
+    EXPECT_EQ(boxes_.size(), 2u);
+    EXPECT_FALSE(dialog_->isVisible());
+}
+
 TEST_F(Editor, WithoutTheFullStandardModuleDefaultStandardIsDisabled) {
     session_->Close();
     std::filesystem::remove(station_.File("modules/Zk2GBStdALL.std"));
