@@ -55,7 +55,6 @@
 
 #include "bench_database.h"
 #include "bridges/plinth_bridge.h"
-#include "engine/item_set.h"
 #include "ext_family.h"
 #include "generator/catalogue.h"
 #include "generator/messages.h"
@@ -66,6 +65,7 @@
 #include "platform/ini_file.h"
 #include "stationdb/stationdb.h"
 #include "store/database_stamp.h"
+#include "store/item_set.h"
 #include "store/standard_table.h"
 
 namespace {
@@ -637,7 +637,7 @@ int RunTable(const Summary &summary) {
                 for (int k = 0; k < store::kMaxParamsPerCondition; ++k) {
                     store::StdRecord r;
                     r.devid = 1 + d;
-                    r.itemid = engine::kStandardItems[static_cast<std::size_t>(i)].itemId;
+                    r.itemid = store::kStandardItems[static_cast<std::size_t>(i)].itemId;
                     r.condition = text;
                     r.paramid = 7001 + k;
                     r.hvalue = static_cast<float>(k);
@@ -649,7 +649,7 @@ int RunTable(const Summary &summary) {
     ::malloc_trim(0);
     const Memory filled = ReadMemory();
     const double heapTable = HeapMiB() - heapBefore;
-    const bool found = table->FindStandard(engine::kStandardItems[0].itemId, text) != nullptr;
+    const bool found = table->FindStandard(store::kStandardItems[0].itemId, text) != nullptr;
     const Memory indexed = ReadMemory();
     const double heapIndexed = HeapMiB() - heapBefore;
     const double fixed = kFixedReservationBytes / (1 << 20);

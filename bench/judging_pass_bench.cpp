@@ -14,9 +14,9 @@
 
 #include "bridges/plinth_bridge.h"
 #include "engine/condition_rules.h"
-#include "engine/item_set.h"
 #include "engine/profile_intake.h"
 #include "platform/dynamic_library.h"
+#include "store/item_set.h"
 #include "store/standard_table.h"
 
 namespace {
@@ -74,13 +74,13 @@ struct Fixture {
             for (int p = 0; p < kParamsPerCondition; ++p, ++records)
                 table.InsertRecord({devid, itemid, condition, itemid * 10 + p, 100.0f + p, 1.0f});
         };
-        for (const auto &item : engine::kStandardItems) {
+        for (const auto &item : store::kStandardItems) {
             char condition[engine::kConditionBytes] = {};
             engine::BuildCondition(profile, item.itemId, condition, 0);
             add(1 + n++ % 20, item.itemId, condition);
         }
         for (int i = 0; records < kRecords; ++i) {
-            const auto &item = engine::kStandardItems[i % engine::kItemCount];
+            const auto &item = store::kStandardItems[i % store::kItemCount];
             add(1 + i % 20, item.itemId, "filler condition " + std::to_string(i));
         }
         if (table.WriteFile(dir + "/config/StandarFile.sfd") != 1) std::abort();

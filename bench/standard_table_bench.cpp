@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/item_set.h"
 #include "heap_counter.h"
+#include "store/item_set.h"
 #include "store/standard_file_format.h"
 #include "store/standard_table.h"
 
@@ -65,7 +65,7 @@ class FileFixture {
             for (int p = 0; p < params && records < kFileRecords; ++p, ++records) {
                 store::StdRecord r;
                 r.devid = 1 + device;
-                r.itemid = engine::kStandardItems[static_cast<std::size_t>(item)].itemId;
+                r.itemid = store::kStandardItems[static_cast<std::size_t>(item)].itemId;
                 r.condition = text;
                 r.paramid = 7000 + p;
                 r.hvalue = static_cast<float>(rng() % 1000) / 10.0f;
@@ -205,17 +205,17 @@ struct FullTable {
                     for (int p = 0; p < 2; ++p) {
                         store::StdRecord r;
                         r.devid = 1 + d;
-                        r.itemid = engine::kStandardItems[static_cast<std::size_t>(i)].itemId;
+                        r.itemid = store::kStandardItems[static_cast<std::size_t>(i)].itemId;
                         r.condition = text;
                         r.paramid = 7001 + p;
                         table.InsertRecord(r);
                     }
                 }
         // All 44 items: 30 found (late conditions, other letter case), 14 absent.
-        for (std::size_t k = 0; k < engine::kStandardItems.size(); ++k) {
+        for (std::size_t k = 0; k < store::kStandardItems.size(); ++k) {
             const int c = 499 - static_cast<int>(k);
             queries.emplace_back(
-                engine::kStandardItems[k].itemId,
+                store::kStandardItems[k].itemId,
                 std::string(kPieces[c % std::size(kPieces)]) + "/COND" + std::to_string(c));
         }
     }

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <set>
 
-#include "engine/item_set.h"
 #include "ext_family.h"
 #include "fuzz_support.h"
 #include "limbank_station.h"
+#include "store/item_set.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
         for (int i = 0; i < head.count; ++i) {
             ItemEntry e;
             if (ParseStdHead_Item_Idx(items.Bytes(), i, &e) == 1 &&
-                engine::ItemSlot(e.itemId & 0xFFFF) >= 0)
+                store::ItemSlot(e.itemId & 0xFFFF) >= 0)
                 listed.insert(e.itemId & 0xFFFF);
         }
         FUZZ_CHECK(written <= std::min<int>(allItems, static_cast<int>(listed.size())));

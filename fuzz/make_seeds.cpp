@@ -9,13 +9,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/item_set.h"
 #include "fuzz_support.h"
 #include "generator/mask_table.h"
 #include "limbank_station.h"
 #include "platform/gbk.h"
 #include "platform/ini_file.h"
 #include "standards_source.h"
+#include "store/item_set.h"
 #include "vehicle_file.h"
 
 namespace {
@@ -56,8 +56,8 @@ std::string ItemBuffer(std::size_t first, std::size_t count, void *buffer) {
     head.version[0] = head.version[1] = head.version[2] = 1;
     head.kind = PLINTH_KIND_ITEM;
     FUZZ_CHECK(WriteStdHead(buffer, &head) == 1);
-    for (std::size_t i = first; i < first + count && i < engine::kStandardItems.size(); ++i)
-        FUZZ_CHECK(WriteStdHead_Item(buffer, engine::kStandardItems[i].itemId, 1) == 1);
+    for (std::size_t i = first; i < first + count && i < store::kStandardItems.size(); ++i)
+        FUZZ_CHECK(WriteStdHead_Item(buffer, store::kStandardItems[i].itemId, 1) == 1);
     return Used(buffer);
 }
 
@@ -122,7 +122,7 @@ int main(int argc, char **argv) {
     // Item buffers: the brake items, every item, none.
     Write("plinth_buffers", "brakes.item", ItemBuffer(1, 8, buffer.Data()));
     Write("item_selection", "brakes.item", ItemBuffer(1, 8, buffer.Data()));
-    Write("item_selection", "all.item", ItemBuffer(0, engine::kItemCount, buffer.Data()));
+    Write("item_selection", "all.item", ItemBuffer(0, store::kItemCount, buffer.Data()));
     Write("item_selection", "none.item", ItemBuffer(0, 0, buffer.Data()));
 
     // Masks as the mask dialog saves them: a few parameters, then one of

@@ -30,8 +30,8 @@ struct Station {
             std::string brand, series;
             FUZZ_CHECK(row.size() >= 2 && platform::Utf8ToGbk(row[0], brand) &&
                        platform::Utf8ToGbk(row[1], series));
-            known.insert(
-                {std::string(store::TrimBlanks(brand)), std::string(store::TrimBlanks(series))});
+            known.insert({std::string(platform::TrimBlanks(brand)),
+                          std::string(platform::TrimBlanks(series))});
         }
         for (const auto &row : SeedRows("tb_id_param.tsv")) {
             std::pair<int32_t, int32_t> key;

@@ -3,7 +3,7 @@
 # need. Runs as root (or through sudo when it is available).
 set -euo pipefail
 packages=(
-    g++ cmake make pkg-config libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev clang-format-14
+    g++ cmake make pkg-config libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14 python3
     valgrind xxd
     unixodbc unixodbc-dev libsqliteodbc odbc-postgresql tdsodbc postgresql sqlite3
     qt6-base-dev libqt6test6 libqt6svg6 fonts-wqy-microhei xvfb xauth libcli11-dev nlohmann-json3-dev

@@ -84,8 +84,8 @@ step "cross-build build-win32/ with the test programs"
 scripts/build-windows.sh --tests "$win_build"
 check_exports() {
     sh tests/windows/check_exports.sh i686-w64-mingw32-objdump \
-        "$win_build/Limbank.dll" store/limbank.def \
-        "$win_build/Zk2GBStdALL.std" store/limbank.def \
+        "$win_build/Limbank.dll" plugins/limbank/limbank.def \
+        "$win_build/Zk2GBStdALL.std" plugins/limbank/limbank.def \
         "$win_build/Plinth.dll" plinth/plinth.def \
         "$win_build/stationdb.dll" stationdb/stationdb.def
 }

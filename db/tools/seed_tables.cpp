@@ -5,9 +5,9 @@
 #include <set>
 
 #include "engine/condition_walk.h"
-#include "engine/item_set.h"
 #include "limit_rules.h"
 #include "platform/gbk.h"
+#include "store/item_set.h"
 
 namespace seed {
 namespace {
@@ -65,7 +65,7 @@ std::map<int, Item> ReadItems(const std::string &dir, const std::map<int, Device
     for (const SourceLine &line : ReadSourceFile(path, 3)) {
         const std::string where = At(path, line);
         Item item{IdField(where, line.fields[0]), line.fields[1], {}, {}};
-        if (engine::ItemSlot(item.itemId) < 0) throw SeedError(where + ": not a standard item");
+        if (store::ItemSlot(item.itemId) < 0) throw SeedError(where + ": not a standard item");
         for (const std::string &text : SplitFields(line.fields[2], ',')) {
             int devid = IdField(where, text);
             if (devices.count(devid) == 0) throw SeedError(where + ": unknown device " + text);
@@ -74,7 +74,7 @@ std::map<int, Item> ReadItems(const std::string &dir, const std::map<int, Device
         if (!items.emplace(item.itemId, item).second)
             throw SeedError(where + ": item listed twice");
     }
-    for (const engine::StandardItem &standard : engine::kStandardItems) {
+    for (const store::StandardItem &standard : store::kStandardItems) {
         if (items.count(standard.itemId) == 0)
             throw SeedError(path + ": no device performs item " + std::to_string(standard.itemId));
     }

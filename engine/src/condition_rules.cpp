@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "condition_rules_internal.h"
-#include "platform/condition_compare.h"
+#include "store/condition_compare.h"
 
 namespace engine {
 namespace rules {
@@ -152,7 +152,7 @@ int BuildCondition(const VehicleProfile &p, int itemId, char *out, int seriesMod
     rules::Condition condition(out);
     if (seriesMode == 1) {
         std::string_view key(p.seriesKey, strnlen(p.seriesKey, sizeof p.seriesKey));
-        if (platform::ConditionEqualsNoCase(key, "VEH")) return 0;
+        if (store::ConditionEqualsNoCase(key, "VEH")) return 0;
         return condition.Write("%.*s", static_cast<int>(key.size()), key.data());
     }
     rules::ConditionRule rule = rules::FindRule(itemId);

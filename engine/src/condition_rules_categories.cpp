@@ -3,7 +3,7 @@
 // (223-228, 247), load ratio (229, 308), motorcycle or not by power (230),
 // vehicle size (234, 233) and motor-vehicle groups (248, 249).
 #include "condition_rules_internal.h"
-#include "gbk_texts.h"
+#include "condition_texts.h"
 
 namespace engine::rules {
 namespace {

@@ -2,7 +2,7 @@
 // (204, 205), light and heavy vehicles (207), conditions 1 to 3 (244) and
 // motorcycles by date and strokes (300).
 #include "condition_rules_internal.h"
-#include "gbk_texts.h"
+#include "condition_texts.h"
 
 namespace engine::rules {
 namespace {

@@ -1,7 +1,7 @@
 // Condition rules of the headlamp items (235-238) and the motorcycle items:
 // headlamps (302), class (306, 307, 309) and sound level (312).
 #include "condition_rules_internal.h"
-#include "gbk_texts.h"
+#include "condition_texts.h"
 
 namespace engine::rules {
 namespace {

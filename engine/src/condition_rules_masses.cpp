@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "condition_rules_internal.h"
-#include "gbk_texts.h"
+#include "condition_texts.h"
 
 namespace engine::rules {
 namespace {

@@ -22,7 +22,7 @@
 
 #include "condition_rules_internal.h"
 #include "engine/condition_rules.h"
-#include "engine/item_set.h"
+#include "store/item_set.h"
 
 namespace engine {
 namespace {
@@ -378,7 +378,7 @@ std::vector<ReachableCondition> ReachableConditions(
     const SampleValues values = MakeSampleValues(models);
 
     std::vector<int> items;
-    for (const StandardItem &item : kStandardItems) items.push_back(item.itemId);
+    for (const store::StandardItem &item : store::kStandardItems) items.push_back(item.itemId);
     std::sort(items.begin(), items.end());
 
     std::vector<ReachableCondition> result;

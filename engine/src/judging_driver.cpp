@@ -14,7 +14,7 @@ constexpr std::size_t kConditionBufferBytes = 200;
 }  // namespace
 
 int SelectItems(const bridges::PlinthBridge &plinth, const store::StandardTable &table,
-                ItemSet &items, const void *itemBuffer) {
+                store::ItemSet &items, const void *itemBuffer) {
     if (itemBuffer == nullptr) {
         table.CopyPresentItems(items);
         return kNotProvided;
@@ -33,7 +33,7 @@ int SelectItems(const bridges::PlinthBridge &plinth, const store::StandardTable 
 }
 
 int WriteStandards(const bridges::PlinthBridge &plinth, const store::StandardTable &table,
-                   const ItemSet &items, const VehicleProfile &profile, int seriesMode,
+                   const store::ItemSet &items, const VehicleProfile &profile, int seriesMode,
                    void *stdBuffer) {
     if (stdBuffer == nullptr) return 0;
     StdHead head = bridges::EmptyStandardHead();
@@ -43,7 +43,7 @@ int WriteStandards(const bridges::PlinthBridge &plinth, const store::StandardTab
     }
     int written = 0;
     char condition[kConditionBufferBytes];
-    for (const StandardItem &item : kStandardItems) {
+    for (const store::StandardItem &item : store::kStandardItems) {
         std::memset(condition, 0, sizeof condition);
         if (items.IsItemSelected(item.itemId) != 1) continue;
         if (BuildCondition(profile, item.itemId, condition, seriesMode) == 0) continue;

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "gbk_texts.h"
+#include "condition_texts.h"
 #include "platform/gbk.h"
 
 namespace engine {

@@ -5,9 +5,9 @@
 #include "gbk_texts.h"
 #include "platform/gbk.h"
 #include "platform/trace.h"
+#include "platform/value_text.h"
 #include "statements.h"
 #include "stationdb/stationdb.h"
-#include "store/value_text.h"
 
 namespace generator {
 namespace {
@@ -46,7 +46,7 @@ int LoadDevices(stationdb::Connection &connection, const GeneratorStatements &sq
     bool any = false;
     while (st.Fetch()) {
         any = true;
-        const int32_t id = store::IntegerOf(st.View(devid));
+        const int32_t id = platform::IntegerOf(st.View(devid));
         if (catalogue.devices.size() >= kMaxDevices) {
             platform::TraceF(texts::kCatalogueTooManyDevices, id);
             continue;
@@ -63,7 +63,7 @@ void LoadItems(stationdb::Connection &connection, const GeneratorStatements &sql
     st.Execute();
     const int itemid = st.Column("ItemId"), itemname = st.Column("ItemName");
     while (st.Fetch()) {
-        const int32_t id = store::IntegerOf(st.View(itemid));
+        const int32_t id = platform::IntegerOf(st.View(itemid));
         if (device.items.size() >= kMaxItemsPerDevice) {
             platform::TraceF(texts::kCatalogueTooManyItems, device.devid, id);
             continue;
@@ -88,7 +88,7 @@ bool LoadParams(stationdb::Statement &st, const CatalogueDevice &device, Catalog
         any = true;
         std::string name = NameOf(st.Text(paramname));
         if (name.empty()) continue;
-        const int32_t id = store::IntegerOf(st.View(paramid));
+        const int32_t id = platform::IntegerOf(st.View(paramid));
         if (item.params.size() >= kMaxParamsPerItem) {
             platform::TraceF(texts::kCatalogueTooManyParams, item.itemid, id);
             continue;

@@ -6,9 +6,9 @@
 
 #include "gbk_texts.h"
 #include "platform/trace.h"
+#include "platform/value_text.h"
 #include "statements.h"
 #include "stationdb/stationdb.h"
-#include "store/value_text.h"
 
 namespace generator {
 namespace {
@@ -134,7 +134,7 @@ void EditorSession::LoadSeries(const std::string &brand, const std::string &seri
         stationdb::Connection *connection = connection_();
         LoadSeriesLimits(connection, state_.catalogue, brand, series);
         // A load that ran replaced every limit with the stored one.
-        if (!store::TrimBlanks(series).empty() && connection != nullptr && connection->IsOpen())
+        if (!platform::TrimBlanks(series).empty() && connection != nullptr && connection->IsOpen())
             dirty_ = false;
     } catch (const stationdb::DatabaseError &e) {
         platform::TraceF("%s\n", ErrorTextGbk(e).c_str());

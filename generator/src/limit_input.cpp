@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "gbk_texts.h"
-#include "store/value_text.h"
+#include "platform/value_text.h"
 
 namespace generator {
 namespace {
@@ -101,7 +101,7 @@ LimitInput ParseLimitInput(std::string_view gbk) {
         input.error = LimitInputError::kNotANumber;
         return input;
     }
-    const std::string number(store::TrimBlanks(ascii));
+    const std::string number(platform::TrimBlanks(ascii));
     if (!IsDecimalNumber(number)) {
         input.error = LimitInputError::kNotANumber;
         return input;

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <ctime>
 
+#include "platform/value_text.h"
 #include "stationdb/stationdb.h"
 #include "store/database_stamp.h"
-#include "store/value_text.h"
 
 namespace generator {
 namespace {
@@ -58,7 +58,7 @@ std::string TodayStamp() {
 }
 
 std::string NextModifyStamp(std::string_view current, std::string_view today) {
-    current = store::TrimBlanks(current);
+    current = platform::TrimBlanks(current);
     if (!IsDecimal(current)) return std::string(today);
     std::string next = DecimalPlusOne(current);
     if (next.size() > kStampColumnChars) return std::string(today);

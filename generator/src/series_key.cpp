@@ -5,10 +5,10 @@
 
 #include "gbk_texts.h"
 #include "generator/series_standard.h"
-#include "platform/condition_compare.h"
 #include "platform/gbk.h"
+#include "platform/value_text.h"
 #include "stationdb/stationdb.h"
-#include "store/value_text.h"
+#include "store/condition_compare.h"
 
 namespace generator {
 namespace {
@@ -19,7 +19,7 @@ std::string WithoutTrailingBlanks(std::string text) {
 }
 
 std::string Trimmed(const std::string &text) {
-    return std::string(store::TrimBlanks(text));
+    return std::string(platform::TrimBlanks(text));
 }
 
 std::string NameTooLong(const char *what, const std::string &name) {
@@ -68,12 +68,12 @@ std::string SeriesKeyCut(const std::string &brand, const std::string &series) {
 std::vector<SeriesId> SeriesKeySharers(const std::vector<SeriesId> &listed,
                                        const std::string &brand, const std::string &series) {
     const std::string b = Trimmed(brand), s = Trimmed(series);
-    const std::string key = platform::FoldCondition(SeriesCondition(b, s));
+    const std::string key = store::FoldCondition(SeriesCondition(b, s));
     std::vector<SeriesId> sharers;
     for (const SeriesId &id : listed) {
         const std::string ob = Trimmed(id.brand), os = Trimmed(id.series);
         if (ob == b && os == s) continue;
-        if (platform::FoldCondition(SeriesCondition(ob, os)) != key) continue;
+        if (store::FoldCondition(SeriesCondition(ob, os)) != key) continue;
         sharers.push_back({ob, os});
     }
     return sharers;

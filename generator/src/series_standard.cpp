@@ -12,10 +12,10 @@
 #include "generator/limit_input.h"
 #include "generator/series_key.h"
 #include "platform/gbk.h"
+#include "platform/value_text.h"
 #include "series_write.h"
 #include "statements.h"
 #include "stationdb/stationdb.h"
-#include "store/value_text.h"
 
 namespace generator {
 namespace {
@@ -30,7 +30,7 @@ bool IsOpen(const stationdb::Connection *connection) {
 }
 
 std::string TrimmedText(const std::string &text) {
-    return std::string(store::TrimBlanks(text));
+    return std::string(platform::TrimBlanks(text));
 }
 
 // One (itemid, paramid) of the series as it will be written: the names come
@@ -131,7 +131,7 @@ void ReadSeriesRows(stationdb::Connection &connection, const GeneratorStatements
         st.Execute();
         const int itemid = st.Column("itemid"), paramid = st.Column("paramid");
         while (st.Fetch())
-            onRow(store::IntegerOf(st.View(itemid)), store::IntegerOf(st.View(paramid)), st);
+            onRow(platform::IntegerOf(st.View(itemid)), platform::IntegerOf(st.View(paramid)), st);
     }
 }
 
@@ -242,14 +242,14 @@ std::string LimitText(float value) {
 
 void LoadSeriesLimits(stationdb::Connection *connection, Catalogue &catalogue,
                       const std::string &brand, const std::string &series) {
-    if (store::TrimBlanks(series).empty() || !IsOpen(connection)) return;
+    if (platform::TrimBlanks(series).empty() || !IsOpen(connection)) return;
     const GeneratorStatements &sql = GeneratorStatementsFor(connection->GetDialect());
     std::unordered_map<uint64_t, std::pair<float, float>> stored;
     ReadSeriesRows(*connection, sql, catalogue, SeriesCondition(brand, series),
                    [&](int32_t itemid, int32_t paramid, stationdb::Statement &st) {
                        stored[ParamKey(itemid, paramid)] = {
-                           store::FloatOf(st.View(st.Column("hvalue"))),
-                           store::FloatOf(st.View(st.Column("lvalue")))};
+                           platform::FloatOf(st.View(st.Column("hvalue"))),
+                           platform::FloatOf(st.View(st.Column("lvalue")))};
                    });
     catalogue.ForEachParam([&](const CatalogueDevice &, const CatalogueItem &item,
                                CatalogueParam &param, const ParamPosition &) {
@@ -309,7 +309,7 @@ void LockStandards(stationdb::Connection &connection) {
 GenerationResult GenerateSeriesStandard(stationdb::Connection *connection,
                                         const Catalogue &catalogue, const std::string &brand,
                                         const std::string &series) {
-    if (store::TrimBlanks(series).empty() || !IsOpen(connection)) return {};
+    if (platform::TrimBlanks(series).empty() || !IsOpen(connection)) return {};
     CheckCatalogueLimits(catalogue);
     if (std::string cut = SeriesKeyCut(brand, series); !cut.empty())
         throw std::invalid_argument(cut);

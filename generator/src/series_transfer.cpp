@@ -4,10 +4,10 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "platform/value_text.h"
 #include "series_write.h"
 #include "statements.h"
 #include "stationdb/stationdb.h"
-#include "store/value_text.h"
 
 namespace generator {
 std::vector<SeriesId> ListSeries(stationdb::Connection &connection) {
@@ -22,13 +22,13 @@ std::vector<SeriesStandard> ExportSeriesStandards(stationdb::Connection &connect
                             stationdb::Statement::Direct{});
     st.Execute();
     while (st.Fetch())
-        stored[std::string(store::TrimBlanks(st.Text(2)))]
-              [ParamKey(store::IntegerOf(st.View(1)), store::IntegerOf(st.View(3)))] = {
-                  store::FloatOf(st.View(4)), store::FloatOf(st.View(5))};
+        stored[std::string(platform::TrimBlanks(st.Text(2)))]
+              [ParamKey(platform::IntegerOf(st.View(1)), platform::IntegerOf(st.View(3)))] = {
+                  platform::FloatOf(st.View(4)), platform::FloatOf(st.View(5))};
 
     std::vector<SeriesStandard> standards;
     for (SeriesId &id : ListSeries(connection)) {
-        if (store::TrimBlanks(id.series).empty()) continue;
+        if (platform::TrimBlanks(id.series).empty()) continue;
         auto rows = stored.find(SeriesCondition(id.brand, id.series));
         if (rows == stored.end()) continue;
         SeriesStandard standard{std::move(id), {}};
@@ -78,7 +78,7 @@ std::vector<GenerationResult> ImportSeriesStandards(stationdb::Connection &conne
     for (const SeriesStandard &standard : standards)
         CheckSeriesKey(listed, standard.id.brand, standard.id.series);
     for (const SeriesStandard &standard : standards) {
-        if (store::TrimBlanks(standard.id.series).empty()) {
+        if (platform::TrimBlanks(standard.id.series).empty()) {
             results.emplace_back();  // as a generation: a blank series is no series
             continue;
         }

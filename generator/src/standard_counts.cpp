@@ -4,8 +4,8 @@
 
 #include "generator/series_standard.h"
 #include "generator/series_transfer.h"
+#include "platform/value_text.h"
 #include "stationdb/stationdb.h"
-#include "store/value_text.h"
 
 namespace generator {
 
@@ -19,8 +19,8 @@ StandardCounts CountStandards(stationdb::Connection &connection) {
                             stationdb::Statement::Direct{});
     st.Execute();
     while (st.Fetch()) {
-        const std::string condition(store::TrimBlanks(st.Text(1)));
-        const long long rows = store::IntegerOf(st.View(2));
+        const std::string condition(platform::TrimBlanks(st.Text(1)));
+        const long long rows = platform::IntegerOf(st.View(2));
         (seriesConditions.count(condition) > 0 ? counts.series : counts.national) += rows;
     }
     return counts;

@@ -9,9 +9,9 @@
 #include <unordered_set>
 
 #include "engine/condition_walk.h"
-#include "engine/item_set.h"
-#include "platform/condition_compare.h"
 #include "platform/gbk.h"
+#include "store/condition_compare.h"
+#include "store/item_set.h"
 
 namespace audit {
 namespace {
@@ -136,18 +136,18 @@ class Audit {
         if (catalogue_ == nullptr) return;
         for (const auto &[brand, names] : catalogue_->series)
             for (const std::string &series : names)
-                seriesKeys_.insert(platform::FoldCondition(brand + "_" + series));
+                seriesKeys_.insert(store::FoldCondition(brand + "_" + series));
         for (const std::string &brand : catalogue_->brands)
-            brands_.insert(platform::FoldCondition(brand));
+            brands_.insert(store::FoldCondition(brand));
         for (const auto &entry : catalogue_->series)
-            brands_.insert(platform::FoldCondition(entry.first));
+            brands_.insert(store::FoldCondition(entry.first));
     }
 
     void CollectRuleSpace() {
         for (engine::ReachableCondition &r :
              engine::ReachableConditions(TableModelNumbers(table_))) {
             auto &folded = reachableFolded_[r.itemId];
-            folded.emplace(platform::FoldCondition(r.condition), r.condition);
+            folded.emplace(store::FoldCondition(r.condition), r.condition);
             rules_[r.itemId].push_back({std::move(r.condition), r.example});
             ++report_.reachableConditions;
         }
@@ -156,7 +156,7 @@ class Audit {
     // Each reachable condition: confirmed by a real vehicle or not, held by
     // the table or not.
     void CoverRuleSpace() {
-        for (const auto &item : engine::kStandardItems) {
+        for (const auto &item : store::kStandardItems) {
             const int id = item.itemId;
             const auto rules = rules_.find(id);
             const auto held = tableByItem_.find(id);
@@ -227,13 +227,13 @@ class Audit {
     bool IsReachable(int itemId, const std::string &condition) const {
         const auto it = reachableFolded_.find(itemId);
         return it != reachableFolded_.end() &&
-               it->second.count(platform::FoldCondition(condition)) != 0;
+               it->second.count(store::FoldCondition(condition)) != 0;
     }
 
     // A series standard of a brand and series that exist: some '_' splits it
     // into a listed pair.
     bool IsListedSeries(const std::string &condition) const {
-        return seriesKeys_.count(platform::FoldCondition(condition)) != 0;
+        return seriesKeys_.count(store::FoldCondition(condition)) != 0;
     }
 
     // The longest prefix before a '_' that is a known brand, or "".
@@ -241,20 +241,20 @@ class Audit {
         const std::vector<std::size_t> at = Underscores(condition);
         for (auto it = at.rbegin(); it != at.rend(); ++it) {
             const std::string brand = condition.substr(0, *it);
-            if (brands_.count(platform::FoldCondition(brand)) != 0) return brand;
+            if (brands_.count(store::FoldCondition(brand)) != 0) return brand;
         }
         return "";
     }
 
     void ClassifyTableConditions() {
         std::set<int> knownItems;
-        for (const auto &item : engine::kStandardItems) knownItems.insert(item.itemId);
+        for (const auto &item : store::kStandardItems) knownItems.insert(item.itemId);
         for (const auto &[itemId, placed] : tableByItem_) {
             std::unordered_set<std::string> seen;  // folded: each text once per item
             bool unknownNational = false;
             for (const PlacedCondition &p : placed) {
                 const std::string &text = p.condition->condition;
-                if (!seen.insert(platform::FoldCondition(text)).second) continue;
+                if (!seen.insert(store::FoldCondition(text)).second) continue;
                 const auto index = itemIndex_.find(itemId);
                 if (index != itemIndex_.end()) ++report_.items[index->second].tableConditions;
                 if (IsReachable(itemId, text)) continue;
@@ -294,7 +294,7 @@ class Audit {
             std::unordered_set<std::string> listed;
             for (const PlacedCondition &p : placed) {
                 if (held.find(p.devid) == held.end()) devices.push_back(p.devid);
-                std::string folded = platform::FoldCondition(p.condition->condition);
+                std::string folded = store::FoldCondition(p.condition->condition);
                 held[p.devid].insert(folded);
                 if (listed.insert(folded).second) all.emplace_back(std::move(folded), p);
             }
@@ -314,7 +314,7 @@ class Audit {
                 const std::string &text = p.condition->condition;
                 if (p.condition->params.empty())
                     report_.emptyConditions.push_back({itemId, p.devid, text});
-                auto [it, inserted] = first.emplace(platform::FoldCondition(text), p);
+                auto [it, inserted] = first.emplace(store::FoldCondition(text), p);
                 if (!inserted && it->second.condition->condition != text)
                     report_.caseVariants.push_back(
                         {itemId, p.devid, text, it->second.devid, it->second.condition->condition});

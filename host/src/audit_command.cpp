@@ -16,15 +16,15 @@
 #include "generator/series_standard.h"
 #include "host_platform.h"
 #include "platform/atomic_file.h"
-#include "platform/condition_compare.h"
 #include "platform/dynamic_library.h"
 #include "platform/gbk.h"
+#include "platform/value_text.h"
 #include "plinth.h"
 #include "series_station.h"
 #include "station.h"
 #include "stationdb/stationdb.h"
+#include "store/condition_compare.h"
 #include "store/database_loader.h"
-#include "store/value_text.h"
 
 namespace stdhost {
 namespace {
@@ -45,7 +45,7 @@ std::string Utf8(const std::string &gbk) {
 }
 
 std::string Trimmed(const std::string &text) {
-    return std::string(store::TrimBlanks(text));
+    return std::string(platform::TrimBlanks(text));
 }
 
 // The catalogue, item names and vehicle list of the station's database.
@@ -81,8 +81,7 @@ std::set<std::string> StoredConditions(stationdb::Connection &connection) {
     st.Execute();
     std::string gbk;
     while (st.Fetch())
-        if (platform::Utf8ToGbk(st.Utf8(1), gbk))
-            held.insert(platform::FoldCondition(Trimmed(gbk)));
+        if (platform::Utf8ToGbk(st.Utf8(1), gbk)) held.insert(store::FoldCondition(Trimmed(gbk)));
     return held;
 }
 
@@ -93,8 +92,7 @@ Json SeriesKeysJson(const std::vector<generator::SeriesId> &listed,
                     const std::set<std::string> &held) {
     std::map<std::string, std::vector<const generator::SeriesId *>> byKey;
     for (const generator::SeriesId &id : listed)
-        byKey[platform::FoldCondition(generator::SeriesCondition(id.brand, id.series))].push_back(
-            &id);
+        byKey[store::FoldCondition(generator::SeriesCondition(id.brand, id.series))].push_back(&id);
     Json shared = Json::array(), cut = Json::array();
     for (const auto &[key, ids] : byKey) {
         const std::string condition = generator::SeriesCondition(ids[0]->brand, ids[0]->series);

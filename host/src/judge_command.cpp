@@ -11,13 +11,13 @@
 
 #include "bridges/plinth_bridge.h"
 #include "commands.h"
-#include "engine/item_set.h"
 #include "ext_family.h"
 #include "host_platform.h"
 #include "json_output.h"
 #include "platform/dynamic_library.h"
 #include "platform/gbk.h"
 #include "station.h"
+#include "store/item_set.h"
 #include "terminal_text.h"
 #include "vehicle_file.h"
 
@@ -202,7 +202,7 @@ std::vector<ItemExplanation> Explain(const bridges::PlinthBridge &plinth, const 
     std::vector<ItemExplanation> out;
     std::vector<int> ids = selected;
     if (ids.empty())
-        for (const auto &item : engine::kStandardItems) ids.push_back(item.itemId);
+        for (const auto &item : store::kStandardItems) ids.push_back(item.itemId);
     for (int id : ids) {
         ItemExplanation e{id, false, "", {}};
         char condition[200] = {};

@@ -16,9 +16,9 @@
 #include "json_output.h"
 #include "platform/atomic_file.h"
 #include "platform/gbk.h"
+#include "platform/value_text.h"
 #include "series_import_file.h"
 #include "series_station.h"
-#include "store/value_text.h"
 #include "table_text.h"
 #include "vehicle_file.h"
 
@@ -104,8 +104,8 @@ std::vector<generator::SeriesStandard> ReadImportFile(SeriesStation &s, const st
     std::istringstream in(std::move(text));
     std::set<SeriesKey> known;
     for (const auto &id : StationSeries(s))
-        known.insert(
-            {std::string(store::TrimBlanks(id.brand)), std::string(store::TrimBlanks(id.series))});
+        known.insert({std::string(platform::TrimBlanks(id.brand)),
+                      std::string(platform::TrimBlanks(id.series))});
     std::set<std::pair<int32_t, int32_t>> params;
     s.state.catalogue.ForEachParam([&](const auto &, const auto &i, const auto &p, const auto &) {
         params.insert({i.itemid, p.paramid});

@@ -60,7 +60,9 @@ int main(int argc, char **argv) {
         return 1;
     }
     std::ostringstream out;
-    out << "// Generated from texts.tsv by texts_gen: GBK bytes of the system's texts.\n"
+    const std::string table = argv[1];
+    out << "// Generated from " << table.substr(table.find_last_of('/') + 1)
+        << " by texts_gen: GBK bytes of the system's texts.\n"
            "#pragma once\n\nnamespace texts {\n\n";
     std::set<std::string> names;
     std::string line;

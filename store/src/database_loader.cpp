@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "engine/item_set.h"
 #include "gbk_texts.h"
 #include "loader_reads.h"
 #include "platform/ascii_case.h"
@@ -15,6 +14,7 @@
 #include "platform/paths.h"
 #include "platform/trace.h"
 #include "store/database_stamp.h"
+#include "store/item_set.h"
 #include "store/standard_file_format.h"
 
 namespace store {
@@ -126,7 +126,7 @@ bool NeedsReload(stationdb::Connection &connection, const LoaderFiles &files, in
 void FlagReadItems(const loader::Gathered &gathered, StandardTable &served) {
     for (const loader::GatheredDevice &device : gathered.devices)
         for (int32_t id : device.items)
-            if (engine::ItemSlot(id) >= 0) served.PresentItems().SetItemFlag(id, 1);
+            if (store::ItemSlot(id) >= 0) served.PresentItems().SetItemFlag(id, 1);
 }
 
 // True when the connect string names a data source (DSN, FILEDSN) or a

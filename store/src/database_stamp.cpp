@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "platform/value_text.h"
 #include "stationdb/stationdb.h"
-#include "store/value_text.h"
 
 namespace store {
 
@@ -11,7 +11,7 @@ std::optional<std::string> ReadDatabaseStamp(stationdb::Connection &connection) 
     stationdb::Statement query(connection, kDatabaseStampQuery);
     query.Execute();
     if (!query.Fetch()) return std::nullopt;
-    return std::string(TrimBlanks(query.Utf8(query.Column("DBModifyTime"))));
+    return std::string(platform::TrimBlanks(query.Utf8(query.Column("DBModifyTime"))));
 }
 
 void WriteDatabaseStamp(stationdb::Connection &connection, const std::string &stamp) {

@@ -10,10 +10,10 @@
 #include <limits>
 #include <unordered_set>
 
-#include "engine/item_set.h"
 #include "gbk_texts.h"
 #include "platform/gbk.h"
 #include "platform/trace.h"
+#include "store/item_set.h"
 
 namespace store::loader {
 namespace {
@@ -50,7 +50,7 @@ void StoreItem(GatheredDevice &device, int32_t itemid) {
     platform::TraceF("%d\n", itemid);
     // An item the engine does not know is reported here, once per device-item,
     // whether or not the later stages succeed; flagging it later is skipped.
-    if (engine::ItemSlot(itemid) < 0) platform::TraceF(texts::kNoSuchItem, itemid);
+    if (store::ItemSlot(itemid) < 0) platform::TraceF(texts::kNoSuchItem, itemid);
 }
 
 constexpr std::size_t kMaxConditions = static_cast<std::size_t>(kMaxConditionsPerItem);
@@ -340,7 +340,7 @@ void BuildTable(const Gathered &gathered, StandardTable &table) {
         for (std::size_t i = 0; i < device.items.size(); ++i) {
             const int32_t id = device.items[i];
             table.AppendItem(d, id);
-            if (engine::ItemSlot(id) >= 0) table.PresentItems().SetItemFlag(id, 1);
+            if (store::ItemSlot(id) >= 0) table.PresentItems().SetItemFlag(id, 1);
             auto item = gathered.items.find(id);
             if (item == gathered.items.end()) continue;
             const auto &conditions = item->second.conditions;

@@ -8,10 +8,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/value_text.h"
 #include "stationdb/stationdb.h"
 #include "store/database_loader.h"
 #include "store/standard_table.h"
-#include "store/value_text.h"
 
 namespace store::loader {
 
@@ -62,8 +62,8 @@ void ReadStages(stationdb::Connection &connection, ReadPath path, Gathered &out)
 // exceeds 50 parameters per condition ("超4").
 void BuildTable(const Gathered &gathered, StandardTable &table);
 
-using store::FloatOf;
-using store::IntegerOf;
-using store::TrimBlanks;
+using platform::FloatOf;
+using platform::IntegerOf;
+using platform::TrimBlanks;
 
 }  // namespace store::loader

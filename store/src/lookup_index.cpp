@@ -5,7 +5,7 @@
 #include <new>
 
 #include "lookup_index.h"
-#include "platform/condition_compare.h"
+#include "store/condition_compare.h"
 
 namespace store {
 
@@ -22,7 +22,7 @@ void StandardTable::RebuildIndex() const {
             for (const StdCondition &condition : item.conditions) {
                 // try_emplace keeps the entry already there: the first in scan order.
                 entries.try_emplace(
-                    LookupIndex::Key{item.itemid, platform::FoldCondition(condition.condition)},
+                    LookupIndex::Key{item.itemid, store::FoldCondition(condition.condition)},
                     &condition);
             }
         }
@@ -41,7 +41,7 @@ const StdCondition *StandardTable::FindStandard(int itemId, std::string_view con
         }
     }
     char folded[kConditionBytes];
-    platform::FoldCondition(condition, folded);
+    store::FoldCondition(condition, folded);
     auto it = index_->entries.find(LookupIndex::KeyView{itemId, {folded, condition.size()}});
     return it == index_->entries.end() ? nullptr : it->second;
 }
@@ -51,7 +51,7 @@ const StdCondition *StandardTable::ScanStandard(int itemId, std::string_view con
         for (const StdItem &item : device.items) {
             if (item.itemid != itemId) continue;
             for (const StdCondition &stored : item.conditions)
-                if (platform::ConditionEqualsNoCase(stored.condition, condition)) return &stored;
+                if (store::ConditionEqualsNoCase(stored.condition, condition)) return &stored;
         }
     }
     return nullptr;

@@ -8,12 +8,12 @@
 #include <memory>
 #include <new>
 
-#include "engine/item_set.h"
 #include "gbk_texts.h"
 #include "platform/atomic_file.h"
 #include "platform/coding.h"
 #include "platform/regular_file.h"
 #include "platform/trace.h"
+#include "store/item_set.h"
 #include "store/standard_file_format.h"
 #include "store/standard_table.h"
 
@@ -136,7 +136,7 @@ int StandardTable::LoadFromFile(const std::string &path, StandardFileReport *rep
             }
             if (lastFlaggedItem == 0 || record.itemid != lastFlaggedItem) {
                 presentItems_.SetItemFlag(record.itemid, 1);
-                lastFlaggedItem = engine::ItemSlot(record.itemid) >= 0 ? record.itemid : 0;
+                lastFlaggedItem = store::ItemSlot(record.itemid) >= 0 ? record.itemid : 0;
             }
         };
 

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "engine/condition_walk.h"
-#include "engine/item_set.h"
 #include "platform/gbk.h"
 #include "seed_tsv.h"
+#include "store/item_set.h"
 #include "temp_dir.h"
 
 namespace {
@@ -157,13 +157,13 @@ TEST_F(SeedTables, DevicesItemsAndParametersAgree) {
     }
     // The loader's line: every standard item on a device it loads; devices 6
     // and 44, which it skips, are there with items of their own.
-    for (const engine::StandardItem &item : engine::kStandardItems)
+    for (const store::StandardItem &item : store::kStandardItems)
         EXPECT_EQ(loadedItems.count(item.itemId), 1u) << item.itemId;
     for (int skipped : {6, 44}) {
         EXPECT_TRUE(std::any_of(lineIndex_.begin(), lineIndex_.end(),
                                 [skipped](auto &e) { return e.first == skipped; }));
     }
-    EXPECT_EQ(items_.size(), static_cast<size_t>(engine::kItemCount));
+    EXPECT_EQ(items_.size(), static_cast<size_t>(store::kItemCount));
     for (int devid : {1, 2, 3, 4, 5, 7, 8}) EXPECT_EQ(devices_.count(devid), 1u) << devid;
 }
 

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "condition_rule_case.h"
-#include "engine/item_set.h"
 #include "platform/gbk.h"
+#include "store/item_set.h"
 #include "temp_dir.h"
 
 namespace rules_test {
@@ -365,7 +365,7 @@ TEST(SeriesMode, VehWithoutRegardToCaseGivesNoConditionForAnyItem) {
     for (const char *key : {"VEH", "veh", "vEh"}) {
         VehicleProfile p = IntakeDefaults();
         SetKey(p, key);
-        for (const engine::StandardItem &item : engine::kStandardItems) {
+        for (const store::StandardItem &item : store::kStandardItems) {
             char out[kConditionBytes];
             std::memset(out, 'x', sizeof out);
             EXPECT_EQ(BuildCondition(p, item.itemId, out, 1), 0) << key << " " << item.itemId;
@@ -378,7 +378,7 @@ TEST(SeriesMode, EveryItemGetsTheSeriesKeyItself) {
     VehicleProfile p = IntakeDefaults();
     const std::string key = Gbk("东风_EQ1090veh");
     SetKey(p, key);
-    for (const engine::StandardItem &item : engine::kStandardItems) {
+    for (const store::StandardItem &item : store::kStandardItems) {
         char out[kConditionBytes] = {};
         int flag = -1;
         EXPECT_EQ(BuildCondition(p, item.itemId, out, 1, &flag), 1) << item.itemId;
@@ -424,7 +424,7 @@ TEST(ConditionRules, ItemsWithoutARuleHaveNoCondition) {
 
 TEST(ConditionRules, EveryItemOtherThan252HasARuleForTheDefaultVehicle) {
     VehicleProfile p = IntakeDefaults();
-    for (const engine::StandardItem &item : engine::kStandardItems) {
+    for (const store::StandardItem &item : store::kStandardItems) {
         char out[kConditionBytes] = {};
         EXPECT_EQ(BuildCondition(p, item.itemId, out, 0), item.itemId == 252 ? 0 : 1)
             << item.itemId;

@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "engine/condition_rules.h"
-#include "engine/item_set.h"
+#include "store/item_set.h"
 #include "temp_dir.h"
 
 namespace {
@@ -75,7 +75,7 @@ TEST_F(ConditionWalk, ResultsAreSortedDistinctNonEmptyAndFitTheTable) {
         const ReachableCondition &r = (*walk_)[i];
         EXPECT_FALSE(r.condition.empty()) << r.itemId;
         EXPECT_LE(r.condition.size(), 149u) << r.itemId;
-        EXPECT_GE(engine::ItemSlot(r.itemId), 0) << r.itemId;
+        EXPECT_GE(store::ItemSlot(r.itemId), 0) << r.itemId;
         if (i > 0) {
             const ReachableCondition &prev = (*walk_)[i - 1];
             EXPECT_TRUE(std::make_pair(prev.itemId, prev.condition) <
@@ -96,7 +96,7 @@ TEST_F(ConditionWalk, EveryExampleProducesItsCondition) {
 TEST_F(ConditionWalk, CoversEveryRuledItemButLeavesOutEmptyConditionsAnd252) {
     std::set<int> items;
     for (const ReachableCondition &r : *walk_) items.insert(r.itemId);
-    for (const engine::StandardItem &item : engine::kStandardItems)
+    for (const store::StandardItem &item : store::kStandardItems)
         EXPECT_EQ(items.count(item.itemId), item.itemId == 252 ? 0u : 1u) << item.itemId;
     // Three-wheeled automobiles have an empty item 223 condition, motorcycles
     // an empty item 247 one, heavy RM above 2500 an empty item 216 one.
@@ -167,7 +167,7 @@ TEST_F(ConditionWalk, RandomProfilesProduceNoConditionOutsideTheWalk) {
             p.powerKw = real(0.5f, 4.5f);
             p.displacement = real(0.01f, 0.06f);
         }
-        for (const engine::StandardItem &item : engine::kStandardItems) {
+        for (const store::StandardItem &item : store::kStandardItems) {
             if (engine::BuildCondition(p, item.itemId, text, 0) != 1 || text[0] == '\0') continue;
             ++produced;
             ASSERT_EQ(keys.count({item.itemId, text}), 1u)

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "gbk_texts.h"
-#include "platform/condition_compare.h"
 #include "platform/errors.h"
 #include "temp_dir.h"
 
@@ -44,30 +43,3 @@ TEST(GbkCut, NeverSplitsADoubleByteCharacter) {
     // A lead byte at the very end stands alone.
     EXPECT_EQ(platform::GbkCutLength("ab\xd2", 3), 3u);
 }
-
-struct CompareCase {
-    const char *a;
-    const char *b;
-    bool equal;
-};
-
-class ConditionCompare : public ::testing::TestWithParam<CompareCase> {};
-
-TEST_P(ConditionCompare, FoldsAsciiLettersOnlyOutsideGbkCharacters) {
-    const CompareCase &c = GetParam();
-    EXPECT_EQ(platform::ConditionEqualsNoCase(c.a, c.b), c.equal);
-    EXPECT_EQ(platform::FoldCondition(c.a) == platform::FoldCondition(c.b), c.equal);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, ConditionCompare,
-                         ::testing::Values(CompareCase{"RM<=1020", "rm<=1020", true},
-                                           CompareCase{"VEH", "veh", true},
-                                           CompareCase{"abc", "abd", false},
-                                           CompareCase{"abc", "abcd", false},
-                                           CompareCase{"", "", true},
-                                           // 0x81 0x41 is a double-byte character whose trail byte
-                                           // is 'A': it must not equal 0x81 0x61.
-                                           CompareCase{"\x81\x41x", "\x81\x61x", false},
-                                           CompareCase{"\x81\x41X", "\x81\x41x", true},
-                                           // Other bytes compare exactly.
-                                           CompareCase{"[", "{", false}));

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "allocation_counter.h"
-#include "platform/condition_compare.h"
+#include "store/condition_compare.h"
 #include "store/standard_file_format.h"
 #include "store/standard_table.h"
 #include "store_records.h"

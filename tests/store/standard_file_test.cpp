@@ -295,7 +295,7 @@ TEST(StandardFile, DeviceIdsOutside1To200AreSkipped) {
     ASSERT_EQ(table.Devices().size(), 2u);
     EXPECT_EQ(table.Devices()[0].devid, 200);
     EXPECT_EQ(table.Devices()[1].devid, 1);
-    const engine::ItemSet &present = table.PresentItems();
+    const store::ItemSet &present = table.PresentItems();
     EXPECT_EQ(present.IsItemSelected(216), 0);
     EXPECT_EQ(present.IsItemSelected(223), 0);
     EXPECT_EQ(present.IsItemSelected(224), 0);

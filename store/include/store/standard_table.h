@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/item_set.h"
+#include "store/item_set.h"
 
 namespace store {
 
@@ -112,7 +112,7 @@ class StandardTable {
     int WriteFile(const std::string &path) const;
 
     // Copies presentItems (88 bytes, slot for slot) into `target`.
-    void CopyPresentItems(engine::ItemSet &target) const { target = presentItems_; }
+    void CopyPresentItems(store::ItemSet &target) const { target = presentItems_; }
 
     // The first condition, scanning devices, their items and the items'
     // conditions in table order, whose item is `itemId` and whose text equals
@@ -137,8 +137,8 @@ class StandardTable {
                      const StdParam &param);
 
     const std::vector<StdDevice> &Devices() const { return devices_; }
-    engine::ItemSet &PresentItems() { return presentItems_; }
-    const engine::ItemSet &PresentItems() const { return presentItems_; }
+    store::ItemSet &PresentItems() { return presentItems_; }
+    const store::ItemSet &PresentItems() const { return presentItems_; }
     // Sum of paramCount over the whole table: the records a file would hold.
     std::size_t RecordCount() const;
 
@@ -162,7 +162,7 @@ class StandardTable {
 
     std::vector<StdDevice> devices_;
     InsertPosition lastInsert_;
-    engine::ItemSet presentItems_;
+    store::ItemSet presentItems_;
     mutable std::unique_ptr<LookupIndex> index_;
     mutable bool indexStale_ = true;
 };

@@ -1,14 +1,14 @@
-#include "platform/condition_compare.h"
+#include "store/condition_compare.h"
 
 #include "platform/gbk.h"
 
-namespace platform {
+namespace store {
 
 void FoldCondition(std::string_view text, char *out) {
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n; ++i) {
         auto c = static_cast<unsigned char>(text[i]);
-        if (IsGbkLeadByte(c) && i + 1 < n) {
+        if (platform::IsGbkLeadByte(c) && i + 1 < n) {
             out[i] = text[i];
             out[i + 1] = text[i + 1];  // the trail byte is never folded
             ++i;
@@ -30,7 +30,7 @@ bool ConditionEqualsNoCase(std::string_view a, std::string_view b) {
     for (std::size_t i = 0; i < n; ++i) {
         auto ca = static_cast<unsigned char>(a[i]);
         auto cb = static_cast<unsigned char>(b[i]);
-        if (IsGbkLeadByte(ca) && i + 1 < n) {
+        if (platform::IsGbkLeadByte(ca) && i + 1 < n) {
             // Both texts must have a double-byte character here, byte for byte.
             if (ca != cb || a[i + 1] != b[i + 1]) return false;
             ++i;
@@ -43,4 +43,4 @@ bool ConditionEqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-}  // namespace platform
+}  // namespace store

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace store {
 
 bool ConditionEqualsNoCase(std::string_view a, std::string_view b);
 
@@ -18,4 +18,4 @@ bool ConditionEqualsNoCase(std::string_view a, std::string_view b);
 void FoldCondition(std::string_view text, char *out);
 std::string FoldCondition(std::string_view text);
 
-}  // namespace platform
+}  // namespace store

@@ -13,8 +13,8 @@
 #include "generator/limit_input.h"
 #include "generator/series_transfer.h"
 #include "platform/gbk.h"
+#include "platform/value_text.h"
 #include "station.h"
-#include "store/value_text.h"
 #include "table_text.h"
 
 namespace stdhost {
@@ -71,8 +71,8 @@ inline std::vector<generator::SeriesStandard> ParseSeriesImport(
         std::string brand, series;
         if (!platform::Utf8ToGbk(f[0], brand)) throw fault(kExitBadFile, 1, "no GBK form");
         if (!platform::Utf8ToGbk(f[1], series)) throw fault(kExitBadFile, 2, "no GBK form");
-        const SeriesKey key{std::string(store::TrimBlanks(brand)),
-                            std::string(store::TrimBlanks(series))};
+        const SeriesKey key{std::string(platform::TrimBlanks(brand)),
+                            std::string(platform::TrimBlanks(series))};
         if (known.count(key) == 0)
             throw fault(kExitUnknown, 1,
                         "no series " + f[1] + " of brand " + f[0] + " in tb_type_vehicle");

@@ -1,9 +1,9 @@
-#include "engine/item_set.h"
+#include "store/item_set.h"
 
 #include "gbk_texts.h"
 #include "platform/trace.h"
 
-namespace engine {
+namespace store {
 
 const std::array<StandardItem, kItemCount> kStandardItems = {{
     {216, 0},  {223, 1},  {224, 2},  {225, 3},  {226, 4},  {227, 5},  {228, 6},  {229, 7},
@@ -38,4 +38,4 @@ int16_t ItemSet::IsItemSelected(int itemId) const {
     return flags_[static_cast<std::size_t>(slot)];
 }
 
-}  // namespace engine
+}  // namespace store

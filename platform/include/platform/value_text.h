@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace store {
+namespace platform {
 
 // `text` without blanks (space, tab, CR, LF, VT, FF) at both ends.
 std::string_view TrimBlanks(std::string_view text);
@@ -18,4 +18,4 @@ int32_t IntegerOf(std::string_view text);
 // gives 0), narrowed to the nearest float; beyond the float range an infinity.
 float FloatOf(std::string_view text);
 
-}  // namespace store
+}  // namespace platform

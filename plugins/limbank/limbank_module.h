@@ -7,9 +7,9 @@
 
 #include "bridges/device_data.h"
 #include "bridges/plinth_bridge.h"
-#include "engine/item_set.h"
 #include "engine/vehicle_profile.h"
 #include "store/database_loader.h"
+#include "store/item_set.h"
 #include "store/standard_table.h"
 
 namespace limbank {
@@ -27,7 +27,7 @@ struct LimbankModule {
     bridges::PlinthBridge plinth;
     std::vector<char> plinthEnv;  // the environment record that GetPlinth fills
     store::StandardTable table;
-    engine::ItemSet items;
+    store::ItemSet items;
     engine::VehicleProfile profile;
     int seriesStandardMode = 0;
     std::string standardFilePath;

@@ -4,7 +4,7 @@
 
 #include "generator/series_transfer.h"
 #include "platform/gbk.h"
-#include "store/value_text.h"
+#include "platform/value_text.h"
 
 namespace stdhost {
 
@@ -73,12 +73,13 @@ std::vector<generator::SeriesId> ListedSeries(stationdb::Connection &connection)
 }
 
 int CheckSeriesExists(SeriesStation &s, const std::string &brandGbk, const std::string &seriesGbk) {
-    const std::string brand(store::TrimBlanks(brandGbk)), series(store::TrimBlanks(seriesGbk));
+    const std::string brand(platform::TrimBlanks(brandGbk)),
+        series(platform::TrimBlanks(seriesGbk));
     bool brandKnown = false;
     for (const generator::SeriesId &id : StationSeries(s)) {
-        if (store::TrimBlanks(id.brand) != brand) continue;
+        if (platform::TrimBlanks(id.brand) != brand) continue;
         brandKnown = true;
-        if (store::TrimBlanks(id.series) == series) return kExitOk;
+        if (platform::TrimBlanks(id.series) == series) return kExitOk;
     }
     Complain(brandKnown ? "brand " + ToUtf8(brand) + " has no series " + ToUtf8(series)
                         : "unknown brand " + ToUtf8(brand) + " (no series in tb_type_vehicle)");

@@ -9,7 +9,7 @@
 #include <array>
 #include <cstdint>
 
-namespace engine {
+namespace store {
 
 inline constexpr int kItemCount = 44;
 
@@ -40,4 +40,4 @@ class ItemSet {
 };
 static_assert(sizeof(ItemSet) == 88, "the item set is a shared 88-byte layout");
 
-}  // namespace engine
+}  // namespace store

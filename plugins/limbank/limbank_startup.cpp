@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "gbk_texts.h"
+#include "limbank_module.h"
 #include "platform/trace.h"
 #include "stationdb/stationdb.h"
-#include "store/limbank_module.h"
 
 namespace limbank {
 namespace {

@@ -1,4 +1,4 @@
-#include "store/value_text.h"
+#include "platform/value_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <limits>
 
-namespace store {
+namespace platform {
 
 std::string_view TrimBlanks(std::string_view text) {
     const char *blanks = " \t\r\n\v\f";
@@ -68,4 +68,4 @@ float FloatOf(std::string_view text) {
     return Narrow(std::strtod(copy, nullptr));
 }
 
-}  // namespace store
+}  // namespace platform

@@ -9,9 +9,9 @@
 #include "engine/judging_driver.h"
 #include "engine/profile_intake.h"
 #include "ext_family.h"
+#include "limbank_module.h"
 #include "platform/gbk.h"
 #include "platform/module_life.h"
-#include "store/limbank_module.h"
 
 namespace {
 
