@@ -25,6 +25,7 @@
 #include "dialogs/qt_text.h"
 #include "dialogs/std_info_dlg.h"
 #include "dialogs/val_set.h"
+#include "engine/registration_params.h"
 #include "stationdb/stationdb.h"
 #include "widgets/btn_st.h"
 #include "widgets/report_ctrl.h"
@@ -39,8 +40,6 @@ namespace dialogs {
 namespace {
 
 constexpr int kFirstLoadDelayMs = 500;
-constexpr int kBrandInfoId = 1104;
-constexpr int kSeriesInfoId = 1069;
 // Columns of the standards list.
 constexpr int kDeviceIndexColumn = 1;
 constexpr int kItemIndexColumn = 3;
@@ -130,9 +129,9 @@ StandarForCX::StandarForCX(generator::EditorSession &session, const generator::E
 
     default_->setEnabled(session_.FullModuleLoaded());
     char name[PLINTH_NAME_BYTES] = {};
-    if (session_.Plinth().GetZK2IDInfo(kBrandInfoId, name) > 0)
+    if (session_.Plinth().GetZK2IDInfo(engine::kParamBrand, name) > 0)
         brandLabel_->setText(GbkToQString(name));
-    if (session_.Plinth().GetZK2IDInfo(kSeriesInfoId, name) > 0)
+    if (session_.Plinth().GetZK2IDInfo(engine::kParamModel, name) > 0)
         seriesLabel_->setText(GbkToQString(name));
 }
 

@@ -17,13 +17,12 @@
 #include "dialogs/qt_messages.h"
 #include "dialogs/qt_text.h"
 #include "dialogs/val_set.h"
+#include "engine/registration_params.h"
 
 namespace dialogs {
 namespace {
 
 constexpr int kNamesPerBase = 200;
-constexpr int kDieselCode = 10050002;
-constexpr int kFuelParam = 1005;
 constexpr qsizetype kFieldChars = generator::kConditionTextChars - 1;
 
 // Positions in dialog units of one labelled field.
@@ -144,23 +143,24 @@ StdInfoDlg::StdInfoDlg(generator::EditorSession &session, QWidget *parent)
 
     setFixedSize(du.Size(302, 170));
     layout_.Bind(this);
-    FillNames(box(u"8013"), 10060001);
-    FillNames(box(u"8014"), 10820001);
-    FillNames(fuel_, 10050001);
-    FillNames(box(u"8010"), 10090001);
-    FillNames(catalyst_, 10380001);
-    FillNames(intake_, 10480001);
+    FillNames(box(u"8013"), engine::kParamDriveType);
+    FillNames(box(u"8014"), engine::kParamVehicleKind);
+    FillNames(fuel_, engine::kParamFuel);
+    FillNames(box(u"8010"), engine::kParamLampSystem);
+    FillNames(catalyst_, engine::kParamCatalyst);
+    FillNames(intake_, engine::kParamIntake);
     layout_.Layout();
 }
 
-// The names of the codes base .. base + 199 that have one, without blanks at
-// either end, in GBK byte order (the order of a Chinese sorted list).
-void StdInfoDlg::FillNames(QComboBox *box, int base) {
+// The names of the first 200 codes of `param` that have one, without blanks
+// at either end, in GBK byte order (the order of a Chinese sorted list).
+void StdInfoDlg::FillNames(QComboBox *box, int param) {
     box->clear();
     std::vector<std::string> names;
+    const int first = engine::ParamCode(param, 1);
     for (int i = 0; i < kNamesPerBase; ++i) {
         char name[PLINTH_NAME_BYTES] = {};
-        if (session_.Plinth().GetZK2IDInfo(base + i, name) <= 0) continue;
+        if (session_.Plinth().GetZK2IDInfo(first + i, name) <= 0) continue;
         std::string trimmed = TrimSpaces(name);
         if (!trimmed.empty()) names.push_back(std::move(trimmed));
     }
@@ -177,8 +177,8 @@ void StdInfoDlg::FuelChanged(int index) {
     std::string gbk;
     char code[PLINTH_NAME_BYTES] = {};
     if (QStringToGbk(fuel_->itemText(index), gbk) &&
-        session_.Plinth().GetParamIDByName(gbk.c_str(), kFuelParam, code) > 0)
-        diesel = std::strtol(code, nullptr, 10) == kDieselCode;
+        session_.Plinth().GetParamIDByName(gbk.c_str(), engine::kParamFuel, code) > 0)
+        diesel = std::strtol(code, nullptr, 10) == engine::kFuelDiesel;
     intake_->setEnabled(diesel);
     catalyst_->setEnabled(!diesel);
 }
