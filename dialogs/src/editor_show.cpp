@@ -27,6 +27,7 @@
 #include "dialogs/mask_dlg.h"
 #include "dialogs/qt_messages.h"
 #include "dialogs/qt_text.h"
+#include "dialogs/resource_ids.h"
 #include "dialogs/standar_for_cx.h"
 #include "dialogs/std_info_dlg.h"
 #include "dialogs/val_set.h"
@@ -194,13 +195,12 @@ void Settle() {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
 
-// Puts `text` into the control named `id` as a user would: an edit's text, or
-// the combo box entry of that text, picked (or typed when it has none).
-void SetField(QWidget *dialog, const char16_t *id, const QString &text) {
-    const QString name = QString::fromUtf16(id);
-    if (auto *edit = dialog->findChild<QLineEdit *>(name)) {
+// Puts `text` into the control numbered `id` as a user would: an edit's text,
+// or the combo box entry of that text, picked (or typed when it has none).
+void SetField(QWidget *dialog, int id, const QString &text) {
+    if (auto *edit = FindByResourceId<QLineEdit>(dialog, id)) {
         edit->setText(text);
-    } else if (auto *combo = dialog->findChild<QComboBox *>(name)) {
+    } else if (auto *combo = FindByResourceId<QComboBox>(dialog, id)) {
         const int index = combo->findText(text);
         if (index >= 0) {
             combo->setCurrentIndex(index);
@@ -213,21 +213,24 @@ void SetField(QWidget *dialog, const char16_t *id, const QString &text) {
 
 // The conditions of the sample vehicle 1-sedan: a petrol sedan in use.
 void FillSampleSedan(QWidget *conditions) {
+    namespace ids = conditions_ids;
     struct Field {
-        const char16_t *id;
+        int id;
         const char16_t *text;
     };
     static constexpr Field kSedan[] = {
-        {u"8008", u"1580"},   {u"8004", u"5"},       {u"8005", u"1230"},
-        {u"8006", u"185"},    {u"8013", u"4x2前驱"}, {u"8014", u"轿车"},
-        {u"8010", u"两灯制"}, {u"8011", u"汽油"},    {u"8012", u"有催化转化器"},
+        {ids::kTotalMassEdit, u"1580"},       {ids::kSeatsEdit, u"5"},
+        {ids::kCurbMassEdit, u"1230"},        {ids::kMaxSpeedEdit, u"185"},
+        {ids::kDriveTypeBox, u"4x2前驱"},     {ids::kVehicleKindBox, u"轿车"},
+        {ids::kLampSystemBox, u"两灯制"},     {ids::kFuelBox, u"汽油"},
+        {ids::kCatalystBox, u"有催化转化器"},
     };
     for (const Field &f : kSedan) SetField(conditions, f.id, QString::fromUtf16(f.text));
 }
 
 // The upper and lower limit texts of the list's first row, by column heading.
 void FirstRowLimits(QWidget *main, QString &upper, QString &lower) {
-    auto *list = main->findChild<widgets::ReportCtrl *>(QStringLiteral(u"8001"));
+    auto *list = main->findChild<widgets::ReportCtrl *>(QStringLiteral(u"limitList"));
     if (list == nullptr || list->RowCount() == 0) return;
     for (int c = 0; c < list->columnCount(); ++c) {
         const QTableWidgetItem *heading = list->horizontalHeaderItem(c);

@@ -7,6 +7,7 @@
 
 #include "dialog_units.h"
 #include "dialogs/qt_text.h"
+#include "dialogs/resource_ids.h"
 #include "widgets/report_ctrl.h"
 
 namespace dialogs {
@@ -19,7 +20,7 @@ constexpr int kIdColumn = 3;
 
 MaskDlg::MaskDlg(generator::EditorSession &session, QWidget *parent)
     : QDialog(parent), session_(session) {
-    setObjectName(QStringLiteral("8009"));
+    NameControl(this, QStringLiteral("maskDialog"), mask_ids::kDialog);
     setWindowTitle(QStringLiteral("屏蔽"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint);
@@ -28,7 +29,7 @@ MaskDlg::MaskDlg(generator::EditorSession &session, QWidget *parent)
     const DialogUnits du(font);
 
     list_ = new widgets::ReportCtrl(this);
-    list_->setObjectName(QStringLiteral("8023"));
+    NameControl(list_, QStringLiteral("paramList"), mask_ids::kParamList);
     list_->setGeometry(du.Rect(7, 7, 241, 151));
     list_->SetColumns(QStringLiteral("序号,100;设备名称,100;参数名称,160;参数ID,160;"));
     list_->SetCheckBoxes(true);
@@ -37,25 +38,28 @@ MaskDlg::MaskDlg(generator::EditorSession &session, QWidget *parent)
 
     struct Button {
         const char16_t *caption;
-        const char16_t *id;
+        const char16_t *name;
+        int id;
         int x;
     };
-    const Button buttons[] = {
-        {u"全选", u"3", 7}, {u"反选", u"4", 63}, {u"保存", u"1", 142}, {u"取消", u"2", 198}};
+    const Button buttons[] = {{u"全选", u"selectAllButton", mask_ids::kSelectAllButton, 7},
+                              {u"反选", u"invertButton", mask_ids::kInvertButton, 63},
+                              {u"保存", u"saveButton", mask_ids::kSaveButton, 142},
+                              {u"取消", u"cancelButton", mask_ids::kCancelButton, 198}};
     for (const Button &b : buttons) {
         auto *button = new QPushButton(QString::fromUtf16(b.caption), this);
-        button->setObjectName(QString::fromUtf16(b.id));
+        NameControl(button, QString::fromUtf16(b.name), b.id);
         button->setGeometry(du.Rect(b.x, 164, 50, 15));
         button->setAutoDefault(false);
     }
-    selectAll_ = findChild<QPushButton *>(QStringLiteral("3"));
-    invert_ = findChild<QPushButton *>(QStringLiteral("4"));
-    auto *save = findChild<QPushButton *>(QStringLiteral("1"));
+    selectAll_ = findChild<QPushButton *>(QStringLiteral("selectAllButton"));
+    invert_ = findChild<QPushButton *>(QStringLiteral("invertButton"));
+    auto *save = findChild<QPushButton *>(QStringLiteral("saveButton"));
     save->setDefault(true);
     connect(selectAll_, &QPushButton::clicked, this, &MaskDlg::SelectAll);
     connect(invert_, &QPushButton::clicked, this, &MaskDlg::Invert);
     connect(save, &QPushButton::clicked, this, &MaskDlg::accept);
-    connect(findChild<QPushButton *>(QStringLiteral("2")), &QPushButton::clicked, this,
+    connect(findChild<QPushButton *>(QStringLiteral("cancelButton")), &QPushButton::clicked, this,
             &MaskDlg::reject);
 
     resize(du.Size(255, 185));

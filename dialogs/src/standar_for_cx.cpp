@@ -23,8 +23,10 @@
 #include "dialogs/mask_dlg.h"
 #include "dialogs/qt_messages.h"
 #include "dialogs/qt_text.h"
+#include "dialogs/resource_ids.h"
 #include "dialogs/std_info_dlg.h"
 #include "dialogs/val_set.h"
+#include "engine/registration_params.h"
 #include "stationdb/stationdb.h"
 #include "widgets/btn_st.h"
 #include "widgets/report_ctrl.h"
@@ -38,9 +40,10 @@ static void InitSergenIcons() {
 namespace dialogs {
 namespace {
 
+namespace ids = standards_ids;
+
 constexpr int kFirstLoadDelayMs = 500;
-constexpr int kBrandInfoId = 1104;
-constexpr int kSeriesInfoId = 1069;
+constexpr int kUnnumbered = 0;  // a control the template does not number
 // Columns of the standards list.
 constexpr int kDeviceIndexColumn = 1;
 constexpr int kItemIndexColumn = 3;
@@ -98,7 +101,7 @@ StandarForCX::StandarForCX(generator::EditorSession &session, const generator::E
                            QWidget *parent)
     : QDialog(parent), session_(session) {
     InitSergenIcons();
-    setObjectName(QStringLiteral("8002"));
+    NameControl(this, QStringLiteral("standardsDialog"), ids::kDialog);
     setWindowTitle(QStringLiteral("车型库标准"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     BuildControls();
@@ -121,7 +124,7 @@ StandarForCX::StandarForCX(generator::EditorSession &session, const generator::E
     // Without the environment library the editor stays open and empty.
     if (!session_.LastOpen().plinthLoaded) {
         for (QWidget *control : std::initializer_list<QWidget *>{
-                 brand_, series_, content_, findChild<QPushButton *>(QStringLiteral("8022")),
+                 brand_, series_, content_, FindByResourceId<QPushButton>(this, ids::kMaskButton),
                  default_, generate_, clear_})
             control->setEnabled(false);
         return;
@@ -130,9 +133,9 @@ StandarForCX::StandarForCX(generator::EditorSession &session, const generator::E
 
     default_->setEnabled(session_.FullModuleLoaded());
     char name[PLINTH_NAME_BYTES] = {};
-    if (session_.Plinth().GetZK2IDInfo(kBrandInfoId, name) > 0)
+    if (session_.Plinth().GetZK2IDInfo(engine::kParamBrand, name) > 0)
         brandLabel_->setText(GbkToQString(name));
-    if (session_.Plinth().GetZK2IDInfo(kSeriesInfoId, name) > 0)
+    if (session_.Plinth().GetZK2IDInfo(engine::kParamModel, name) > 0)
         seriesLabel_->setText(GbkToQString(name));
 }
 
@@ -170,66 +173,73 @@ void StandarForCX::BuildControls() {
     setPalette(blue);
     const DialogUnits du(font);
 
-    auto label = [&](const QString &text, const QString &id, QRect place,
+    auto label = [&](const QString &text, const QString &name, int id, QRect place,
                      Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
         auto *l = new QLabel(text, this);
-        l->setObjectName(id);
+        if (id == kUnnumbered)
+            l->setObjectName(name);
+        else
+            NameControl(l, name, id);
         l->setAlignment(align);
         l->setGeometry(place);
         return l;
     };
-    auto combo = [&](const QString &id, QRect place) {
+    auto combo = [&](const QString &name, int id, QRect place) {
         auto *box = new QComboBox(this);
-        box->setObjectName(id);
+        NameControl(box, name, id);
         box->setGeometry(place);
         return box;
     };
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
 
-    brandLabel_ =
-        label(QStringLiteral("厂牌名称"), QStringLiteral("8020"), du.Rect(7, 8, 38, 10), right);
-    brand_ = combo(QStringLiteral("8002"), du.Rect(48, 6, 100, 13));
+    brandLabel_ = label(QStringLiteral("厂牌名称"), QStringLiteral("brandLabel"), ids::kBrandLabel,
+                        du.Rect(7, 8, 38, 10), right);
+    brand_ = combo(QStringLiteral("brandBox"), ids::kBrandBox, du.Rect(48, 6, 100, 13));
     brand_->setEditable(true);
     brand_->setInsertPolicy(QComboBox::NoInsert);
     brand_->setCompleter(nullptr);
-    seriesLabel_ =
-        label(QStringLiteral("车型"), QStringLiteral("8021"), du.Rect(154, 8, 32, 10), right);
-    series_ = combo(QStringLiteral("8003"), du.Rect(189, 6, 100, 13));
+    seriesLabel_ = label(QStringLiteral("车型"), QStringLiteral("seriesLabel"), ids::kSeriesLabel,
+                         du.Rect(154, 8, 32, 10), right);
+    series_ = combo(QStringLiteral("seriesBox"), ids::kSeriesBox, du.Rect(189, 6, 100, 13));
     auto *mask = new QPushButton(QStringLiteral("显"), this);
-    mask->setObjectName(QStringLiteral("8022"));
+    NameControl(mask, QStringLiteral("maskButton"), ids::kMaskButton);
     mask->setToolTip(QStringLiteral("屏蔽参数"));
     mask->setGeometry(du.Rect(297, 5, 41, 15));
     mask->setAutoDefault(false);
 
-    label(QStringLiteral("检测内容"), QStringLiteral("contentLabel"), du.Rect(7, 26, 38, 10),
-          right);
-    content_ = combo(QStringLiteral("8004"), du.Rect(48, 24, 100, 13));
-    label(QStringLiteral("车型库标准(FCX)(1104_1069)"), QStringLiteral("8017"),
-          du.Rect(154, 26, 184, 10));
+    label(QStringLiteral("检测内容"), QStringLiteral("contentLabel"), kUnnumbered,
+          du.Rect(7, 26, 38, 10), right);
+    content_ = combo(QStringLiteral("contentBox"), ids::kContentBox, du.Rect(48, 24, 100, 13));
+    label(QStringLiteral("车型库标准(FCX)(1104_1069)"), QStringLiteral("titleLabel"),
+          ids::kTitleLabel, du.Rect(154, 26, 184, 10));
 
     list_ = new widgets::ReportCtrl(this);
-    list_->setObjectName(QStringLiteral("8001"));
+    NameControl(list_, QStringLiteral("limitList"), ids::kLimitList);
     list_->setGeometry(du.Rect(7, 42, 331, 186));
-    label(QStringLiteral("双击鼠标左键修改数据!"), QStringLiteral("hintLabel"),
+    label(QStringLiteral("双击鼠标左键修改数据!"), QStringLiteral("hintLabel"), kUnnumbered,
           du.Rect(7, 240, 108, 10));
 
     struct Button {
         widgets::BtnST **member;
         const char16_t *caption;
-        const char16_t *id;
+        const char16_t *name;
+        int id;
         const char16_t *icon;
         const char16_t *tip;
     };
     const Button buttons[] = {
-        {&clear_, u"清除标准", u"8018", u":/icons/8006.svg", u"清除标准"},
-        {&default_, u"缺省标准", u"8007", u":/icons/8007.svg", u"生成缺省标准"},
-        {&generate_, u"生成", u"8005", u":/icons/8008.svg", u"生成标准"},
-        {&return_, u"返回", u"2", u":/icons/8001.svg", u"返回"},
+        {&clear_, u"清除标准", u"clearStandardsButton", ids::kClearStandardsButton,
+         u":/icons/8006.svg", u"清除标准"},
+        {&default_, u"缺省标准", u"defaultStandardButton", ids::kDefaultStandardButton,
+         u":/icons/8007.svg", u"生成缺省标准"},
+        {&generate_, u"生成", u"generateButton", ids::kGenerateButton, u":/icons/8008.svg",
+         u"生成标准"},
+        {&return_, u"返回", u"returnButton", ids::kReturnButton, u":/icons/8001.svg", u"返回"},
     };
     int x = 118;
     for (const Button &b : buttons) {
         auto *button = new widgets::BtnST(QString::fromUtf16(b.caption), this);
-        button->setObjectName(QString::fromUtf16(b.id));
+        NameControl(button, QString::fromUtf16(b.name), b.id);
         button->SetIcon(QIcon(QString::fromUtf16(b.icon)));
         button->SetTooltipText(QString::fromUtf16(b.tip));
         button->SetHoverBkOffset(kHoverOffset);

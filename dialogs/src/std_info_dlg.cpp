@@ -10,30 +10,53 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "dialog_units.h"
 #include "dialogs/qt_messages.h"
 #include "dialogs/qt_text.h"
+#include "dialogs/resource_ids.h"
 #include "dialogs/val_set.h"
+#include "engine/registration_params.h"
 
 namespace dialogs {
 namespace {
 
+namespace ids = conditions_ids;
+
 constexpr int kNamesPerBase = 200;
-constexpr int kDieselCode = 10050002;
-constexpr int kFuelParam = 1005;
 constexpr qsizetype kFieldChars = generator::kConditionTextChars - 1;
 
-// Positions in dialog units of one labelled field.
+// One labelled field: its label's text, the names of field and label, the
+// field's resource number and its place in dialog units.
 struct FieldPlace {
     const char16_t *label;
-    const char16_t *id;
+    const char16_t *fieldName;
+    const char16_t *labelName;
+    int id;
     bool combo;
     int x;  // left edge of the label
     int y;
 };
+
+constexpr int kLeft = 10, kRight = 158, kLabelWidth = 44, kFieldWidth = 86;
+// Listed in the order of generator::kVehicleConditionIds.
+constexpr FieldPlace kPlaces[] = {
+    {u"最大总质量", u"totalMassEdit", u"totalMassLabel", ids::kTotalMassEdit, false, kLeft, 10},
+    {u"满载比", u"loadRatioEdit", u"loadRatioLabel", ids::kLoadRatioEdit, false, kLeft, 64},
+    {u"乘员数", u"seatsEdit", u"seatsLabel", ids::kSeatsEdit, false, kLeft, 28},
+    {u"最高车速", u"maxSpeedEdit", u"maxSpeedLabel", ids::kMaxSpeedEdit, false, kLeft, 82},
+    {u"整备质量", u"curbMassEdit", u"curbMassLabel", ids::kCurbMassEdit, false, kLeft, 46},
+    {u"驱动方式", u"driveTypeBox", u"driveTypeLabel", ids::kDriveTypeBox, true, kRight, 10},
+    {u"车辆种类", u"vehicleKindBox", u"vehicleKindLabel", ids::kVehicleKindBox, true, kRight, 28},
+    {u"燃油方式", u"fuelBox", u"fuelLabel", ids::kFuelBox, true, kRight, 78},
+    {u"灯制", u"lampSystemBox", u"lampSystemLabel", ids::kLampSystemBox, true, kRight, 46},
+    {u"三元催化", u"catalystBox", u"catalystLabel", ids::kCatalystBox, true, kRight, 114},
+    {u"进气方式", u"intakeBox", u"intakeLabel", ids::kIntakeBox, true, kRight, 96},
+};
+static_assert(std::size(kPlaces) == generator::kVehicleConditionIds.size());
 
 std::string TrimSpaces(const char *text) {
     std::string s(text);
@@ -75,7 +98,7 @@ QString FieldText(const QWidget *field) {
 
 StdInfoDlg::StdInfoDlg(generator::EditorSession &session, QWidget *parent)
     : QDialog(parent), session_(session) {
-    setObjectName(QStringLiteral("8004"));
+    NameControl(this, QStringLiteral("conditionsDialog"), ids::kDialog);
     setWindowTitle(QStringLiteral("标准生成"));
     setWindowFlags(FixedDialogFlags());
     const QFont font = layout_.Font().ToFont();
@@ -87,20 +110,10 @@ StdInfoDlg::StdInfoDlg(generator::EditorSession &session, QWidget *parent)
     engine->setObjectName(QStringLiteral("engineGroup"));
     engine->setGeometry(du.Rect(152, 62, 142, 70));
 
-    constexpr int kLeft = 10, kRight = 158, kLabelWidth = 44, kFieldWidth = 86;
-    // Listed in the order of generator::kVehicleConditionIds.
-    const FieldPlace places[] = {
-        {u"最大总质量", u"8008", false, kLeft, 10}, {u"满载比", u"8015", false, kLeft, 64},
-        {u"乘员数", u"8004", false, kLeft, 28},     {u"最高车速", u"8006", false, kLeft, 82},
-        {u"整备质量", u"8005", false, kLeft, 46},   {u"驱动方式", u"8013", true, kRight, 10},
-        {u"车辆种类", u"8014", true, kRight, 28},   {u"燃油方式", u"8011", true, kRight, 78},
-        {u"灯制", u"8010", true, kRight, 46},       {u"三元催化", u"8012", true, kRight, 114},
-        {u"进气方式", u"8009", true, kRight, 96},
-    };
     for (std::size_t n = 0; n < fields_.size(); ++n) {
-        const FieldPlace &place = places[n];
+        const FieldPlace &place = kPlaces[n];
         auto *label = new QLabel(QString::fromUtf16(place.label), this);
-        label->setObjectName(QStringLiteral("label") + QString::fromUtf16(place.id));
+        label->setObjectName(QString::fromUtf16(place.labelName));
         label->setGeometry(du.Rect(place.x, place.y + 2, kLabelWidth, 10));
         QWidget *field;
         if (place.combo) {
@@ -111,31 +124,29 @@ StdInfoDlg::StdInfoDlg(generator::EditorSession &session, QWidget *parent)
         } else {
             field = new QLineEdit(this);
         }
-        field->setObjectName(QString::fromUtf16(place.id));
+        NameControl(field, QString::fromUtf16(place.fieldName), place.id);
         field->setGeometry(du.Rect(place.x + kLabelWidth + 2, place.y, kFieldWidth, 13));
         label->setBuddy(field);
         fields_[n] = field;
     }
-    auto box = [this](const char16_t *id) {
-        return findChild<QComboBox *>(QString::fromUtf16(id));
-    };
-    fuel_ = box(u"8011");
-    intake_ = box(u"8009");
-    catalyst_ = box(u"8012");
+    auto box = [this](int id) { return FindByResourceId<QComboBox>(this, id); };
+    fuel_ = box(ids::kFuelBox);
+    intake_ = box(ids::kIntakeBox);
+    catalyst_ = box(ids::kCatalystBox);
 
     auto *other = new QLabel(QStringLiteral("其他条件: 新车/电喷"), this);
-    other->setObjectName(QStringLiteral("otherConditions"));
+    other->setObjectName(QStringLiteral("otherConditionsLabel"));
     other->setGeometry(du.Rect(kLeft, 106, 130, 10));
     status_ = new QLabel(QStringLiteral("-"), this);
-    status_->setObjectName(QStringLiteral("8016"));
+    NameControl(status_, QStringLiteral("statusLabel"), ids::kStatusLabel);
     status_->setGeometry(du.Rect(kLeft, 150, 160, 10));
 
     auto *ok = new QPushButton(QStringLiteral("生成"), this);
-    ok->setObjectName(QStringLiteral("1"));
+    NameControl(ok, QStringLiteral("okButton"), ids::kOkButton);
     ok->setGeometry(du.Rect(188, 146, 50, 15));
     ok->setDefault(true);
     auto *cancel = new QPushButton(QStringLiteral("取消"), this);
-    cancel->setObjectName(QStringLiteral("2"));
+    NameControl(cancel, QStringLiteral("cancelButton"), ids::kCancelButton);
     cancel->setGeometry(du.Rect(244, 146, 50, 15));
     cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &StdInfoDlg::accept);
@@ -144,23 +155,24 @@ StdInfoDlg::StdInfoDlg(generator::EditorSession &session, QWidget *parent)
 
     setFixedSize(du.Size(302, 170));
     layout_.Bind(this);
-    FillNames(box(u"8013"), 10060001);
-    FillNames(box(u"8014"), 10820001);
-    FillNames(fuel_, 10050001);
-    FillNames(box(u"8010"), 10090001);
-    FillNames(catalyst_, 10380001);
-    FillNames(intake_, 10480001);
+    FillNames(box(ids::kDriveTypeBox), engine::kParamDriveType);
+    FillNames(box(ids::kVehicleKindBox), engine::kParamVehicleKind);
+    FillNames(fuel_, engine::kParamFuel);
+    FillNames(box(ids::kLampSystemBox), engine::kParamLampSystem);
+    FillNames(catalyst_, engine::kParamCatalyst);
+    FillNames(intake_, engine::kParamIntake);
     layout_.Layout();
 }
 
-// The names of the codes base .. base + 199 that have one, without blanks at
-// either end, in GBK byte order (the order of a Chinese sorted list).
-void StdInfoDlg::FillNames(QComboBox *box, int base) {
+// The names of the first 200 codes of `param` that have one, without blanks
+// at either end, in GBK byte order (the order of a Chinese sorted list).
+void StdInfoDlg::FillNames(QComboBox *box, int param) {
     box->clear();
     std::vector<std::string> names;
+    const int first = engine::ParamCode(param, 1);
     for (int i = 0; i < kNamesPerBase; ++i) {
         char name[PLINTH_NAME_BYTES] = {};
-        if (session_.Plinth().GetZK2IDInfo(base + i, name) <= 0) continue;
+        if (session_.Plinth().GetZK2IDInfo(first + i, name) <= 0) continue;
         std::string trimmed = TrimSpaces(name);
         if (!trimmed.empty()) names.push_back(std::move(trimmed));
     }
@@ -177,8 +189,8 @@ void StdInfoDlg::FuelChanged(int index) {
     std::string gbk;
     char code[PLINTH_NAME_BYTES] = {};
     if (QStringToGbk(fuel_->itemText(index), gbk) &&
-        session_.Plinth().GetParamIDByName(gbk.c_str(), kFuelParam, code) > 0)
-        diesel = std::strtol(code, nullptr, 10) == kDieselCode;
+        session_.Plinth().GetParamIDByName(gbk.c_str(), engine::kParamFuel, code) > 0)
+        diesel = std::strtol(code, nullptr, 10) == engine::kFuelDiesel;
     intake_->setEnabled(diesel);
     catalyst_->setEnabled(!diesel);
 }
@@ -197,8 +209,7 @@ bool StdInfoDlg::CheckNumbers() {
     for (std::size_t n = 0; n < kNumberFields; ++n) {
         auto *edit = qobject_cast<QLineEdit *>(fields_[n]);
         if (edit == nullptr) continue;
-        const QString name =
-            findChild<QLabel *>(QStringLiteral("label") + edit->objectName())->text();
+        const QString name = QString::fromUtf16(kPlaces[n].label);
         const QString typed = edit->text().trimmed();
         QString problem;
         if (typed.isEmpty()) {

@@ -8,6 +8,7 @@
 #include "dialogs/move_control.h"
 #include "dialogs/qt_messages.h"
 #include "dialogs/qt_text.h"
+#include "dialogs/resource_ids.h"
 
 namespace dialogs {
 
@@ -17,7 +18,7 @@ Qt::WindowFlags FixedDialogFlags() {
 }
 
 ValSet::ValSet(QWidget *parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("8003"));
+    NameControl(this, QStringLiteral("limitDialog"), limit_ids::kDialog);
     setWindowTitle(QStringLiteral("限值修改"));
     setWindowFlags(FixedDialogFlags());
     const QFont font = DialogFont::FromLoginSet().ToFont();
@@ -32,21 +33,21 @@ ValSet::ValSet(QWidget *parent) : QDialog(parent) {
     upperLabel->setObjectName(QStringLiteral("upperLabel"));
     upperLabel->setGeometry(du.Rect(6, 7, 24, 10));
     upperEdit_ = new QLineEdit(this);
-    upperEdit_->setObjectName(QStringLiteral("8000"));
+    NameControl(upperEdit_, QStringLiteral("upperEdit"), limit_ids::kUpperEdit);
     upperEdit_->setGeometry(du.Rect(31, 5, 52, 13));
     auto *lowerLabel = new QLabel(QStringLiteral("下限:"), this);
     lowerLabel->setObjectName(QStringLiteral("lowerLabel"));
     lowerLabel->setGeometry(du.Rect(92, 7, 24, 10));
     lowerEdit_ = new QLineEdit(this);
-    lowerEdit_->setObjectName(QStringLiteral("8001"));
+    NameControl(lowerEdit_, QStringLiteral("lowerEdit"), limit_ids::kLowerEdit);
     lowerEdit_->setGeometry(du.Rect(117, 5, 52, 13));
 
     auto *ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setObjectName(QStringLiteral("1"));
+    NameControl(ok, QStringLiteral("okButton"), limit_ids::kOkButton);
     ok->setGeometry(du.Rect(61, 22, 50, 14));
     ok->setDefault(true);
     auto *cancel = new QPushButton(QStringLiteral("取消"), this);
-    cancel->setObjectName(QStringLiteral("2"));
+    NameControl(cancel, QStringLiteral("cancelButton"), limit_ids::kCancelButton);
     cancel->setGeometry(du.Rect(119, 22, 50, 14));
     cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &ValSet::accept);

@@ -7,33 +7,11 @@
 #include <cstring>
 
 #include "condition_texts.h"
+#include "engine/registration_params.h"
 #include "platform/gbk.h"
 
 namespace engine {
 namespace {
-
-// Information parameters the intake reads.
-constexpr int kParamDriveType = 1006;
-constexpr int kParamFuel = 1005;
-constexpr int kParamNewRegistration = 1008;
-constexpr int kParamLampSystem = 1009;
-constexpr int kParamMassRatio = 1011;
-constexpr int kParamModelCodeName = 1013;  // the model's name is looked up under 1013
-constexpr int kParamProductionDate = 1014;
-constexpr int kParamBrakeSystem = 1037;
-constexpr int kParamStrokes = 1045;
-constexpr int kParamDisplacement = 1047;
-constexpr int kParamIntake = 1048;
-constexpr int kParamMaxSpeed = 1066;
-constexpr int kParamModel = 1069;
-constexpr int kParamGear = 1070;
-constexpr int kParamVehicleKind = 1082;
-constexpr int kParamCurbMass = 1083;
-constexpr int kParamPower = 1084;
-constexpr int kParamTotalMass = 1088;
-constexpr int kParamSeats = 1089;
-constexpr int kParamBrand = 1104;
-constexpr int kParamForeign = 1164;
 
 // Defaults for a vehicle whose buffer lacks a value or holds one out of range.
 constexpr int kDefaultVehicleKind = 10820001;
@@ -54,10 +32,6 @@ constexpr int kMaxStrokes = 999999;
 constexpr int kDefaultIntake = 10480001;
 constexpr int kDefaultAxle = 10060003;
 
-constexpr int kForeignYes = 11640001;
-constexpr int kNewRegistration = 10080001;
-constexpr int kDiesel = 10050002;
-constexpr int kMassRatioBelow = 10110003;  // the code of "ratio below 1.2"
 constexpr double kHighRatio = 1.2;
 constexpr double kRatioCodeThreshold = 1000.0;  // a 1011 value above this is a code
 
@@ -229,10 +203,10 @@ int TakeVehicleInfo(const bridges::PlinthBridge &plinth, const void *infoBuffer,
     // An explicit ratio overrides the one from the masses. Above 1000 the
     // value is a code; up to it a ratio, compared as the 32-bit float it was
     // read into (so "1.2" counts as more than 1.2).
-    if (info.Read(kParamMassRatio)) {
+    if (info.Read(kParamLoadRatio)) {
         float v = info.Decimal();
         if (v > kRatioCodeThreshold)
-            profile.highRatio = v == static_cast<float>(kMassRatioBelow) ? 0 : 1;
+            profile.highRatio = v == static_cast<float>(kLoadRatioBelowLimit) ? 0 : 1;
         else
             profile.highRatio = static_cast<double>(v) > kHighRatio ? 1 : 0;
     }
@@ -243,7 +217,7 @@ int TakeVehicleInfo(const bridges::PlinthBridge &plinth, const void *infoBuffer,
     profile.maxSpeed = info.Read(kParamMaxSpeed) ? info.Decimal() : kDefaultMaxSpeed;
     profile.powerKw = info.Read(kParamPower) ? info.Decimal() : kDefaultPower;
     profile.isNewRegistration =
-        info.Read(kParamNewRegistration) && plinth.GetMainID(info.Number()) == kNewRegistration;
+        info.Read(kParamNewRegistration) && plinth.GetMainID(info.Number()) == kRegistrationNew;
 
     profile.displacement = kDefaultDisplacement;
     if (info.Read(kParamDisplacement)) {
@@ -256,7 +230,7 @@ int TakeVehicleInfo(const bridges::PlinthBridge &plinth, const void *infoBuffer,
 
     // Without their parameter these three keep the previous vehicle's values.
     if (info.Read(kParamModel)) profile.modelNumber = info.Number();
-    if (info.Read(kParamFuel)) profile.isPetrol = info.Number() == kDiesel ? 0 : 1;
+    if (info.Read(kParamFuel)) profile.isPetrol = info.Number() == kFuelDiesel ? 0 : 1;
     if (info.Read(kParamGear)) profile.gearCode = info.Number();
 
     // The drive type decides item 212's axle text; a vehicle without one gets

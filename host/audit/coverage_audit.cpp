@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "engine/condition_walk.h"
+#include "engine/registration_params.h"
 #include "platform/gbk.h"
 #include "store/condition_compare.h"
 #include "store/item_set.h"
@@ -18,32 +19,32 @@ namespace {
 
 // Registration parameters the intake reads.
 enum Param : int {
-    kFuel = 1005,
-    kDriveType = 1006,
-    kNewRegistration = 1008,
-    kLamps = 1009,
-    kLoadRatio = 1011,
-    kProductionDate = 1014,
-    kBrake = 1037,
-    kStrokes = 1045,
-    kDisplacement = 1047,
-    kIntake = 1048,
-    kMaxSpeed = 1066,
-    kModel = 1069,
-    kGear = 1070,
-    kKind = 1082,
-    kCurbMass = 1083,
-    kPower = 1084,
-    kTotalMass = 1088,
-    kSeats = 1089,
-    kForeign = 1164,
+    kFuel = engine::kParamFuel,
+    kDriveType = engine::kParamDriveType,
+    kNewRegistration = engine::kParamNewRegistration,
+    kLamps = engine::kParamLampSystem,
+    kLoadRatio = engine::kParamLoadRatio,
+    kProductionDate = engine::kParamProductionDate,
+    kBrake = engine::kParamBrakeSystem,
+    kStrokes = engine::kParamStrokes,
+    kDisplacement = engine::kParamDisplacement,
+    kIntake = engine::kParamIntake,
+    kMaxSpeed = engine::kParamMaxSpeed,
+    kModel = engine::kParamModel,
+    kGear = engine::kParamGear,
+    kKind = engine::kParamVehicleKind,
+    kCurbMass = engine::kParamCurbMass,
+    kPower = engine::kParamPower,
+    kTotalMass = engine::kParamTotalMass,
+    kSeats = engine::kParamSeats,
+    kForeign = engine::kParamForeign,
 };
 
-constexpr int kPetrolCode = 10050001;
-constexpr int kDieselCode = 10050002;
-constexpr int kNewCode = 10080001;
-constexpr int kInUseCode = 10080002;
-constexpr int kForeignCode = 11640001;
+constexpr int kPetrolCode = engine::kFuelPetrol;
+constexpr int kDieselCode = engine::kFuelDiesel;
+constexpr int kNewCode = engine::kRegistrationNew;
+constexpr int kInUseCode = engine::kRegistrationInUse;
+constexpr int kForeignCode = engine::kForeignYes;
 constexpr int kPassengerCar = 10820001;  // a passenger kind
 constexpr int kTruck = 10820002;         // a kind that is not a passenger kind
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "engine/registration_params.h"
 #include "table_text.h"
 
 namespace stdhost {
@@ -74,9 +75,9 @@ std::vector<InfoValue> ReadDefaultVehicleFile(const std::string &path, const std
         if (Given(values, id, number)) return;
         missing += std::string(missing.empty() ? "" : ", ") + what;
     };
-    need(1082, false, "the vehicle kind (1082)");
-    need(1088, true, "the total mass (1088)");
-    need(1083, true, "the kerb mass (1083)");
+    need(engine::kParamVehicleKind, false, "the vehicle kind (1082)");
+    need(engine::kParamTotalMass, true, "the total mass (1088)");
+    need(engine::kParamCurbMass, true, "the kerb mass (1083)");
     if (!missing.empty())
         throw CLI::ValidationError(option, path + ": a default standard needs " + missing +
                                                " (a mass as a number of kg); nothing was written");

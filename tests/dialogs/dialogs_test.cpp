@@ -27,6 +27,7 @@
 #include "dialogs/mask_dlg.h"
 #include "dialogs/qt_messages.h"
 #include "dialogs/qt_text.h"
+#include "dialogs/resource_ids.h"
 #include "dialogs/standar_for_cx.h"
 #include "dialogs/std_info_dlg.h"
 #include "dialogs/val_set.h"
@@ -47,9 +48,9 @@ QString Q(const char16_t *text) {
 }
 
 template <typename T>
-T *Child(const QWidget *parent, const char16_t *id) {
-    T *child = parent->findChild<T *>(Q(id));
-    EXPECT_NE(child, nullptr) << QString::fromUtf16(id).toStdString();
+T *Child(const QWidget *parent, const char16_t *name) {
+    T *child = parent->findChild<T *>(Q(name));
+    EXPECT_NE(child, nullptr) << QString::fromUtf16(name).toStdString();
     return child;
 }
 
@@ -111,9 +112,9 @@ class Editor : public ::testing::Test {
         if (load) dialog_->FirstLoad();
         return *dialog_;
     }
-    widgets::ReportCtrl *List() { return Child<widgets::ReportCtrl>(dialog_.get(), u"8001"); }
-    QPushButton *Button(const QWidget *parent, const char16_t *id) {
-        return Child<QPushButton>(parent, id);
+    widgets::ReportCtrl *List() { return Child<widgets::ReportCtrl>(dialog_.get(), u"limitList"); }
+    QPushButton *Button(const QWidget *parent, const char16_t *name) {
+        return Child<QPushButton>(parent, name);
     }
     // Rows of tb_id_standard under `condition`, or all of them.
     long long StoredRows(const std::string &condition = {}) {
@@ -165,7 +166,8 @@ class Editor : public ::testing::Test {
     // Double-clicks `row`, types the limits into the limit dialog and clicks
     // `button`; `inside` sees the dialog after the click, which is then
     // cancelled if still open.
-    void EditRow(int row, const QString &upper, const QString &lower, const char16_t *button = u"1",
+    void EditRow(int row, const QString &upper, const QString &lower,
+                 const char16_t *button = u"okButton",
                  std::function<void(dialogs::ValSet *)> inside = {}) {
         widgets::ReportCtrl *list = List();
         list->scrollToItem(list->item(row, 4));
@@ -175,8 +177,8 @@ class Editor : public ::testing::Test {
             ran = true;
             dialogs::ValSet *limits = dialog_->LimitDialog();
             ASSERT_TRUE(limits->isVisible());
-            Child<QLineEdit>(limits, u"8000")->setText(upper);
-            Child<QLineEdit>(limits, u"8001")->setText(lower);
+            Child<QLineEdit>(limits, u"upperEdit")->setText(upper);
+            Child<QLineEdit>(limits, u"lowerEdit")->setText(lower);
             QTest::mouseClick(Button(limits, button), Qt::LeftButton);
             if (inside) inside(limits);
             if (limits->isVisible()) limits->reject();
@@ -199,7 +201,7 @@ class Editor : public ::testing::Test {
 
 TEST_F(Editor, BrandTypeAheadListsBrandsByLetterCodeAndKeepsTheTypedText) {
     Main();
-    auto *brand = Child<QComboBox>(dialog_.get(), u"8002");
+    auto *brand = Child<QComboBox>(dialog_.get(), u"brandBox");
     const QStringList dBrands{Q(u"大众"), Q(u"东风"), Q(u"大阳")};
     Type(brand->lineEdit(), Q(u"d"));
     QStringList listed;
@@ -238,8 +240,8 @@ TEST_F(Editor, CascadeChoosesTheFirstSeriesAndLoadsItsStoredLimits) {
     first = state_.catalogue.FindParam(id);
     ASSERT_EQ(first->hvalue, 0.0f);
     const int row = RowOf(id);
-    auto *brand = Child<QComboBox>(dialog_.get(), u"8002");
-    auto *model = Child<QComboBox>(dialog_.get(), u"8003");
+    auto *brand = Child<QComboBox>(dialog_.get(), u"brandBox");
+    auto *model = Child<QComboBox>(dialog_.get(), u"seriesBox");
     Type(brand->lineEdit(), Q(u"dz"));
     brand->hidePopup();
     QTest::keyClick(brand, Qt::Key_Down);  // picks 大众: the cascade
@@ -272,8 +274,8 @@ TEST_F(Editor, CascadeChoosesTheFirstSeriesAndLoadsItsStoredLimits) {
 TEST_F(Editor, LeavingABoxKeepsEditsUnlessAnotherSeriesIsChosenAndTheUserLetsThemGo) {
     Main();
     dialog_->ChooseSeries(Q(u"大众"), Q(u"捷达"));
-    auto *brand = Child<QComboBox>(dialog_.get(), u"8002");
-    auto *model = Child<QComboBox>(dialog_.get(), u"8003");
+    auto *brand = Child<QComboBox>(dialog_.get(), u"brandBox");
+    auto *model = Child<QComboBox>(dialog_.get(), u"seriesBox");
     const int32_t id = UniqueParam();
     const int row = RowOf(id);
     ASSERT_GE(row, 0);
@@ -282,7 +284,7 @@ TEST_F(Editor, LeavingABoxKeepsEditsUnlessAnotherSeriesIsChosenAndTheUserLetsThe
 
     // Into the brand box and out to "生成": the edit is what is stored.
     QTest::mouseClick(brand->lineEdit(), Qt::LeftButton);
-    QTest::mouseClick(Button(dialog_.get(), u"8005"), Qt::LeftButton);
+    QTest::mouseClick(Button(dialog_.get(), u"generateButton"), Qt::LeftButton);
     EXPECT_EQ(model->currentText(), Q(u"捷达"));
     EXPECT_EQ(StoredUpper(Gbk("大众_捷达"), id), "0.30");
     EXPECT_FALSE(session_->Dirty());
@@ -325,7 +327,7 @@ TEST_F(Editor, LeavingABoxKeepsEditsUnlessAnotherSeriesIsChosenAndTheUserLetsThe
 TEST_F(Editor, TypingABrandAsksNothingAndGenerateStoresOnlyWhatWasLoaded) {
     Main();
     dialog_->ChooseSeries(Q(u"大众"), Q(u"捷达"));
-    auto *brand = Child<QComboBox>(dialog_.get(), u"8002");
+    auto *brand = Child<QComboBox>(dialog_.get(), u"brandBox");
     const int32_t id = UniqueParam();
     EditRow(RowOf(id), Q(u"0.3"), Q(u"0"));
     boxes_.clear();
@@ -341,7 +343,7 @@ TEST_F(Editor, TypingABrandAsksNothingAndGenerateStoresOnlyWhatWasLoaded) {
     brand->hidePopup();
     brand->setEditText(Q(u"东风"));
     answer_ = false;
-    QTest::mouseClick(Button(dialog_.get(), u"8005"), Qt::LeftButton);
+    QTest::mouseClick(Button(dialog_.get(), u"generateButton"), Qt::LeftButton);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, Q(u"修改尚未生成,是否放弃?"));
     EXPECT_EQ(brand->currentText(), Q(u"大众"));
@@ -360,7 +362,7 @@ TEST_F(Editor, DeviceFilterAndMaskDecideTheListedParameters) {
     EXPECT_EQ(List()->RowCount(), static_cast<int>(catalogue.ParamCount() - masked));
     EXPECT_EQ(RowOf(2231), -1);
 
-    auto *content = Child<QComboBox>(dialog_.get(), u"8004");
+    auto *content = Child<QComboBox>(dialog_.get(), u"contentBox");
     ASSERT_EQ(content->count(), static_cast<int>(catalogue.devices.size()) + 1);
     EXPECT_EQ(content->itemText(0), Q(u"所有"));
     QTest::keyClick(content, Qt::Key_Down);  // the first device
@@ -396,7 +398,7 @@ TEST_F(Editor, DoubleClickEditsOneLimitInTheCatalogueOnly) {
     bool stayedOpen = false;
     QRect placed;
     QString caption;
-    EditRow(row, Q(u"abc"), Q(u"1"), u"1", [&](dialogs::ValSet *limits) {
+    EditRow(row, Q(u"abc"), Q(u"1"), u"okButton", [&](dialogs::ValSet *limits) {
         stayedOpen = limits->isVisible();
         placed = limits->frameGeometry();
         caption = limits->windowTitle();
@@ -411,7 +413,7 @@ TEST_F(Editor, DoubleClickEditsOneLimitInTheCatalogueOnly) {
     const QRect rowRect(list->viewport()->mapToGlobal(QPoint(0, cell.top())),
                         QSize(list->viewport()->width(), cell.height()));
     EXPECT_FALSE(placed.intersects(rowRect));
-    EditRow(row, Q(u"1"), Q(u"0,5"), u"1",
+    EditRow(row, Q(u"1"), Q(u"0,5"), u"okButton",
             [&](dialogs::ValSet *limits) { stayedOpen = limits->isVisible(); });
     EXPECT_TRUE(stayedOpen);
     ASSERT_EQ(boxes_.size(), 2u);
@@ -436,7 +438,7 @@ TEST_F(Editor, DoubleClickEditsOneLimitInTheCatalogueOnly) {
     EXPECT_EQ(list->CellText(row, 7), Q(u"60.00"));
     EXPECT_EQ(boxes_.size(), 3u);
 
-    EditRow(row, Q(u"7"), Q(u"8"), u"2");  // Cancel changes nothing
+    EditRow(row, Q(u"7"), Q(u"8"), u"cancelButton");  // Cancel changes nothing
     EXPECT_EQ(list->CellText(row, 7), Q(u"60.00"));
     EXPECT_EQ(param->lvalue, 60.0f);
     EXPECT_EQ(StoredRows(), storedBefore);  // nothing reached the database
@@ -446,9 +448,9 @@ TEST_F(Editor, LimitTextsAreCutTo31Characters) {
     dialogs::ValSet limits;
     const QString blanks(40, QChar(u' '));
     limits.SetTexts(Q(u"1.5") + blanks, QString(31, QChar(u'1')));
-    EXPECT_EQ(Child<QLineEdit>(&limits, u"8000")->text().size(), 31);
-    Child<QLineEdit>(&limits, u"8001")->setText(Q(u"2") + blanks);
-    WhenModal([&] { QTest::mouseClick(Button(&limits, u"1"), Qt::LeftButton); });
+    EXPECT_EQ(Child<QLineEdit>(&limits, u"upperEdit")->text().size(), 31);
+    Child<QLineEdit>(&limits, u"lowerEdit")->setText(Q(u"2") + blanks);
+    WhenModal([&] { QTest::mouseClick(Button(&limits, u"okButton"), Qt::LeftButton); });
     ASSERT_EQ(limits.exec(), QDialog::Accepted);
     EXPECT_EQ(limits.Upper(), (Q(u"1.5") + blanks).left(31));
     EXPECT_EQ(limits.Lower(), (Q(u"2") + blanks).left(31));
@@ -457,9 +459,9 @@ TEST_F(Editor, LimitTextsAreCutTo31Characters) {
 
 TEST_F(Editor, GenerateNeedsBrandAndSeriesThenWritesEveryParameter) {
     Main();
-    auto *brand = Child<QComboBox>(dialog_.get(), u"8002");
-    auto *model = Child<QComboBox>(dialog_.get(), u"8003");
-    QPushButton *generate = Button(dialog_.get(), u"8005");
+    auto *brand = Child<QComboBox>(dialog_.get(), u"brandBox");
+    auto *model = Child<QComboBox>(dialog_.get(), u"seriesBox");
+    QPushButton *generate = Button(dialog_.get(), u"generateButton");
     const long long seeded = StoredRows();
     QTest::mouseClick(generate, Qt::LeftButton);
     ASSERT_EQ(boxes_.size(), 1u);
@@ -524,18 +526,19 @@ TEST_F(Editor, GenerateNeedsBrandAndSeriesThenWritesEveryParameter) {
 
 // The sedan of the full standard module's own test, typed into the dialog.
 struct Field {
-    const char16_t *id;
+    const char16_t *name;
     const char16_t *text;
 };
-constexpr Field kSedan[] = {{u"8008", u"1580"}, {u"8015", u""},        {u"8004", u"5"},
-                            {u"8006", u"185"},  {u"8005", u"1230"},    {u"8013", u"4x2前驱"},
-                            {u"8014", u"轿车"}, {u"8011", u"汽油"},    {u"8010", u"两灯制"},
-                            {u"8012", u""},     {u"8009", u"自然进气"}};
+constexpr Field kSedan[] = {
+    {u"totalMassEdit", u"1580"},  {u"loadRatioEdit", u""},    {u"seatsEdit", u"5"},
+    {u"maxSpeedEdit", u"185"},    {u"curbMassEdit", u"1230"}, {u"driveTypeBox", u"4x2前驱"},
+    {u"vehicleKindBox", u"轿车"}, {u"fuelBox", u"汽油"},      {u"lampSystemBox", u"两灯制"},
+    {u"catalystBox", u""},        {u"intakeBox", u"自然进气"}};
 
 // Types the sedan into the conditions dialog key by key, as a user does.
 void TypeSedan(QWidget *conditions) {
     for (const Field &field : kSedan) {
-        QWidget *widget = Child<QWidget>(conditions, field.id);
+        QWidget *widget = Child<QWidget>(conditions, field.name);
         if (auto *box = qobject_cast<QComboBox *>(widget)) widget = box->lineEdit();
         Type(widget, Q(field.text));
     }
@@ -544,7 +547,7 @@ void TypeSedan(QWidget *conditions) {
 // Sets the sedan's numbers (the edit fields only) at once.
 void SetSedanNumbers(QWidget *conditions) {
     for (const Field &field : kSedan)
-        if (auto *edit = conditions->findChild<QLineEdit *>(Q(field.id)))
+        if (auto *edit = conditions->findChild<QLineEdit *>(Q(field.name)))
             edit->setText(Q(field.text));
 }
 
@@ -561,9 +564,9 @@ TEST_F(Editor, ADefaultStandardWithoutLimitsKeepsTheList) {
     dialogs::StdInfoDlg *conditions = dialog_->ConditionsDialog();
     WhenModal([&] {
         TypeSedan(conditions);
-        QTest::mouseClick(Button(conditions, u"1"), Qt::LeftButton);
+        QTest::mouseClick(Button(conditions, u"okButton"), Qt::LeftButton);
     });
-    QTest::mouseClick(Button(dialog_.get(), u"8007"), Qt::LeftButton);
+    QTest::mouseClick(Button(dialog_.get(), u"defaultStandardButton"), Qt::LeftButton);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, Q(u"全标准模块没有给出任何限值,列表未改变!"));
     EXPECT_EQ(List()->RowCount(), rows);
@@ -575,21 +578,21 @@ TEST_F(Editor, DefaultStandardFillsTheListFromTheFullStandardModule) {
     Main();
     // Filtered to one device: the default standard lists every device all
     // the same.
-    auto *content = Child<QComboBox>(dialog_.get(), u"8004");
+    auto *content = Child<QComboBox>(dialog_.get(), u"contentBox");
     QTest::keyClick(content, Qt::Key_Down);
     ASSERT_EQ(content->currentIndex(), 1);
     dialogs::StdInfoDlg *conditions = dialog_->ConditionsDialog();
     EXPECT_FALSE(conditions->isVisible());
-    ASSERT_TRUE(Button(dialog_.get(), u"8007")->isEnabled());
+    ASSERT_TRUE(Button(dialog_.get(), u"defaultStandardButton")->isEnabled());
     WhenModal([&] {
         ASSERT_TRUE(conditions->IsShown());
         TypeSedan(conditions);
-        QTest::mouseClick(Button(conditions, u"1"), Qt::LeftButton);
+        QTest::mouseClick(Button(conditions, u"okButton"), Qt::LeftButton);
     });
-    QTest::mouseClick(Button(dialog_.get(), u"8007"), Qt::LeftButton);
+    QTest::mouseClick(Button(dialog_.get(), u"defaultStandardButton"), Qt::LeftButton);
 
     EXPECT_FALSE(conditions->IsShown());
-    EXPECT_EQ(Child<QLabel>(conditions, u"8016")->text(), Q(u"生成成功!"));
+    EXPECT_EQ(Child<QLabel>(conditions, u"statusLabel")->text(), Q(u"生成成功!"));
     generator::VehicleConditions typed = conditions->Conditions();
     for (std::size_t n = 0; n < typed.size(); ++n)
         EXPECT_EQ(dialogs::GbkToQString(typed[n]), Q(kSedan[n].text)) << n;
@@ -615,50 +618,50 @@ TEST_F(Editor, DefaultStandardFillsTheListFromTheFullStandardModule) {
 
     // The next use starts with an empty status line.
     WhenModal([&] {
-        EXPECT_EQ(Child<QLabel>(conditions, u"8016")->text(), Q(u"-"));
-        QTest::mouseClick(Button(conditions, u"2"), Qt::LeftButton);
+        EXPECT_EQ(Child<QLabel>(conditions, u"statusLabel")->text(), Q(u"-"));
+        QTest::mouseClick(Button(conditions, u"cancelButton"), Qt::LeftButton);
     });
-    QTest::mouseClick(Button(dialog_.get(), u"8007"), Qt::LeftButton);
+    QTest::mouseClick(Button(dialog_.get(), u"defaultStandardButton"), Qt::LeftButton);
 }
 
 TEST_F(Editor, ConditionsDialogRefusesVehicleNumbersThatAreNotNumbers) {
     Main();
     dialogs::StdInfoDlg *conditions = dialog_->ConditionsDialog();
     conditions->show();
-    const auto set = [&](const char16_t *id, const QString &text) {
-        Child<QLineEdit>(conditions, id)->setText(text);
+    const auto set = [&](const char16_t *name, const QString &text) {
+        Child<QLineEdit>(conditions, name)->setText(text);
     };
     const auto generate = [&] {
-        QTest::mouseClick(Button(conditions, u"1"), Qt::LeftButton);
+        QTest::mouseClick(Button(conditions, u"okButton"), Qt::LeftButton);
         return boxes_.empty() ? QString() : boxes_.back().text;
     };
     SetSedanNumbers(conditions);
-    set(u"8008", Q(u"abc"));
+    set(u"totalMassEdit", Q(u"abc"));
     EXPECT_EQ(generate(), Q(u"最大总质量 \"abc\" 不是数字!"));
-    set(u"8008", QString());
+    set(u"totalMassEdit", QString());
     EXPECT_EQ(generate(), Q(u"最大总质量不能为空!"));
-    set(u"8008", Q(u"１５８０"));  // full-width, as an input method types it
-    set(u"8005", Q(u" "));
+    set(u"totalMassEdit", Q(u"１５８０"));  // full-width, as an input method types it
+    set(u"curbMassEdit", Q(u" "));
     EXPECT_EQ(generate(), Q(u"整备质量不能为空!"));
-    set(u"8005", Q(u"1230"));
-    set(u"8006", Q(u"fast"));
+    set(u"curbMassEdit", Q(u"1230"));
+    set(u"maxSpeedEdit", Q(u"fast"));
     EXPECT_EQ(generate(), Q(u"最高车速 \"fast\" 不是数字!"));
     EXPECT_EQ(boxes_.back().caption, Q(u"提示"));
     EXPECT_TRUE(conditions->IsShown());
-    EXPECT_NE(Child<QLabel>(conditions, u"8016")->text(), Q(u"生成成功!"));
+    EXPECT_NE(Child<QLabel>(conditions, u"statusLabel")->text(), Q(u"生成成功!"));
     const std::size_t refused = boxes_.size();
-    set(u"8006", Q(u"185"));  // 满载比 stays empty: it may be
-    QTest::mouseClick(Button(conditions, u"1"), Qt::LeftButton);
+    set(u"maxSpeedEdit", Q(u"185"));  // 满载比 stays empty: it may be
+    QTest::mouseClick(Button(conditions, u"okButton"), Qt::LeftButton);
     EXPECT_EQ(boxes_.size(), refused);
     EXPECT_FALSE(conditions->IsShown());
-    EXPECT_EQ(Child<QLineEdit>(conditions, u"8008")->text(), Q(u"1580"));
+    EXPECT_EQ(Child<QLineEdit>(conditions, u"totalMassEdit")->text(), Q(u"1580"));
 }
 
 TEST_F(Editor, CancellingTheConditionsFirstAppliesNothingAndReturnWaitsForTheWait) {
     Main();
     dialogs::StdInfoDlg *conditions = dialog_->ConditionsDialog();
-    WhenModal([&] { QTest::mouseClick(Button(conditions, u"2"), Qt::LeftButton); });
-    QTest::mouseClick(Button(dialog_.get(), u"8007"), Qt::LeftButton);
+    WhenModal([&] { QTest::mouseClick(Button(conditions, u"cancelButton"), Qt::LeftButton); });
+    QTest::mouseClick(Button(dialog_.get(), u"defaultStandardButton"), Qt::LeftButton);
     EXPECT_FALSE(conditions->IsShown());
     const int row = RowOf(2231);
     ASSERT_GE(row, 0);
@@ -669,10 +672,10 @@ TEST_F(Editor, CancellingTheConditionsFirstAppliesNothingAndReturnWaitsForTheWai
     // dialog only after the wait has ended.
     bool closedInside = true;
     WhenModal([&] {
-        QTest::mouseClick(Button(dialog_.get(), u"2"), Qt::LeftButton);
+        QTest::mouseClick(Button(dialog_.get(), u"returnButton"), Qt::LeftButton);
         closedInside = !dialog_->isVisible();
     });
-    QTest::mouseClick(Button(dialog_.get(), u"8007"), Qt::LeftButton);
+    QTest::mouseClick(Button(dialog_.get(), u"defaultStandardButton"), Qt::LeftButton);
     EXPECT_FALSE(closedInside);
     EXPECT_FALSE(conditions->isVisible());
     EXPECT_FALSE(dialog_->isVisible());
@@ -701,7 +704,7 @@ TEST_F(Editor, ClosingWithEditsNotGeneratedAsksFirst) {
     EXPECT_EQ(boxes_[0].text, Q(u"修改尚未生成,是否放弃?"));
     EXPECT_TRUE(dialog_->isVisible());
     answer_ = true;
-    QTest::mouseClick(Button(dialog_.get(), u"2"), Qt::LeftButton);
+    QTest::mouseClick(Button(dialog_.get(), u"returnButton"), Qt::LeftButton);
     EXPECT_EQ(boxes_.size(), 2u);
     EXPECT_FALSE(dialog_->isVisible());
 }
@@ -711,20 +714,20 @@ TEST_F(Editor, WithoutTheFullStandardModuleDefaultStandardIsDisabled) {
     std::filesystem::remove(station_.File("modules/Zk2GBStdALL.std"));
     session_->Open(reinterpret_cast<const void *>(&Q));
     Main(false);
-    EXPECT_FALSE(Button(dialog_.get(), u"8007")->isEnabled());
+    EXPECT_FALSE(Button(dialog_.get(), u"defaultStandardButton")->isEnabled());
     // Reached all the same, the conditions dialog says so, under "提示".
     dialogs::StdInfoDlg *conditions = dialog_->ConditionsDialog();
     conditions->show();
     SetSedanNumbers(conditions);
-    QTest::mouseClick(Button(conditions, u"1"), Qt::LeftButton);
+    QTest::mouseClick(Button(conditions, u"okButton"), Qt::LeftButton);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, Q(u"全标准模块不存在?[ZK2STDALL.DLL]"));
     EXPECT_EQ(boxes_[0].caption, Q(u"提示"));
     EXPECT_TRUE(conditions->IsShown());
     conditions->hide();
     // The captions name the information IDs 1104 and 1069.
-    EXPECT_EQ(Child<QLabel>(dialog_.get(), u"8020")->text(), Q(u"厂牌"));
-    EXPECT_EQ(Child<QLabel>(dialog_.get(), u"8021")->text(), Q(u"车型"));
+    EXPECT_EQ(Child<QLabel>(dialog_.get(), u"brandLabel")->text(), Q(u"厂牌"));
+    EXPECT_EQ(Child<QLabel>(dialog_.get(), u"seriesLabel")->text(), Q(u"车型"));
 }
 
 TEST_F(Editor, ClearStandardsAsksWithTheRowCountsAndCancelAsDefault) {
@@ -750,7 +753,7 @@ TEST_F(Editor, ClearStandardsAsksWithTheRowCountsAndCancelAsDefault) {
                                  .arg(total)
                                  .arg(total - series)
                                  .arg(series);
-    QPushButton *clear = Button(dialog_.get(), u"8018");
+    QPushButton *clear = Button(dialog_.get(), u"clearStandardsButton");
 
     // Enter in the real box is Cancel.
     dialogs::SetBoxAnswerer({});
@@ -795,7 +798,7 @@ TEST_F(Editor, AParameterOfTwoDevicesIsEditedStoredAndMaskedAsOne) {
     for (int row : rows) EXPECT_EQ(List()->CellText(row, 6), Q(u"0.50")) << row;
     for (int row : rows) EXPECT_EQ(state_.catalogue.Find(PositionOf(row))->hvalue, 0.5f);
     List()->setFocus();
-    QTest::mouseClick(Button(dialog_.get(), u"8005"), Qt::LeftButton);
+    QTest::mouseClick(Button(dialog_.get(), u"generateButton"), Qt::LeftButton);
     EXPECT_EQ(StoredUpper(Gbk("大众_捷达"), 2231), "0.50");
 
     // In the mask dialog a parameter's rows are ticked together and saved
@@ -804,7 +807,7 @@ TEST_F(Editor, AParameterOfTwoDevicesIsEditedStoredAndMaskedAsOne) {
         auto *mask = qobject_cast<dialogs::MaskDlg *>(QApplication::activeModalWidget());
         ASSERT_NE(mask, nullptr);
         mask->FillList();
-        auto *list = Child<widgets::ReportCtrl>(mask, u"8023");
+        auto *list = Child<widgets::ReportCtrl>(mask, u"paramList");
         const std::vector<int> brake = RowsOf(2231, list, 3), full = RowsOf(2232, list, 3);
         ASSERT_EQ(brake.size(), 2u);
         ASSERT_EQ(full.size(), 2u);
@@ -814,9 +817,9 @@ TEST_F(Editor, AParameterOfTwoDevicesIsEditedStoredAndMaskedAsOne) {
         EXPECT_TRUE(list->IsChecked(full[0]));
         list->SetChecked(full[0], false);
         EXPECT_FALSE(list->IsChecked(full[1]));
-        QTest::mouseClick(Button(mask, u"1"), Qt::LeftButton);
+        QTest::mouseClick(Button(mask, u"saveButton"), Qt::LeftButton);
     });
-    QTest::mouseClick(Button(dialog_.get(), u"8022"), Qt::LeftButton);
+    QTest::mouseClick(Button(dialog_.get(), u"maskButton"), Qt::LeftButton);
     const generator::MaskTable &table = state_.mask;
     EXPECT_EQ(table.Count(), 1);
     EXPECT_EQ(table.Entry(0).paramid, 2231);
@@ -830,7 +833,7 @@ TEST_F(Editor, AParameterOfTwoDevicesIsEditedStoredAndMaskedAsOne) {
     // "反选" flips each parameter once: 2231 unmasked, every other one masked.
     dialogs::MaskDlg mask(*session_);
     mask.FillList();
-    QTest::mouseClick(Button(&mask, u"4"), Qt::LeftButton);
+    QTest::mouseClick(Button(&mask, u"invertButton"), Qt::LeftButton);
     std::set<int32_t> params;
     state_.catalogue.ForEachParam(
         [&](auto &, auto &, auto &p, const auto &) { params.insert(p.paramid); });
@@ -867,10 +870,11 @@ TEST_F(Editor, WithoutTheEnvironmentLibraryTheEditorStaysOpenAndEmpty) {
     EXPECT_EQ(boxes_[0].text, Q(u"Plinth.dll 加载错误或者没有该文件！"));
     EXPECT_TRUE(dialog_->isVisible());
     EXPECT_EQ(List()->RowCount(), 0);
-    for (const char16_t *id : {u"8005", u"8007", u"8018", u"8022"})
-        EXPECT_FALSE(Button(dialog_.get(), id)->isEnabled())
-            << QString::fromUtf16(id).toStdString();
-    EXPECT_TRUE(Button(dialog_.get(), u"2")->isEnabled());
+    for (const char16_t *name :
+         {u"generateButton", u"defaultStandardButton", u"clearStandardsButton", u"maskButton"})
+        EXPECT_FALSE(Button(dialog_.get(), name)->isEnabled())
+            << QString::fromUtf16(name).toStdString();
+    EXPECT_TRUE(Button(dialog_.get(), u"returnButton")->isEnabled());
 }
 
 TEST_F(Editor, OwnWindowIsFramedAndNeverCutsItsCaptions) {
@@ -901,15 +905,78 @@ TEST_F(Editor, OwnWindowIsFramedAndNeverCutsItsCaptions) {
     }
 }
 
+// The templates' numbers still address the controls: each numbered control
+// carries its number, and the number finds it (and no other) in its dialog.
+TEST_F(Editor, NamedControlsKeepTheirResourceNumbers) {
+    Main(false);
+    dialogs::MaskDlg mask(*session_);
+    const QWidget *main = dialog_.get();
+    const QWidget *limits = dialog_->LimitDialog();
+    const QWidget *conditions = dialog_->ConditionsDialog();
+    struct Numbered {
+        const QWidget *dialog;
+        const char16_t *name;
+        int id;
+    };
+    const Numbered controls[] = {
+        {main, u"brandLabel", 8020},
+        {main, u"brandBox", 8002},
+        {main, u"seriesLabel", 8021},
+        {main, u"seriesBox", 8003},
+        {main, u"contentBox", 8004},
+        {main, u"titleLabel", 8017},
+        {main, u"maskButton", 8022},
+        {main, u"limitList", 8001},
+        {main, u"clearStandardsButton", 8018},
+        {main, u"defaultStandardButton", 8007},
+        {main, u"generateButton", 8005},
+        {main, u"returnButton", 2},
+        {limits, u"upperEdit", 8000},
+        {limits, u"lowerEdit", 8001},
+        {limits, u"okButton", 1},
+        {limits, u"cancelButton", 2},
+        {conditions, u"totalMassEdit", 8008},
+        {conditions, u"seatsEdit", 8004},
+        {conditions, u"curbMassEdit", 8005},
+        {conditions, u"driveTypeBox", 8013},
+        {conditions, u"vehicleKindBox", 8014},
+        {conditions, u"lampSystemBox", 8010},
+        {conditions, u"loadRatioEdit", 8015},
+        {conditions, u"maxSpeedEdit", 8006},
+        {conditions, u"fuelBox", 8011},
+        {conditions, u"intakeBox", 8009},
+        {conditions, u"catalystBox", 8012},
+        {conditions, u"statusLabel", 8016},
+        {conditions, u"okButton", 1},
+        {conditions, u"cancelButton", 2},
+        {&mask, u"paramList", 8023},
+        {&mask, u"selectAllButton", 3},
+        {&mask, u"invertButton", 4},
+        {&mask, u"saveButton", 1},
+        {&mask, u"cancelButton", 2},
+    };
+    for (const Numbered &c : controls) {
+        QWidget *named = Child<QWidget>(c.dialog, c.name);
+        EXPECT_EQ(dialogs::FindByResourceId<QWidget>(c.dialog, c.id), named)
+            << QString::fromUtf16(c.name).toStdString();
+    }
+    const std::pair<const QWidget *, int> windows[] = {
+        {main, 8002}, {limits, 8003}, {conditions, 8004}, {&mask, 8009}};
+    for (const auto &[dialog, id] : windows)
+        EXPECT_EQ(dialog->property(dialogs::kResourceIdProperty).toInt(), id)
+            << dialog->objectName().toStdString();
+}
+
 TEST_F(Editor, ConditionsDialogListsTrimmedNamesAndFollowsTheFuel) {
     dialogs::StdInfoDlg conditions(*session_);
-    auto *fuel = Child<QComboBox>(&conditions, u"8011");
-    auto *intake = Child<QComboBox>(&conditions, u"8009");
-    auto *catalyst = Child<QComboBox>(&conditions, u"8012");
+    auto *fuel = Child<QComboBox>(&conditions, u"fuelBox");
+    auto *intake = Child<QComboBox>(&conditions, u"intakeBox");
+    auto *catalyst = Child<QComboBox>(&conditions, u"catalystBox");
     EXPECT_TRUE(intake->isEnabled());
     EXPECT_TRUE(catalyst->isEnabled());
-    for (const char16_t *id : {u"8013", u"8014", u"8011", u"8010", u"8012", u"8009"}) {
-        auto *box = Child<QComboBox>(&conditions, id);
+    for (const char16_t *name : {u"driveTypeBox", u"vehicleKindBox", u"fuelBox", u"lampSystemBox",
+                                 u"catalystBox", u"intakeBox"}) {
+        auto *box = Child<QComboBox>(&conditions, name);
         ASSERT_GT(box->count(), 1);
         EXPECT_EQ(box->currentText(), QString());
         std::vector<std::string> names;
@@ -942,7 +1009,7 @@ TEST_F(Editor, MaskDialogSelectAllInvertAndSave) {
     const std::string maskFile = station_.File("config/CXmask.cfg");
     dialogs::MaskDlg mask(*session_);
     mask.FillList();
-    auto *list = Child<widgets::ReportCtrl>(&mask, u"8023");
+    auto *list = Child<widgets::ReportCtrl>(&mask, u"paramList");
     const int n = list->RowCount();
     ASSERT_EQ(n, static_cast<int>(state_.catalogue.ParamCount()));
     EXPECT_EQ(list->CellText(3, 0), Q(u"3"));
@@ -957,14 +1024,15 @@ TEST_F(Editor, MaskDialogSelectAllInvertAndSave) {
     const int distinct = static_cast<int>(params.size());
     ASSERT_LT(distinct, n);
 
-    QTest::mouseClick(Button(&mask, u"3"), Qt::LeftButton);  // 全选
+    QTest::mouseClick(Button(&mask, u"selectAllButton"), Qt::LeftButton);  // 全选
     ASSERT_EQ(table.Count(), distinct);
     for (int row = 0; row < n; ++row) EXPECT_TRUE(list->IsChecked(row));
     for (int k = 0; k < distinct; ++k) {
         EXPECT_EQ(table.Entry(k).paramid, params[k]);
         EXPECT_EQ(table.Entry(k).flag, 1);
     }
-    QTest::mouseClick(Button(&mask, u"4"), Qt::LeftButton);  // 反选 right after: nothing masked
+    QTest::mouseClick(Button(&mask, u"invertButton"),
+                      Qt::LeftButton);  // 反选 right after: nothing masked
     EXPECT_EQ(table.Count(), 0);
     EXPECT_EQ(list->RowCount(), n);
     EXPECT_FALSE(list->IsChecked(0));
@@ -980,7 +1048,7 @@ TEST_F(Editor, MaskDialogSelectAllInvertAndSave) {
     ASSERT_EQ(unique.size(), 3u);
     list->SetChecked(unique[0], true);
     list->SetChecked(unique[1], true);
-    QTest::mouseClick(Button(&mask, u"4"), Qt::LeftButton);  // k = 2 of n checked
+    QTest::mouseClick(Button(&mask, u"invertButton"), Qt::LeftButton);  // k = 2 of n checked
     EXPECT_EQ(table.Count(), distinct - 2);
     EXPECT_FALSE(list->IsChecked(unique[0]));
     EXPECT_FALSE(list->IsChecked(unique[1]));
@@ -991,7 +1059,7 @@ TEST_F(Editor, MaskDialogSelectAllInvertAndSave) {
     const int32_t hole = list->CellText(unique[2], 3).toInt();
     list->SetChecked(unique[2], false);
     list->SetChecked(unique[0], true);
-    QTest::mouseClick(Button(&mask, u"1"), Qt::LeftButton);
+    QTest::mouseClick(Button(&mask, u"saveButton"), Qt::LeftButton);
     EXPECT_EQ(mask.result(), QDialog::Accepted);
     EXPECT_EQ(table.Count(), distinct - 1);
     EXPECT_EQ(table.FindMaskEntry(hole), -1);

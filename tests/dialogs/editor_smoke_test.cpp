@@ -76,12 +76,12 @@ class BoxAnswerer {
 // listed once edited, "生成", then "返回". Returns what went wrong, or "".
 std::string DriveOneTask(int32_t &paramid) {
     auto *main = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-    if (main == nullptr || main->objectName() != QStringLiteral(u"8002"))
+    if (main == nullptr || main->objectName() != QStringLiteral(u"standardsDialog"))
         return "the main dialog is not the modal window";
-    auto *brand = main->findChild<QComboBox *>(QStringLiteral(u"8002"));
-    auto *series = main->findChild<QComboBox *>(QStringLiteral(u"8003"));
-    auto *list = main->findChild<QTableWidget *>(QStringLiteral(u"8001"));
-    auto *generate = main->findChild<QPushButton *>(QStringLiteral(u"8005"));
+    auto *brand = main->findChild<QComboBox *>(QStringLiteral(u"brandBox"));
+    auto *series = main->findChild<QComboBox *>(QStringLiteral(u"seriesBox"));
+    auto *list = main->findChild<QTableWidget *>(QStringLiteral(u"limitList"));
+    auto *generate = main->findChild<QPushButton *>(QStringLiteral(u"generateButton"));
     if (brand == nullptr || series == nullptr || list == nullptr || generate == nullptr)
         return "a control is missing";
     QTest::keyClicks(brand->lineEdit(), QStringLiteral(u"dz"));
@@ -105,10 +105,13 @@ std::string DriveOneTask(int32_t &paramid) {
     bool edited = false;
     QTimer::singleShot(0, [&edited] {
         auto *limits = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (limits == nullptr || limits->objectName() != QStringLiteral(u"8003")) return;
-        limits->findChild<QLineEdit *>(QStringLiteral(u"8000"))->setText(QStringLiteral(u"12.5"));
-        limits->findChild<QLineEdit *>(QStringLiteral(u"8001"))->setText(QStringLiteral(u"1.25"));
-        QTest::mouseClick(limits->findChild<QPushButton *>(QStringLiteral(u"1")), Qt::LeftButton);
+        if (limits == nullptr || limits->objectName() != QStringLiteral(u"limitDialog")) return;
+        limits->findChild<QLineEdit *>(QStringLiteral(u"upperEdit"))
+            ->setText(QStringLiteral(u"12.5"));
+        limits->findChild<QLineEdit *>(QStringLiteral(u"lowerEdit"))
+            ->setText(QStringLiteral(u"1.25"));
+        QTest::mouseClick(limits->findChild<QPushButton *>(QStringLiteral(u"okButton")),
+                          Qt::LeftButton);
         edited = true;
     });
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell);
@@ -130,7 +133,7 @@ bool HaveDisplay() {
 void RejectModal(bool *mainShown) {
     auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
     if (modal == nullptr) return;
-    if (mainShown != nullptr && modal->objectName() == QStringLiteral(u"8002") &&
+    if (mainShown != nullptr && modal->objectName() == QStringLiteral(u"standardsDialog") &&
         modal->isVisible())
         *mainShown = true;
     modal->reject();
@@ -212,13 +215,14 @@ TEST(EditorOnX, RunsModallyInTheHostsApplicationUntilClosed) {
     QObject::connect(&closer, &QTimer::timeout, [&] {
         auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
         if (modal == nullptr) return;
-        if (modal->objectName() == QStringLiteral(u"8002") && modal->isVisible()) mainShown = true;
+        if (modal->objectName() == QStringLiteral(u"standardsDialog") && modal->isVisible())
+            mainShown = true;
         modal->reject();
     });
     QTimer::singleShot(1500, &closer, qOverload<>(&QTimer::start));
     EXPECT_EQ(show(1, ExtRect{0, 0, 1024, 720}), EXT_DONE);
     closer.stop();
-    EXPECT_TRUE(mainShown) << "the main dialog 8002 was never the modal window";
+    EXPECT_TRUE(mainShown) << "the main dialog (standardsDialog) was never the modal window";
     // Every widget the editor made is gone again.
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 

@@ -88,16 +88,17 @@ class StandarForCX : public QDialog {
     std::unique_ptr<StdInfoDlg> conditions_;
     std::unique_ptr<ValSet> limitEdit_;
 
-    QLabel *brandLabel_ = nullptr;         // 8020
-    QLabel *seriesLabel_ = nullptr;        // 8021
-    QComboBox *brand_ = nullptr;           // 8002
-    QComboBox *series_ = nullptr;          // 8003
-    QComboBox *content_ = nullptr;         // 8004
-    widgets::ReportCtrl *list_ = nullptr;  // 8001
-    widgets::BtnST *clear_ = nullptr;      // 8018
-    widgets::BtnST *default_ = nullptr;    // 8007
-    widgets::BtnST *generate_ = nullptr;   // 8005
-    widgets::BtnST *return_ = nullptr;     // 2
+    // The controls by object name and resource number (dialogs/resource_ids.h).
+    QLabel *brandLabel_ = nullptr;         // brandLabel, 8020
+    QLabel *seriesLabel_ = nullptr;        // seriesLabel, 8021
+    QComboBox *brand_ = nullptr;           // brandBox, 8002
+    QComboBox *series_ = nullptr;          // seriesBox, 8003
+    QComboBox *content_ = nullptr;         // contentBox, 8004
+    widgets::ReportCtrl *list_ = nullptr;  // limitList, 8001
+    widgets::BtnST *clear_ = nullptr;      // clearStandardsButton, 8018
+    widgets::BtnST *default_ = nullptr;    // defaultStandardButton, 8007
+    widgets::BtnST *generate_ = nullptr;   // generateButton, 8005
+    widgets::BtnST *return_ = nullptr;     // returnButton, 2
     QTimer *firstLoad_ = nullptr;
     QSize templateSize_;
     // The brand and series texts whose limits the list holds ("" before

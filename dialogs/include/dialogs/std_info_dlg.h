@@ -40,7 +40,7 @@ class StdInfoDlg : public QDialog {
     void closeEvent(QCloseEvent *event) override;
 
   private:
-    void FillNames(QComboBox *box, int base);
+    void FillNames(QComboBox *box, int param);
     bool CheckNumbers();
     void FuelChanged(int index);
 

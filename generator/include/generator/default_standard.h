@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/registration_params.h"
 #include "generator/catalogue.h"
 #include "generator/mask_table.h"
 #include "plinth.h"
@@ -23,8 +24,11 @@ inline constexpr char kFullStandardModuleFile[] = "Zk2GBStdALL.std";
 // written into the information buffer: maximum total mass, load ratio,
 // occupants, maximum speed, curb mass, drive type, vehicle kind, fuel type,
 // lamp system, three-way catalyst, intake type.
-inline constexpr std::array<int, 11> kVehicleConditionIds = {1088, 1011, 1089, 1066, 1083, 1006,
-                                                             1082, 1005, 1009, 1038, 1048};
+inline constexpr std::array<int, 11> kVehicleConditionIds = {
+    engine::kParamTotalMass,   engine::kParamLoadRatio, engine::kParamSeats,
+    engine::kParamMaxSpeed,    engine::kParamCurbMass,  engine::kParamDriveType,
+    engine::kParamVehicleKind, engine::kParamFuel,      engine::kParamLampSystem,
+    engine::kParamCatalyst,    engine::kParamIntake};
 inline constexpr std::size_t kConditionTextChars = 500;
 
 // The eleven values (GBK), in the order of kVehicleConditionIds: numbers as
