@@ -16,10 +16,11 @@ void Put32(unsigned char *bytes, std::size_t at, uint32_t v) {
 }  // namespace
 
 InitRecord::InitRecord() {
-    // Texts at 0, 64, 128 and 1186, the rectangle, the handle and the uint16
-    // at 1172 and 1220 are zero already.
-    for (std::size_t at : {1174u, 1178u, 1182u}) Put32(bytes_.data(), at, 1);
-    platform::EncodeFixed16(reinterpret_cast<char *>(bytes_.data() + 1218), 1);
+    // The texts, the rectangle, the handle, the first uint16 and the tail
+    // are zero already.
+    for (std::size_t at : {kInitFlag0Offset, kInitFlag1Offset, kInitFlag2Offset})
+        Put32(bytes_.data(), at, 1);
+    platform::EncodeFixed16(reinterpret_cast<char *>(bytes_.data() + kInitWord1Offset), 1);
 }
 
 void InitRecord::CopyFrom(const void *record) {
@@ -35,6 +36,18 @@ EditorRect InitRecord::Rect() const {
 uint32_t InitRecord::ConnectionHandle() const {
     return platform::DecodeFixed32(
         reinterpret_cast<const char *>(bytes_.data() + kInitConnectionOffset));
+}
+
+void InitRecord::SetRect(const EditorRect &rect) {
+    std::size_t at = kInitRectOffset;
+    for (int32_t edge : {rect.left, rect.top, rect.right, rect.bottom}) {
+        Put32(bytes_.data(), at, static_cast<uint32_t>(edge));
+        at += 4;
+    }
+}
+
+void InitRecord::SetConnectionHandle(uint32_t handle) {
+    Put32(bytes_.data(), kInitConnectionOffset, handle);
 }
 
 stationdb::Connection *SergenModule::Connection() const {

@@ -17,11 +17,22 @@ class Connection;
 
 namespace generator {
 
-// The host's init record: exactly 1224 bytes, copied whole by ExtInit. The
-// editor reads two fields of it; the other bytes are the host's.
+// The host's init record: exactly 1224 bytes, copied whole by ExtInit, packed
+// and little-endian. The editor reads the rectangle and the connection
+// handle; the other fields are the host's and are kept as they came.
 inline constexpr std::size_t kInitRecordBytes = 1224;
+inline constexpr std::size_t kInitText0Offset = 0;          // 64-byte text
+inline constexpr std::size_t kInitText1Offset = 64;         // 64-byte text
+inline constexpr std::size_t kInitText2Offset = 128;        // 1024-byte text
 inline constexpr std::size_t kInitRectOffset = 1152;        // four int32: left, top, right, bottom
 inline constexpr std::size_t kInitConnectionOffset = 1168;  // uint32: connection handle, 0 for none
+inline constexpr std::size_t kInitWord0Offset = 1172;       // uint16
+inline constexpr std::size_t kInitFlag0Offset = 1174;       // int32
+inline constexpr std::size_t kInitFlag1Offset = 1178;       // int32
+inline constexpr std::size_t kInitFlag2Offset = 1182;       // int32
+inline constexpr std::size_t kInitText3Offset = 1186;       // 32-byte text
+inline constexpr std::size_t kInitWord1Offset = 1218;       // uint16
+inline constexpr std::size_t kInitTailOffset = 1220;        // int32
 inline constexpr std::size_t kErrorTextBytes = 1000;
 
 struct EditorRect {
@@ -33,14 +44,17 @@ struct EditorRect {
 
 class InitRecord {
   public:
-    // The record before the first ExtInit: empty texts at 0, 64, 128 and
-    // 1186; a zero rectangle and connection; uint16 0 at 1172; int32 1 at
-    // 1174, 1178 and 1182; uint16 1 at 1218; int32 0 at 1220.
+    // The record before the first ExtInit: empty texts, a zero rectangle and
+    // connection, uint16 0 at kInitWord0Offset, int32 1 in the three flags,
+    // uint16 1 at kInitWord1Offset and int32 0 at kInitTailOffset.
     InitRecord();
     void CopyFrom(const void *record);
     EditorRect Rect() const;
-    // The connection handle at offset 1168 (a libstationdb handle).
+    // The connection handle at kInitConnectionOffset (a libstationdb handle).
     uint32_t ConnectionHandle() const;
+    // What a host puts in the record: encoded as the reads above decode it.
+    void SetRect(const EditorRect &rect);
+    void SetConnectionHandle(uint32_t handle);
     const unsigned char *Bytes() const { return bytes_.data(); }
 
   private:
