@@ -88,6 +88,25 @@ void ShowError(QWidget *parent, const QString &what, const stationdb::DatabaseEr
                      generator::MessageIcon::kExclamation, false});
 }
 
+QLabel *AddLabel(QWidget *parent, const QString &text, const QString &name, int id, QRect place,
+                 Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto *label = new QLabel(text, parent);
+    if (id == kUnnumbered)
+        label->setObjectName(name);
+    else
+        NameControl(label, name, id);
+    label->setAlignment(align);
+    label->setGeometry(place);
+    return label;
+}
+
+QComboBox *AddCombo(QWidget *parent, const QString &name, int id, QRect place) {
+    auto *box = new QComboBox(parent);
+    NameControl(box, name, id);
+    box->setGeometry(place);
+    return box;
+}
+
 // Fills `box` with `gbkNames` in GBK byte order (the order of a Chinese
 // sorted list).
 void FillSorted(QComboBox *box, std::vector<std::string> gbkNames) {
@@ -172,53 +191,64 @@ void StandarForCX::BuildControls() {
         blue.setColor(role, kTextColor);
     setPalette(blue);
     const DialogUnits du(font);
+    BuildSelectors(du);
+    BuildList(du);
+    BuildButtons(du);
+    templateSize_ = du.Size(345, 263);
+    resize(templateSize_);
+    ConnectControls();
+}
 
-    auto label = [&](const QString &text, const QString &name, int id, QRect place,
-                     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
-        auto *l = new QLabel(text, this);
-        if (id == kUnnumbered)
-            l->setObjectName(name);
-        else
-            NameControl(l, name, id);
-        l->setAlignment(align);
-        l->setGeometry(place);
-        return l;
-    };
-    auto combo = [&](const QString &name, int id, QRect place) {
-        auto *box = new QComboBox(this);
-        NameControl(box, name, id);
-        box->setGeometry(place);
-        return box;
-    };
+// Brand, series, mask button and content filter: the top two rows.
+void StandarForCX::BuildSelectors(const DialogUnits &du) {
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-
-    brandLabel_ = label(QStringLiteral("厂牌名称"), QStringLiteral("brandLabel"), ids::kBrandLabel,
-                        du.Rect(7, 8, 38, 10), right);
-    brand_ = combo(QStringLiteral("brandBox"), ids::kBrandBox, du.Rect(48, 6, 100, 13));
+    brandLabel_ = AddLabel(this, QStringLiteral("厂牌名称"), QStringLiteral("brandLabel"),
+                           ids::kBrandLabel, du.Rect(7, 8, 38, 10), right);
+    brand_ = AddCombo(this, QStringLiteral("brandBox"), ids::kBrandBox, du.Rect(48, 6, 100, 13));
     brand_->setEditable(true);
     brand_->setInsertPolicy(QComboBox::NoInsert);
     brand_->setCompleter(nullptr);
-    seriesLabel_ = label(QStringLiteral("车型"), QStringLiteral("seriesLabel"), ids::kSeriesLabel,
-                         du.Rect(154, 8, 32, 10), right);
-    series_ = combo(QStringLiteral("seriesBox"), ids::kSeriesBox, du.Rect(189, 6, 100, 13));
-    auto *mask = new QPushButton(QStringLiteral("显"), this);
-    NameControl(mask, QStringLiteral("maskButton"), ids::kMaskButton);
-    mask->setToolTip(QStringLiteral("屏蔽参数"));
-    mask->setGeometry(du.Rect(297, 5, 41, 15));
-    mask->setAutoDefault(false);
+    seriesLabel_ = AddLabel(this, QStringLiteral("车型"), QStringLiteral("seriesLabel"),
+                            ids::kSeriesLabel, du.Rect(154, 8, 32, 10), right);
+    series_ =
+        AddCombo(this, QStringLiteral("seriesBox"), ids::kSeriesBox, du.Rect(189, 6, 100, 13));
+    mask_ = new QPushButton(QStringLiteral("显"), this);
+    NameControl(mask_, QStringLiteral("maskButton"), ids::kMaskButton);
+    mask_->setToolTip(QStringLiteral("屏蔽参数"));
+    mask_->setGeometry(du.Rect(297, 5, 41, 15));
+    mask_->setAutoDefault(false);
 
-    label(QStringLiteral("检测内容"), QStringLiteral("contentLabel"), kUnnumbered,
-          du.Rect(7, 26, 38, 10), right);
-    content_ = combo(QStringLiteral("contentBox"), ids::kContentBox, du.Rect(48, 24, 100, 13));
-    label(QStringLiteral("车型库标准(FCX)(1104_1069)"), QStringLiteral("titleLabel"),
-          ids::kTitleLabel, du.Rect(154, 26, 184, 10));
+    AddLabel(this, QStringLiteral("检测内容"), QStringLiteral("contentLabel"), kUnnumbered,
+             du.Rect(7, 26, 38, 10), right);
+    content_ =
+        AddCombo(this, QStringLiteral("contentBox"), ids::kContentBox, du.Rect(48, 24, 100, 13));
+    AddLabel(this, QStringLiteral("车型库标准(FCX)(1104_1069)"), QStringLiteral("titleLabel"),
+             ids::kTitleLabel, du.Rect(154, 26, 184, 10));
+}
 
+// The standards list and the hint below it.
+void StandarForCX::BuildList(const DialogUnits &du) {
     list_ = new widgets::ReportCtrl(this);
     NameControl(list_, QStringLiteral("limitList"), ids::kLimitList);
     list_->setGeometry(du.Rect(7, 42, 331, 186));
-    label(QStringLiteral("双击鼠标左键修改数据!"), QStringLiteral("hintLabel"), kUnnumbered,
-          du.Rect(7, 240, 108, 10));
+    AddLabel(this, QStringLiteral("双击鼠标左键修改数据!"), QStringLiteral("hintLabel"),
+             kUnnumbered, du.Rect(7, 240, 108, 10));
 
+    // Nine columns; the three index columns are hidden and address the
+    // parameter in the catalogue.
+    const int w = list_->width() / 6;
+    list_->SetColumns(QStringLiteral("设备名称,%1;设备下标,0;检测项目,%2;项目下标,0;检测参数,%2;"
+                                     "参数下标,0;上限,%3;下限,%3;ID,%3;")
+                          .arg(w - 10)
+                          .arg(w + 40)
+                          .arg(w - 30));
+    list_->SetGridLines(true);
+    list_->SetTextColor(kTextColor);
+    list_->SetBkColor(kListBackground);
+}
+
+// The four icon buttons along the bottom.
+void StandarForCX::BuildButtons(const DialogUnits &du) {
     struct Button {
         widgets::BtnST **member;
         const char16_t *caption;
@@ -249,21 +279,9 @@ void StandarForCX::BuildControls() {
         *b.member = button;
         x += 56;
     }
-    templateSize_ = du.Size(345, 263);
-    resize(templateSize_);
+}
 
-    // Nine columns; the three index columns are hidden and address the
-    // parameter in the catalogue.
-    const int w = list_->width() / 6;
-    list_->SetColumns(QStringLiteral("设备名称,%1;设备下标,0;检测项目,%2;项目下标,0;检测参数,%2;"
-                                     "参数下标,0;上限,%3;下限,%3;ID,%3;")
-                          .arg(w - 10)
-                          .arg(w + 40)
-                          .arg(w - 30));
-    list_->SetGridLines(true);
-    list_->SetTextColor(kTextColor);
-    list_->SetBkColor(kListBackground);
-
+void StandarForCX::ConnectControls() {
     connect(content_, &QComboBox::activated, this, [this] { FillList(content_->currentText()); });
     connect(brand_->lineEdit(), &QLineEdit::textEdited, this, &StandarForCX::BrandEdited);
     connect(brand_, &QComboBox::activated, this, &StandarForCX::CascadeSeries);
@@ -272,7 +290,7 @@ void StandarForCX::BuildControls() {
     connect(generate_, &QPushButton::clicked, this, &StandarForCX::Generate);
     connect(default_, &QPushButton::clicked, this, &StandarForCX::DefaultStandard);
     connect(clear_, &QPushButton::clicked, this, &StandarForCX::ClearStandards);
-    connect(mask, &QPushButton::clicked, this, &StandarForCX::ShowMask);
+    connect(mask_, &QPushButton::clicked, this, &StandarForCX::ShowMask);
     connect(return_, &QPushButton::clicked, this, &StandarForCX::reject);
     brand_->installEventFilter(this);
     series_->installEventFilter(this);

@@ -23,6 +23,7 @@ class BtnST;
 
 namespace dialogs {
 
+class DialogUnits;
 class StdInfoDlg;
 class ValSet;
 
@@ -53,6 +54,10 @@ class StandarForCX : public QDialog {
 
   private:
     void BuildControls();
+    void BuildSelectors(const DialogUnits &du);
+    void BuildList(const DialogUnits &du);
+    void BuildButtons(const DialogUnits &du);
+    void ConnectControls();
     void FillList(const QString &filter);
     // The rows of a default standard: every parameter it set, all devices.
     void ShowDefaultRows(const std::vector<generator::StandardRow> &rows);
@@ -94,6 +99,7 @@ class StandarForCX : public QDialog {
     QComboBox *brand_ = nullptr;           // brandBox, 8002
     QComboBox *series_ = nullptr;          // seriesBox, 8003
     QComboBox *content_ = nullptr;         // contentBox, 8004
+    QPushButton *mask_ = nullptr;          // maskButton, 8022
     widgets::ReportCtrl *list_ = nullptr;  // limitList, 8001
     widgets::BtnST *clear_ = nullptr;      // clearStandardsButton, 8018
     widgets::BtnST *default_ = nullptr;    // defaultStandardButton, 8007
