@@ -302,159 +302,164 @@ struct LimitsPlugin {
     decltype(&::ExtParamSave) paramSave = nullptr;
 };
 
-int RunLimbank(const Options &o, const Summary &summary, const std::string &dialect) {
-    const std::string name = "limbank/" + dialect;
-    std::printf("\n=== %s: %lld judging passes and %lld reloads through liblimbank.so\n",
-                name.c_str(), o.passes, o.reloads);
-
-    Database db = MakeDatabase(dialect, "endurance");
-    stationdb::Connection connection;  // the standards editor's: it moves the stamp on
-    connection.Open(db.connectString);
-    bench::CreateTables(connection, dialect);
-    ImportSeed(connection);
-    const long long seriesRows = AddSeriesStandards(connection, o.series);
+// A station database for the limits plug-in, with its plinth.ini and
+// config directory, and the editor's connection that moves the stamp on.
+struct LimbankStation {
+    Database db;
+    stationdb::Connection connection;
+    long long seriesRows = 0;
     long long stamp = 0;
-    Buffer items(PLINTH_BUFFER_BYTES, 0);
-    stamp = std::atoll(store::ReadDatabaseStamp(connection).value_or("0").c_str());
-    const std::string config = bench::WorkDir() + "/limbank-" + dialect + "/config";
-    std::filesystem::create_directories(config);
-    const std::string plinthIni = bench::WorkDir() + "/limbank-" + dialect + "/plinth.ini";
+    std::string config;
+};
+
+void PrepareLimbankStation(LimbankStation &station, const Options &o, const std::string &dialect) {
+    station.db = MakeDatabase(dialect, "endurance");
+    station.connection.Open(station.db.connectString);
+    bench::CreateTables(station.connection, dialect);
+    ImportSeed(station.connection);
+    station.seriesRows = AddSeriesStandards(station.connection, o.series);
+    station.stamp = std::atoll(store::ReadDatabaseStamp(station.connection).value_or("0").c_str());
+    const std::string dir = bench::WorkDir() + "/limbank-" + dialect;
+    station.config = dir + "/config";
+    std::filesystem::create_directories(station.config);
+    const std::string plinthIni = dir + "/plinth.ini";
+    const Database &db = station.db;
     if (platform::WriteFileAtomically(
-            plinthIni, "[env]\nconfigDirectory=" + config + "\ndatabaseLine=" + db.dsn + ",,,,," +
-                           db.user + "," + db.password +
+            plinthIni, "[env]\nconfigDirectory=" + station.config + "\ndatabaseLine=" + db.dsn +
+                           ",,,,," + db.user + "," + db.password +
                            "\nstationLine=1,endurance,,,,,,,,,,,,,,,,0\n") !=
         platform::AtomicWriteResult::kOk)
         throw std::runtime_error("cannot write " + plinthIni);
     ::setenv("PLINTH_ENV", plinthIni.c_str(), 1);
     ::setenv("STATION_SYSDIR", BENCH_LIB_DIR, 1);
+}
 
-    // The line program's own side: the environment library and its buffers.
-    static const int kHostAddress = 0;
-    bridges::PlinthBridge plinth;
-    if (plinth.LoadPlinth(1, &kHostAddress) != 1) throw std::runtime_error("libplinth.so");
-    const auto vehicles = VehicleBuffers(plinth);
-    {
-        // The line's items, as the line program hands them over.
-        stationdb::Statement st(connection,
-                                "select distinct devid, itemid from tb_login_lineindex "
-                                "order by devid, itemid");
-        st.Execute();
-        while (st.Fetch())
-            plinth.WriteStdHead_Item(items.data(), std::atoi(st.Utf8(2).c_str()),
-                                     std::atoi(st.Utf8(1).c_str()));
-    }
-    Buffer standard(PLINTH_BUFFER_BYTES, 0);
+// The line's items, as the line program hands them over.
+Buffer LineItems(stationdb::Connection &connection, const bridges::PlinthBridge &plinth) {
+    Buffer items(PLINTH_BUFFER_BYTES, 0);
+    stationdb::Statement st(connection,
+                            "select distinct devid, itemid from tb_login_lineindex "
+                            "order by devid, itemid");
+    st.Execute();
+    while (st.Fetch())
+        plinth.WriteStdHead_Item(items.data(), std::atoi(st.Utf8(2).c_str()),
+                                 std::atoi(st.Utf8(1).c_str()));
+    return items;
+}
 
-    const Memory beforeLoad = ReadMemory();
-    // Loading the plug-in fills its table from the database (no standard file yet).
-    const auto t0 = Clock::now();
-    LimitsPlugin p;
+void OpenLimitsPlugin(LimitsPlugin &p) {
     if (!p.library.Open(std::string(BENCH_LIB_DIR) + "/liblimbank.so"))
         throw std::runtime_error(p.library.LastError());
-    const double loadSeconds = Seconds(t0, Clock::now());
     p.initInfo = reinterpret_cast<decltype(p.initInfo)>(p.library.Symbol("ExtInitInfo"));
     p.initItem = reinterpret_cast<decltype(p.initItem)>(p.library.Symbol("ExtInitItem"));
     p.getStand = reinterpret_cast<decltype(p.getStand)>(p.library.Symbol("ExtGetStand"));
     p.paramSave = reinterpret_cast<decltype(p.paramSave)>(p.library.Symbol("ExtParamSave"));
     if (!p.initInfo || !p.initItem || !p.getStand || !p.paramSave)
         throw std::runtime_error("liblimbank.so lacks an export");
-    const std::string memstd = config + "/memstd.ini";
-    const long long records = [&] {
-        store::StandardTable table;
-        return table.LoadFromFile(config + "/StandarFile.sfd") == 1
-                   ? static_cast<long long>(table.RecordCount())
-                   : -1;
-    }();
-    std::printf(
-        "  station: seed data and %d series standards (%lld rows), %lld records in "
-        "the plug-in's table; loaded in %.0f ms\n",
-        o.series, seriesRows, records, loadSeconds * 1e3);
-    if (records <= 0) throw std::runtime_error("the plug-in did not load the database");
+}
 
-    long long wrongPasses = 0;
-    auto pass = [&](const Buffer &info) {
-        std::memset(standard.data(), 0, sizeof(StdHead));  // a fresh standard buffer
-        if (p.initInfo(const_cast<unsigned char *>(info.data())) != 1) ++wrongPasses;
-        p.initItem(items.data());
-        return p.getStand(standard.data());
-    };
-    // What each vehicle gets: its item count and its whole standard buffer.
+// Judging passes through the plug-in, each checked against what the vehicle
+// got in the first pass: its item count and its whole standard buffer.
+struct Judging {
+    Judging(LimitsPlugin &p, const bridges::PlinthBridge &b,
+            const std::vector<std::pair<std::string, Buffer>> &v, const Buffer &i)
+        : plugin(p), plinth(b), vehicles(v), items(i) {}
+
+    LimitsPlugin &plugin;
+    const bridges::PlinthBridge &plinth;
+    const std::vector<std::pair<std::string, Buffer>> &vehicles;
+    const Buffer &items;
+    Buffer standard = Buffer(PLINTH_BUFFER_BYTES, 0);
     std::vector<int> expectedItems;
     std::vector<Buffer> expectedBytes;
-    for (const auto &[vehicle, info] : vehicles) {
-        expectedItems.push_back(pass(info));
-        expectedBytes.emplace_back(standard.begin(),
-                                   standard.begin() + UsedBytes(plinth, standard));
-        std::printf("  vehicle %-16s %2d items with limits, %zu bytes of standard buffer\n",
-                    vehicle.c_str(), expectedItems.back(), expectedBytes.back().size());
+    long long wrongPasses = 0;
+
+    int Pass(const Buffer &info) {
+        std::memset(standard.data(), 0, sizeof(StdHead));  // a fresh standard buffer
+        if (plugin.initInfo(const_cast<unsigned char *>(info.data())) != 1) ++wrongPasses;
+        plugin.initItem(const_cast<unsigned char *>(items.data()));
+        return plugin.getStand(standard.data());
     }
-    auto checkRound = [&] {
+    void RecordExpected() {
+        for (const auto &[vehicle, info] : vehicles) {
+            expectedItems.push_back(Pass(info));
+            expectedBytes.emplace_back(standard.begin(),
+                                       standard.begin() + UsedBytes(plinth, standard));
+            std::printf("  vehicle %-16s %2d items with limits, %zu bytes of standard buffer\n",
+                        vehicle.c_str(), expectedItems.back(), expectedBytes.back().size());
+        }
+    }
+    // Every vehicle once, its whole buffer compared.
+    void CheckRound() {
         for (std::size_t v = 0; v < vehicles.size(); ++v) {
-            const int n = pass(vehicles[v].second);
+            const int n = Pass(vehicles[v].second);
             const Buffer &want = expectedBytes[v];
             if (n != expectedItems[v] || UsedBytes(plinth, standard) != want.size() ||
                 std::memcmp(standard.data(), want.data(), want.size()) != 0)
                 ++wrongPasses;
         }
-    };
+    }
+    // Pass number `done`: the count always, the buffer every 1024th pass.
+    void Quick(long long done) {
+        const std::size_t v = static_cast<std::size_t>(done) % vehicles.size();
+        if (Pass(vehicles[v].second) != expectedItems[v]) ++wrongPasses;
+        if ((done & 1023) == 0 &&
+            std::memcmp(standard.data(), expectedBytes[v].data(), expectedBytes[v].size()) != 0)
+            ++wrongPasses;
+    }
+};
 
-    const Memory start = ReadMemory();
-    PrintMemory("before loading", beforeLoad);
-    PrintMemory("start (table loaded)", start);
-
-    const long long blocks = std::max<long long>(o.reloads, 1);
-    const long long tenth = std::max<long long>(blocks / 10, 1);
+// What the passes and reloads of a run measured.
+struct LimbankTimes {
     std::vector<double> reloadSeconds, blockPassSeconds;
     std::vector<long long> blockPasses;
-    long long done = 0, failedReloads = 0;
-    Memory afterFirst = start;
+    long long failedReloads = 0;
+    Memory afterFirst;
     std::vector<Memory> trajectory;
+};
+
+// The passes in blocks, one reload (the stamp moved on first) before each
+// block while reloads remain.
+void RunPassesAndReloads(const Options &o, LimbankStation &station, LimitsPlugin &p,
+                         Judging &judging, LimbankTimes &t) {
+    const std::string memstd = station.config + "/memstd.ini";
+    const long long blocks = std::max<long long>(o.reloads, 1);
+    const long long tenth = std::max<long long>(blocks / 10, 1);
+    long long done = 0;
     for (long long b = 0; b < blocks; ++b) {
         if (b < o.reloads) {
-            ++stamp;
-            const std::string text = std::to_string(stamp);
-            store::WriteDatabaseStamp(connection, text);
+            const std::string text = std::to_string(++station.stamp);
+            store::WriteDatabaseStamp(station.connection, text);
             const auto r0 = Clock::now();
             p.paramSave(nullptr);
-            reloadSeconds.push_back(Seconds(r0, Clock::now()));
+            t.reloadSeconds.push_back(Seconds(r0, Clock::now()));
             if (platform::GetProfileString(memstd, "CREATETIME", "TIME", "") != text)
-                ++failedReloads;
+                ++t.failedReloads;
             if (b == 0) {
-                checkRound();  // the reloaded table in service, its index built
-                afterFirst = ReadMemory();
+                judging.CheckRound();  // the reloaded table in service, its index built
+                t.afterFirst = ReadMemory();
             }
         }
         const long long until = o.passes * (b + 1) / blocks;
         const long long count = until - done;
         const auto s0 = Clock::now();
-        for (; done < until; ++done) {
-            const std::size_t v = static_cast<std::size_t>(done) % vehicles.size();
-            const int n = pass(vehicles[v].second);
-            if (n != expectedItems[v]) ++wrongPasses;
-            if ((done & 1023) == 0 &&
-                std::memcmp(standard.data(), expectedBytes[v].data(), expectedBytes[v].size()) != 0)
-                ++wrongPasses;
-        }
-        blockPassSeconds.push_back(Seconds(s0, Clock::now()));
-        blockPasses.push_back(count);
-        if ((b + 1) % tenth == 0) trajectory.push_back(ReadMemory());
+        for (; done < until; ++done) judging.Quick(done);
+        t.blockPassSeconds.push_back(Seconds(s0, Clock::now()));
+        t.blockPasses.push_back(count);
+        if ((b + 1) % tenth == 0) t.trajectory.push_back(ReadMemory());
     }
-    checkRound();
-    const Memory end = ReadMemory();
-    if (o.reloads > 0) PrintMemory("after the first reload", afterFirst);
-    PrintMemory("end", end);
-    std::printf("  VmRSS / heap in use at each tenth (MiB):");
-    for (const Memory &m : trajectory) std::printf(" %.1f/%.1f", MiB(m.rssKiB), m.heapMiB);
-    std::printf("\n");
+}
 
+void ReportPasses(const Options &o, const Summary &summary, const std::string &name,
+                  const LimbankTimes &t) {
     double passSeconds = 0;
-    for (double s : blockPassSeconds) passSeconds += s;
+    for (double s : t.blockPassSeconds) passSeconds += s;
     const double passUs = o.passes > 0 ? passSeconds * 1e6 / static_cast<double>(o.passes) : 0;
     // Per-pass time of the first and last tenth of the blocks.
     std::vector<double> perPass;
-    for (std::size_t i = 0; i < blockPassSeconds.size(); ++i)
-        if (blockPasses[i] > 0)
-            perPass.push_back(blockPassSeconds[i] * 1e6 / static_cast<double>(blockPasses[i]));
+    for (std::size_t i = 0; i < t.blockPassSeconds.size(); ++i)
+        if (t.blockPasses[i] > 0)
+            perPass.push_back(t.blockPassSeconds[i] * 1e6 / static_cast<double>(t.blockPasses[i]));
     const auto [passFirst, passLast] = FirstAndLastTenth(perPass);
     std::printf(
         "  judging pass: %.2f us on average over %lld passes (first tenth %.2f us, "
@@ -462,38 +467,102 @@ int RunLimbank(const Options &o, const Summary &summary, const std::string &dial
         passUs, o.passes, passFirst, passLast);
     summary.Add(name + "/passes", static_cast<double>(o.passes), "");
     summary.Add(name + "/pass", passUs, "us");
-    summary.Add(name + "/records", static_cast<double>(records), "");
-    if (!reloadSeconds.empty()) {
-        std::vector<double> sorted = reloadSeconds;
-        std::sort(sorted.begin(), sorted.end());
-        double total = 0;
-        for (double s : reloadSeconds) total += s;
-        const double mean = total * 1e3 / static_cast<double>(reloadSeconds.size());
-        const auto [first, last] = FirstAndLastTenth(reloadSeconds);
-        std::printf(
-            "  reload (ExtParamSave): %.1f ms on average over %zu, median %.1f ms, "
-            "max %.1f ms (first tenth %.1f ms, last tenth %.1f ms)\n",
-            mean, reloadSeconds.size(), sorted[sorted.size() / 2] * 1e3, sorted.back() * 1e3,
-            first * 1e3, last * 1e3);
-        summary.Add(name + "/reloads", static_cast<double>(reloadSeconds.size()), "");
-        summary.Add(name + "/reload", mean, "ms");
-        summary.Add(name + "/reload_first_tenth", first * 1e3, "ms");
-        summary.Add(name + "/reload_last_tenth", last * 1e3, "ms");
-    }
+}
+
+void ReportReloads(const Summary &summary, const std::string &name,
+                   const std::vector<double> &reloadSeconds) {
+    if (reloadSeconds.empty()) return;
+    std::vector<double> sorted = reloadSeconds;
+    std::sort(sorted.begin(), sorted.end());
+    double total = 0;
+    for (double s : reloadSeconds) total += s;
+    const double mean = total * 1e3 / static_cast<double>(reloadSeconds.size());
+    const auto [first, last] = FirstAndLastTenth(reloadSeconds);
+    std::printf(
+        "  reload (ExtParamSave): %.1f ms on average over %zu, median %.1f ms, "
+        "max %.1f ms (first tenth %.1f ms, last tenth %.1f ms)\n",
+        mean, reloadSeconds.size(), sorted[sorted.size() / 2] * 1e3, sorted.back() * 1e3,
+        first * 1e3, last * 1e3);
+    summary.Add(name + "/reloads", static_cast<double>(reloadSeconds.size()), "");
+    summary.Add(name + "/reload", mean, "ms");
+    summary.Add(name + "/reload_first_tenth", first * 1e3, "ms");
+    summary.Add(name + "/reload_last_tenth", last * 1e3, "ms");
+}
+
+void ReportMemory(const Options &o, const Summary &summary, const std::string &name,
+                  const Memory &start, const LimbankTimes &t, const Memory &end) {
+    if (o.reloads > 0) PrintMemory("after the first reload", t.afterFirst);
+    PrintMemory("end", end);
+    std::printf("  VmRSS / heap in use at each tenth (MiB):");
+    for (const Memory &m : t.trajectory) std::printf(" %.1f/%.1f", MiB(m.rssKiB), m.heapMiB);
+    std::printf("\n");
     summary.Add(name + "/rss_start", MiB(start.rssKiB), "MiB");
-    summary.Add(name + "/rss_after_first", MiB(afterFirst.rssKiB), "MiB");
+    summary.Add(name + "/rss_after_first", MiB(t.afterFirst.rssKiB), "MiB");
     summary.Add(name + "/rss_end", MiB(end.rssKiB), "MiB");
     summary.Add(name + "/hwm_end", MiB(end.hwmKiB), "MiB");
-    summary.Add(name + "/wrong_passes", static_cast<double>(wrongPasses), "");
-    summary.Add(name + "/failed_reloads", static_cast<double>(failedReloads), "");
     if (o.reloads > 0)
-        ReportGrowth(summary, name, "the first reload", afterFirst, end, o.toleranceMiB);
-    if (wrongPasses != 0)
-        std::printf("  FINDING: %lld passes did not give the vehicle's standards\n", wrongPasses);
-    if (failedReloads != 0)
-        std::printf("  FINDING: %lld reloads did not record the new stamp\n", failedReloads);
+        ReportGrowth(summary, name, "the first reload", t.afterFirst, end, o.toleranceMiB);
+}
+
+// The records of the standard file the plug-in wrote, or -1.
+long long StandardFileRecords(const std::string &config) {
+    store::StandardTable table;
+    return table.LoadFromFile(config + "/StandarFile.sfd") == 1
+               ? static_cast<long long>(table.RecordCount())
+               : -1;
+}
+
+int RunLimbank(const Options &o, const Summary &summary, const std::string &dialect) {
+    const std::string name = "limbank/" + dialect;
+    std::printf("\n=== %s: %lld judging passes and %lld reloads through liblimbank.so\n",
+                name.c_str(), o.passes, o.reloads);
+    LimbankStation station;
+    PrepareLimbankStation(station, o, dialect);
+
+    // The line program's own side: the environment library and its buffers.
+    static const int kHostAddress = 0;
+    bridges::PlinthBridge plinth;
+    if (plinth.LoadPlinth(1, &kHostAddress) != 1) throw std::runtime_error("libplinth.so");
+    const auto vehicles = VehicleBuffers(plinth);
+    const Buffer items = LineItems(station.connection, plinth);
+
+    const Memory beforeLoad = ReadMemory();
+    // Loading the plug-in fills its table from the database (no standard file yet).
+    const auto t0 = Clock::now();
+    LimitsPlugin p;
+    OpenLimitsPlugin(p);
+    const double loadSeconds = Seconds(t0, Clock::now());
+    const long long records = StandardFileRecords(station.config);
+    std::printf(
+        "  station: seed data and %d series standards (%lld rows), %lld records in "
+        "the plug-in's table; loaded in %.0f ms\n",
+        o.series, station.seriesRows, records, loadSeconds * 1e3);
+    if (records <= 0) throw std::runtime_error("the plug-in did not load the database");
+
+    Judging judging(p, plinth, vehicles, items);
+    judging.RecordExpected();
+    const Memory start = ReadMemory();
+    PrintMemory("before loading", beforeLoad);
+    PrintMemory("start (table loaded)", start);
+
+    LimbankTimes t;
+    t.afterFirst = start;
+    RunPassesAndReloads(o, station, p, judging, t);
+    judging.CheckRound();
+    const Memory end = ReadMemory();
+    ReportMemory(o, summary, name, start, t, end);
+    ReportPasses(o, summary, name, t);
+    summary.Add(name + "/records", static_cast<double>(records), "");
+    ReportReloads(summary, name, t.reloadSeconds);
+    summary.Add(name + "/wrong_passes", static_cast<double>(judging.wrongPasses), "");
+    summary.Add(name + "/failed_reloads", static_cast<double>(t.failedReloads), "");
+    if (judging.wrongPasses != 0)
+        std::printf("  FINDING: %lld passes did not give the vehicle's standards\n",
+                    judging.wrongPasses);
+    if (t.failedReloads != 0)
+        std::printf("  FINDING: %lld reloads did not record the new stamp\n", t.failedReloads);
     p.library.Close();
-    return wrongPasses == 0 && failedReloads == 0 ? 0 : 1;
+    return judging.wrongPasses == 0 && t.failedReloads == 0 ? 0 : 1;
 }
 
 // ---------------------------------------------------------------------------
