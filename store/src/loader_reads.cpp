@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <unordered_set>
 
@@ -55,14 +56,6 @@ void StoreItem(GatheredDevice &device, int32_t itemid) {
 
 constexpr std::size_t kMaxConditions = static_cast<std::size_t>(kMaxConditionsPerItem);
 
-// Looks texts up without making a string of them first.
-struct KeyHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const noexcept {
-        return std::hash<std::string_view>{}(text);
-    }
-};
-
 // A condition of an item as the rows give it, before it is kept or dropped:
 // its key (the stored text trimmed, UTF-8), the stored texts that trim to it
 // (per-condition reads) and its limit rows (staged reads).
@@ -72,18 +65,25 @@ struct Candidate {
     std::vector<StdParam> params;
 };
 
+// Room for the limit rows of a typical condition at once, rather than
+// growing one row at a time.
+constexpr std::size_t kInitialParams = 16;
+
 // The candidates of one item in the order their keys first came, each key
-// once: a key is the trimmed text compared byte for byte.
+// once: a key is the trimmed text compared byte for byte. The deque keeps
+// each candidate, and so the key text the index views, in place.
 struct ItemRows {
-    std::vector<Candidate> candidates;
-    std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> byKey;
+    std::deque<Candidate> candidates;
+    std::unordered_map<std::string_view, std::size_t> byKey;
 
     // The candidate of `key` (not empty), added when new.
-    std::size_t Of(std::string_view key) {
+    std::size_t Of(std::string_view key, bool withParams) {
         auto found = byKey.find(key);
         if (found != byKey.end()) return found->second;
-        candidates.push_back({std::string(key), {}, {}});
-        byKey.emplace(candidates.back().utf8, candidates.size() - 1);
+        Candidate &added = candidates.emplace_back();
+        added.utf8.assign(key);
+        if (withParams) added.params.reserve(kInitialParams);
+        byKey.emplace(added.utf8, candidates.size() - 1);
         return candidates.size() - 1;
     }
 };
@@ -92,7 +92,7 @@ struct ItemRows {
 void AddConditionRow(ItemRows &rows, std::string_view raw) {
     const std::string_view key = TrimBlanks(raw);
     if (key.empty()) return;
-    auto &variants = rows.candidates[rows.Of(key)].raw;
+    auto &variants = rows.candidates[rows.Of(key, false)].raw;
     if (std::find(variants.begin(), variants.end(), raw) == variants.end())
         variants.emplace_back(raw);
 }
@@ -270,7 +270,7 @@ void ReadLimitRows(stationdb::Statement &st, std::unordered_map<int32_t, ItemRow
         if (item == nullptr) continue;
         const std::string_view key = TrimBlanks(st.View(condition));
         if (key.empty()) continue;  // blank conditions are not kept
-        if (last == SIZE_MAX || key != item->candidates[last].utf8) last = item->Of(key);
+        if (last == SIZE_MAX || key != item->candidates[last].utf8) last = item->Of(key, true);
         AddLimitRow(item->candidates[last].params, st.View(paramid), st.View(hvalue),
                     st.View(lvalue));
     }
