@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <unordered_set>
 
@@ -55,65 +56,84 @@ void StoreItem(GatheredDevice &device, int32_t itemid) {
 
 constexpr std::size_t kMaxConditions = static_cast<std::size_t>(kMaxConditionsPerItem);
 
-// Collects the stored condition texts of one item before they are keyed.
-struct ConditionRows {
-    std::vector<std::pair<std::string, std::string>> keyed;  // (trimmed UTF-8, raw UTF-8)
+// A condition of an item as the rows give it, before it is kept or dropped:
+// its key (the stored text trimmed, UTF-8), the stored texts that trim to it
+// (per-condition reads) and its limit rows (staged reads).
+struct Candidate {
+    std::string utf8;
+    std::vector<std::string> raw;
+    std::vector<StdParam> params;
 };
 
-void AddConditionRow(ConditionRows &rows, std::string raw) {
+// Room for the limit rows of a typical condition at once, rather than
+// growing one row at a time.
+constexpr std::size_t kInitialParams = 16;
+
+// The candidates of one item in the order their keys first came, each key
+// once: a key is the trimmed text compared byte for byte. The deque keeps
+// each candidate, and so the key text the index views, in place.
+struct ItemRows {
+    std::deque<Candidate> candidates;
+    std::unordered_map<std::string_view, std::size_t> byKey;
+
+    // The candidate of `key` (not empty), added when new.
+    std::size_t Of(std::string_view key, bool withParams) {
+        auto found = byKey.find(key);
+        if (found != byKey.end()) return found->second;
+        Candidate &added = candidates.emplace_back();
+        added.utf8.assign(key);
+        if (withParams) added.params.reserve(kInitialParams);
+        byKey.emplace(added.utf8, candidates.size() - 1);
+        return candidates.size() - 1;
+    }
+};
+
+// A stored condition text of the item; blank ones are not kept.
+void AddConditionRow(ItemRows &rows, std::string_view raw) {
     const std::string_view key = TrimBlanks(raw);
-    if (key.empty()) return;  // blank conditions are not kept
-    rows.keyed.emplace_back(std::string(key), std::move(raw));
+    if (key.empty()) return;
+    auto &variants = rows.candidates[rows.Of(key, false)].raw;
+    if (std::find(variants.begin(), variants.end(), raw) == variants.end())
+        variants.emplace_back(raw);
 }
 
-// Keys the conditions of an item: the trimmed text, compared byte for byte;
-// every stored text that trims to a key belongs to it. Keys are ordered by
-// their UTF-8 bytes, that is by code point, as an index of SQLite or of a
+// Keeps the conditions of an item: a key without a GBK form, or longer than a
+// condition holds, is dropped with a trace line. Keys are ordered by their
+// UTF-8 bytes, that is by code point, as an index of SQLite or of a
 // PostgreSQL database in the C.UTF-8 locale returns them, whatever order the
 // server happens to use; the 501st and later are dropped. Returns how many
 // keys there were, kept or not (see TraceDroppedConditions).
-std::size_t KeyConditions(int32_t itemid, ConditionRows &rows, GatheredItem &item) {
+std::size_t KeyConditions(int32_t itemid, ItemRows &rows, GatheredItem &item) {
     item.conditionsRead = true;
-    struct Candidate {
+    struct Kept {
         std::string gbk;
-        std::string utf8;
-        std::vector<std::string> raw;
+        Candidate *candidate;
     };
-    std::vector<Candidate> candidates;
-    std::unordered_map<std::string, std::size_t> seen;
-    for (auto &[key, raw] : rows.keyed) {
-        auto found = seen.find(key);
-        if (found != seen.end()) {
-            if (found->second == SIZE_MAX) continue;  // a key already dropped
-            auto &variants = candidates[found->second].raw;
-            if (std::find(variants.begin(), variants.end(), raw) == variants.end())
-                variants.push_back(std::move(raw));
-            continue;
-        }
+    std::vector<Kept> kept;
+    kept.reserve(rows.candidates.size());
+    for (Candidate &candidate : rows.candidates) {
         std::string gbk;
-        if (!platform::Utf8ToGbk(key, gbk)) {
+        if (!platform::Utf8ToGbk(candidate.utf8, gbk)) {
             platform::TraceF("item %d: condition \"%s\" has no GBK form, dropped\n", itemid,
-                             key.c_str());
-            seen.emplace(key, SIZE_MAX);
+                             candidate.utf8.c_str());
             continue;
         }
         if (gbk.size() > kMaxConditionText) {
             platform::TraceF("item %d: condition longer than %zu bytes, dropped\n", itemid,
                              kMaxConditionText);
-            seen.emplace(key, SIZE_MAX);
             continue;
         }
-        seen.emplace(key, candidates.size());
-        candidates.push_back({std::move(gbk), key, {std::move(raw)}});
+        kept.push_back({std::move(gbk), &candidate});
     }
-    std::sort(candidates.begin(), candidates.end(),
-              [](const Candidate &a, const Candidate &b) { return a.utf8 < b.utf8; });
-    for (std::size_t i = 0; i < candidates.size() && i < kMaxConditions; ++i) {
-        item.byUtf8Key.emplace(candidates[i].utf8, static_cast<int>(item.conditions.size()));
-        item.conditions.push_back({std::move(candidates[i].gbk), {}});
-        item.rawVariants.push_back(std::move(candidates[i].raw));
+    std::sort(kept.begin(), kept.end(),
+              [](const Kept &a, const Kept &b) { return a.candidate->utf8 < b.candidate->utf8; });
+    const std::size_t count = std::min(kept.size(), kMaxConditions);
+    item.conditions.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        item.conditions.push_back({std::move(kept[i].gbk), std::move(kept[i].candidate->params)});
+        item.rawVariants.push_back(std::move(kept[i].candidate->raw));
     }
-    return candidates.size();
+    return kept.size();
 }
 
 // "超3" for each condition an item had beyond the 500 kept; traced for every
@@ -123,13 +143,12 @@ void TraceDroppedConditions(std::size_t keys) {
         platform::TraceF(texts::kDbTooManyConditions, static_cast<int>(i));
 }
 
-// One limit row: its key must be a stored condition of a read item.
-void AddLimitRow(GatheredItem &item, int condition, std::string_view paramid,
-                 std::string_view hvalue, std::string_view lvalue) {
+// One limit row of a condition.
+void AddLimitRow(std::vector<StdParam> &params, std::string_view paramid, std::string_view hvalue,
+                 std::string_view lvalue) {
     const int32_t id = IntegerOf(paramid);
     if (id <= 0) return;
-    item.conditions[static_cast<std::size_t>(condition)].params.push_back(
-        {id, FloatOf(hvalue), FloatOf(lvalue)});
+    params.push_back({id, FloatOf(hvalue), FloatOf(lvalue)});
 }
 
 // The limits of a condition by parameter, as the index on (itemid,
@@ -151,11 +170,24 @@ void OrderLimits(Gathered &out) {
                       });
 }
 
-// Every item id that a stored device performs.
-std::unordered_set<int32_t> ItemsOfLine(const Gathered &out) {
-    std::unordered_set<int32_t> ids;
-    for (const auto &device : out.devices) ids.insert(device.items.begin(), device.items.end());
+// Every item id that a stored device performs, each once, in the order of
+// the devices and their items.
+std::vector<int32_t> ItemsOfLine(const Gathered &out) {
+    std::vector<int32_t> ids;
+    std::unordered_set<int32_t> seen;
+    for (const auto &device : out.devices)
+        for (int32_t id : device.items)
+            if (seen.insert(id).second) ids.push_back(id);
     return ids;
+}
+
+// Keys the conditions of every item of the line from the rows read for it,
+// then traces the dropped ones per device-item.
+void KeyLineConditions(std::unordered_map<int32_t, ItemRows> &rows, Gathered &out) {
+    std::unordered_map<int32_t, std::size_t> keys;
+    for (int32_t id : ItemsOfLine(out)) keys[id] = KeyConditions(id, rows[id], out.items[id]);
+    for (const auto &device : out.devices)
+        for (int32_t id : device.items) TraceDroppedConditions(keys[id]);
 }
 
 void ReadDevices(stationdb::Connection &connection, const LoaderStatements &sql, Gathered &out) {
@@ -190,66 +222,76 @@ void ReadItemsStaged(stationdb::Connection &connection, const LoaderStatements &
     });
 }
 
-void ReadConditionsStaged(stationdb::Connection &connection, const LoaderStatements &sql,
-                          Gathered &out) {
-    platform::Trace(texts::kDbConditionsHeading);
-    const std::unordered_set<int32_t> line = ItemsOfLine(out);
+// The distinct (item, condition) statement: the conditions of the line's
+// items when the limit read failed, so that a pass ends at the stage whose
+// statement fails, with that statement's message.
+void ReadConditionsAlone(stationdb::Connection &connection, const LoaderStatements &sql,
+                         Gathered &out) {
     Stage(-3, [&] {
         stationdb::Statement st(connection, sql.conditions);
         st.Execute();
         const int itemid = st.Column("itemid");
         const int condition = st.Column("condition");
-        std::unordered_map<int32_t, ConditionRows> rows;
+        std::unordered_map<int32_t, ItemRows> rows;
+        for (int32_t id : ItemsOfLine(out)) rows[id];
         while (st.Fetch()) {
-            const int32_t id = IntegerOf(st.View(itemid));
-            if (line.count(id) == 0) continue;
-            AddConditionRow(rows[id], st.Utf8(condition));
+            auto found = rows.find(IntegerOf(st.View(itemid)));
+            if (found != rows.end()) AddConditionRow(found->second, st.View(condition));
         }
-        std::unordered_map<int32_t, std::size_t> keys;
-        for (int32_t id : line) keys[id] = KeyConditions(id, rows[id], out.items[id]);
-        for (const auto &device : out.devices)
-            for (int32_t id : device.items) TraceDroppedConditions(keys[id]);
+        KeyLineConditions(rows, out);
     });
 }
 
-void ReadLimitsStaged(stationdb::Connection &connection, const LoaderStatements &sql,
-                      Gathered &out) {
-    Stage(-4, [&] {
-        stationdb::Statement st(connection, sql.limits);
-        st.Execute();
-        const int itemid = st.Column("itemid");
-        const int condition = st.Column("condition");
-        const int paramid = st.Column("paramid");
-        const int hvalue = st.Column("hvalue");
-        const int lvalue = st.Column("lvalue");
-        // Rows of one condition usually come together: the previous row's
-        // key is checked before any lookup.
-        int32_t lastId = 0;
-        GatheredItem *item = nullptr;
-        std::string lastKey;
-        int lastCondition = -1;
-        while (st.Fetch()) {
-            const int32_t id = IntegerOf(st.View(itemid));
-            if (item == nullptr || id != lastId) {
-                auto found = out.items.find(id);
-                item = found == out.items.end() ? nullptr : &found->second;
-                lastId = id;
-                lastCondition = -1;
-            }
-            if (item == nullptr) continue;
-            const std::string_view key = TrimBlanks(st.View(condition));
-            if (lastCondition < 0 || key != lastKey) {
-                auto found = item->byUtf8Key.find(key);
-                lastCondition = found == item->byUtf8Key.end() ? -1 : found->second;
-                lastKey.assign(key);
-                if (lastCondition < 0) {
-                    lastKey.clear();
-                    continue;
-                }
-            }
-            AddLimitRow(*item, lastCondition, st.View(paramid), st.View(hvalue), st.View(lvalue));
+// The limit rows of the line's items, keyed by condition as they come: every
+// (item, condition) pair of the rows is a condition, with or without a limit
+// that counts (a paramid of 0 or less is no limit).
+void ReadLimitRows(stationdb::Statement &st, std::unordered_map<int32_t, ItemRows> &rows) {
+    st.Execute();
+    const int itemid = st.Column("itemid");
+    const int condition = st.Column("condition");
+    const int paramid = st.Column("paramid");
+    const int hvalue = st.Column("hvalue");
+    const int lvalue = st.Column("lvalue");
+    // Rows of one item, and of one condition, usually come together: the
+    // previous row's are checked before any lookup.
+    bool first = true;
+    int32_t lastId = 0;
+    ItemRows *item = nullptr;
+    std::size_t last = SIZE_MAX;
+    while (st.Fetch()) {
+        const int32_t id = IntegerOf(st.View(itemid));
+        if (first || id != lastId) {
+            auto found = rows.find(id);
+            item = found == rows.end() ? nullptr : &found->second;
+            first = false;
+            lastId = id;
+            last = SIZE_MAX;
         }
-    });
+        if (item == nullptr) continue;
+        const std::string_view key = TrimBlanks(st.View(condition));
+        if (key.empty()) continue;  // blank conditions are not kept
+        if (last == SIZE_MAX || key != item->candidates[last].utf8) last = item->Of(key, true);
+        AddLimitRow(item->candidates[last].params, st.View(paramid), st.View(hvalue),
+                    st.View(lvalue));
+    }
+}
+
+// The conditions and the limits of the line's items in one read of the limit
+// rows. Its traces are those of the separate condition stage: the heading,
+// then, once the read completed, the dropped conditions.
+void ReadConditionsAndLimits(stationdb::Connection &connection, const LoaderStatements &sql,
+                             Gathered &out) {
+    platform::Trace(texts::kDbConditionsHeading);
+    std::unordered_map<int32_t, ItemRows> rows;
+    for (int32_t id : ItemsOfLine(out)) rows[id];
+    try {
+        stationdb::Statement st(connection, sql.limits);
+        ReadLimitRows(st, rows);
+    } catch (const stationdb::DatabaseError &e) {
+        ReadConditionsAlone(connection, sql, out);  // -3 when the conditions fail too
+        throw StageError{-4, e};
+    }
+    KeyLineConditions(rows, out);
 }
 
 // The reference path: a result set of its own per device, per device-item
@@ -278,8 +320,8 @@ void ReadPerCondition(stationdb::Connection &connection, const LoaderStatements 
                 st.BindInt(1, id);
                 st.Execute();
                 const int condition = st.Column("condition");
-                ConditionRows rows;
-                while (st.Fetch()) AddConditionRow(rows, st.Utf8(condition));
+                ItemRows rows;
+                while (st.Fetch()) AddConditionRow(rows, st.View(condition));
                 GatheredItem &item = out.items[id];
                 if (!item.conditionsRead) keys[id] = KeyConditions(id, rows, item);
                 TraceDroppedConditions(keys[id]);
@@ -308,7 +350,7 @@ void ReadPerCondition(stationdb::Connection &connection, const LoaderStatements 
                             // The server's own comparison may ignore case or
                             // trailing blanks: only the exact text counts.
                             if (!fill || st.View(condition) != raw) continue;
-                            AddLimitRow(item, static_cast<int>(c), st.View(paramid),
+                            AddLimitRow(item.conditions[c].params, st.View(paramid),
                                         st.View(hvalue), st.View(lvalue));
                         }
                     }
@@ -327,8 +369,7 @@ void ReadStages(stationdb::Connection &connection, ReadPath path, Gathered &out)
         ReadPerCondition(connection, sql, out);
     } else {
         ReadItemsStaged(connection, sql, out);
-        ReadConditionsStaged(connection, sql, out);
-        ReadLimitsStaged(connection, sql, out);
+        ReadConditionsAndLimits(connection, sql, out);
     }
     OrderLimits(out);
 }

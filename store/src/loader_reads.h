@@ -2,7 +2,6 @@
 // The reading stages of a database pass and what they gather, before any of
 // it reaches a standard table.
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,21 +21,13 @@ struct GatheredCondition {
     std::vector<StdParam> params;
 };
 
-// Looks texts up without making a string of them first.
-struct KeyHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const noexcept {
-        return std::hash<std::string_view>{}(text);
-    }
-};
-
 // The conditions of one item id; the same under every device that performs it.
 struct GatheredItem {
     bool conditionsRead = false;
     std::vector<GatheredCondition> conditions;  // sorted by key bytes, at most 500
-    std::unordered_map<std::string, int, KeyHash, std::equal_to<>>
-        byUtf8Key;                                      // trimmed UTF-8 text -> condition
-    std::vector<std::vector<std::string>> rawVariants;  // per condition: stored texts (UTF-8)
+    // Per condition, the stored texts (UTF-8) that trim to its key: what the
+    // per-condition reads ask the server for. Empty after the staged reads.
+    std::vector<std::vector<std::string>> rawVariants;
 };
 
 struct GatheredDevice {
@@ -55,7 +46,10 @@ struct StageError {
     stationdb::DatabaseError error;
 };
 
-// Reads the devices, items, conditions and limits. Throws StageError.
+// Reads the devices, items, conditions and limits. Throws StageError. The
+// staged reads take the conditions of the line's items from the limit rows
+// themselves; the condition statement runs only to tell which stage a
+// failing limit read belongs to.
 void ReadStages(stationdb::Connection &connection, ReadPath path, Gathered &out);
 
 // Appends what was gathered to an empty table, level by level, dropping what

@@ -251,6 +251,30 @@ TEST_P(DatabaseLoader, ConditionKeyIsTheTextWithoutSurroundingBlanks) {
     EXPECT_EQ(conditions[1].params.size(), 1u);
 }
 
+// The conditions come from every row of an item, interleaved or not, also
+// from rows whose paramid makes no limit.
+TEST_P(DatabaseLoader, ConditionWithoutAValidLimitIsStillACondition) {
+    Stamp("7");
+    Line(1, 201);
+    Limit(201, "A", 1, "1", "0");
+    Limit(201, "Z", 0, "9", "9");
+    Limit(201, "A", 2, "2", "0");
+    Limit(201, " Z", -4, "9", "9");
+    Limit(201, "B", 3, "3", "0");
+    Limit(201, "A", 4, "4", "0");
+    for (const store::ReadPath path : {store::ReadPath::kStaged, store::ReadPath::kPerCondition}) {
+        SCOPED_TRACE(static_cast<int>(path));
+        ASSERT_EQ(Load(1, path), 1);
+        const auto &conditions = table_.Devices()[0].items[0].conditions;
+        ASSERT_EQ(conditions.size(), 3u);
+        EXPECT_EQ(conditions[2].condition, "Z");
+        EXPECT_TRUE(conditions[2].params.empty());
+        EXPECT_EQ(conditions[0].params.size(), 3u);
+        EXPECT_EQ(conditions[1].params.size(), 1u);
+        EXPECT_EQ(table_.RecordCount(), 4u);
+    }
+}
+
 TEST_P(DatabaseLoader, ApostropheInAConditionLoadsLikeAnyOther) {
     Stamp("7");
     Line(1, 201);
@@ -374,6 +398,30 @@ TEST_P(DatabaseLoader, DatabaseErrorsEndThePassAndKeepTheServedTable) {
         EXPECT_EQ(ReadBytes(files_.standardFile), file);
         EXPECT_EQ(StampInFile(), 20261208);
     }
+}
+
+// A limit read that fails where the conditions alone would not ends the
+// pass at the limits, after the condition stage's own trace lines.
+TEST_P(DatabaseLoader, FailingLimitReadEndsAfterTheConditionTraces) {
+    SmallLine();
+    ASSERT_EQ(Load(1), 1);
+    db_->Exec("drop table tb_id_standard");
+    db_->Exec("create table tb_id_standard (itemid integer, condition varchar(150))");
+    for (int c = 0; c < 501; ++c)
+        db_->Exec("insert into tb_id_standard (itemid, condition) values (201, 'C" +
+                  std::to_string(1000 + c) + "')");
+    trace_.clear();
+    notices_.clear();
+    EXPECT_EQ(Load(1), -4);
+    ASSERT_EQ(notices_.size(), 1u);
+    // The limit read's own message, not the condition statement's.
+    EXPECT_NE(notices_[0].find("paramid"), std::string::npos) << notices_[0];
+    const std::size_t heading = trace_.find(texts::kDbConditionsHeading);
+    const std::size_t dropped = trace_.find(Gbk("超3 500\r\n"));
+    EXPECT_TRUE(heading != std::string::npos && heading < dropped && dropped != std::string::npos)
+        << trace_;
+    EXPECT_EQ(CountOf(trace_, texts::kDbConditionsHeading), 1);
+    EXPECT_EQ(table_.RecordCount(), 4u);
 }
 
 TEST_P(DatabaseLoader, UnknownLineItemIsTracedInTheItemSectionOnce) {

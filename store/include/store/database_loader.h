@@ -30,7 +30,8 @@ class StationDatabase {
     stationdb::Connection connection_;
 };
 
-// How the reading stages reach the server. kStaged reads each stage with one
+// How the reading stages reach the server. kStaged reads the devices, the
+// items, and the conditions together with their limits, each with one
 // statement; kPerCondition issues one statement per device, per device-item
 // and per condition, as line software traditionally did; it serves as the
 // reference the staged reads are checked and measured against. Both give
@@ -42,7 +43,7 @@ struct LoaderStatements {
     const char *stamp;
     const char *devices;
     const char *items;            // staged: every (devid, itemid) of the line
-    const char *conditions;       // staged: every (itemid, condition)
+    const char *conditions;       // staged: every (itemid, condition), when the limits fail
     const char *limits;           // staged: every limit row
     const char *deviceItems;      // per device: its items (? = devid)
     const char *itemConditions;   // per item: its conditions (? = itemid)
