@@ -24,9 +24,10 @@ if [ ! -f "$build/compile_commands.json" ]; then
 fi
 jobs=$(nproc)
 libraries='platform|plinth|stationdb|bridges|store|engine|generator'
-# The sources of the libraries as the build compiles them: the tests, the
-# benchmarks, the fuzz targets, the host, the Qt parts and the plug-ins stay out.
-files_regex="^$(printf '%s' "$root" | sed 's/[][\.^$*+?(){}|]/\\&/g')/($libraries)/src/"
+# The sources of the libraries and of their build tools (platform/tools), as
+# the build compiles them; the tests, the benchmarks, the fuzz targets, the
+# host, the Qt parts and the plug-ins stay out.
+files_regex="^$(printf '%s' "$root" | sed 's/[][\.^$*+?(){}|]/\\&/g')/($libraries)/(src|tools)/"
 start=$(date +%s)
 if command -v run-clang-tidy-14 >/dev/null; then
     run-clang-tidy-14 -clang-tidy-binary clang-tidy-14 -p "$build" -j "$jobs" -quiet \
