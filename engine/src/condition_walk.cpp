@@ -378,6 +378,7 @@ std::vector<ReachableCondition> ReachableConditions(
     const SampleValues values = MakeSampleValues(models);
 
     std::vector<int> items;
+    items.reserve(store::kStandardItems.size());
     for (const store::StandardItem &item : store::kStandardItems) items.push_back(item.itemId);
     std::sort(items.begin(), items.end());
 

@@ -129,6 +129,39 @@ void TakeSeriesKey(const bridges::PlinthBridge &plinth, char (&brand)[PLINTH_NAM
     std::memcpy(profile.seriesKey, joined, n);
 }
 
+// The brand and the model as the buffer gives them (a model code by its
+// dictionary name), joined into the series key.
+void TakeBrandAndModel(const bridges::PlinthBridge &plinth, InfoReader &info,
+                       VehicleProfile &profile) {
+    char brand[PLINTH_NAME_BYTES] = {};
+    if (info.Read(kParamBrand)) CopyText(brand, info.Text());
+    char model[PLINTH_NAME_BYTES] = {};
+    if (info.Read(kParamModel)) {
+        char name[PLINTH_NAME_BYTES] = {};
+        if (plinth.IsSubID_charEx(info.Text(), kParamModel) != 0 &&
+            plinth.GetZK2IDInfo(info.Number(), name) > 0) {
+            name[sizeof name - 1] = '\0';
+            CopyText(model, name);
+        } else {
+            CopyText(model, info.Text());
+        }
+    }
+    TakeSeriesKey(plinth, brand, model, profile);
+}
+
+// An explicit ratio overrides the one from the masses. Above 1000 the value
+// is a code; up to it a ratio, compared as the 32-bit float it was read into
+// (so "1.2" counts as more than 1.2).
+void TakeLoadRatio(InfoReader &info, VehicleProfile &profile) {
+    if (info.Read(kParamLoadRatio)) {
+        float v = info.Decimal();
+        if (v > kRatioCodeThreshold)
+            profile.highRatio = v == static_cast<float>(kLoadRatioBelowLimit) ? 0 : 1;
+        else
+            profile.highRatio = static_cast<double>(v) > kHighRatio ? 1 : 0;
+    }
+}
+
 }  // namespace
 
 int ResolveCode(const bridges::PlinthBridge &plinth, const char *text, int paramId) {
@@ -183,33 +216,11 @@ int TakeVehicleInfo(const bridges::PlinthBridge &plinth, const void *infoBuffer,
     bool dateTaken = info.Read(kParamProductionDate) && IsDateText(info.Text());
     CopyText(profile.productionDate, dateTaken ? info.Text() : kDefaultProductionDate);
 
-    char brand[PLINTH_NAME_BYTES] = {};
-    if (info.Read(kParamBrand)) CopyText(brand, info.Text());
-    char model[PLINTH_NAME_BYTES] = {};
-    if (info.Read(kParamModel)) {
-        char name[PLINTH_NAME_BYTES] = {};
-        if (plinth.IsSubID_charEx(info.Text(), kParamModel) != 0 &&
-            plinth.GetZK2IDInfo(info.Number(), name) > 0) {
-            name[sizeof name - 1] = '\0';
-            CopyText(model, name);
-        } else {
-            CopyText(model, info.Text());
-        }
-    }
-    TakeSeriesKey(plinth, brand, model, profile);
+    TakeBrandAndModel(plinth, info, profile);
 
     DeriveClassFlags(profile);
 
-    // An explicit ratio overrides the one from the masses. Above 1000 the
-    // value is a code; up to it a ratio, compared as the 32-bit float it was
-    // read into (so "1.2" counts as more than 1.2).
-    if (info.Read(kParamLoadRatio)) {
-        float v = info.Decimal();
-        if (v > kRatioCodeThreshold)
-            profile.highRatio = v == static_cast<float>(kLoadRatioBelowLimit) ? 0 : 1;
-        else
-            profile.highRatio = static_cast<double>(v) > kHighRatio ? 1 : 0;
-    }
+    TakeLoadRatio(info, profile);
 
     profile.brakeCode = info.MainCode(kParamBrakeSystem, kDefaultBrake);
     profile.vehicleKind = info.MainCode(kParamVehicleKind, kDefaultVehicleKind);

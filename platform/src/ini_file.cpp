@@ -165,7 +165,7 @@ bool WriteProfileSection(const std::string &path, const std::string &section,
         kept.pop_back();
     if (!kept.empty()) kept += '\n';
     kept += "[" + section + "]\n";
-    for (const auto &[key, value] : entries) kept += key + " = " + value + "\n";
+    for (const auto &[key, value] : entries) kept.append(key).append(" = ").append(value) += '\n';
     return WriteFileAtomically(path, kept) == AtomicWriteResult::kOk;
 }
 

@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "gbk_texts.h"
 #include "platform/atomic_file.h"
@@ -51,11 +52,36 @@ void EncodeRecord(char *r, int32_t devid, int32_t itemid, const std::string &con
     platform::EncodeFixed32(r + sfd::kItemid, static_cast<uint32_t>(itemid));
     // The table keeps at most kConditionSize - 1 bytes; the rest of the field
     // is already zero.
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result): a fixed field, zero-filled
     std::memcpy(r + sfd::kCondition, condition.data(),
                 std::min(condition.size(), sfd::kConditionSize - 1));
     platform::EncodeFixed32(r + sfd::kParamid, static_cast<uint32_t>(param.paramid));
     platform::EncodeFloat(r + sfd::kHvalue, param.hvalue);
     platform::EncodeFloat(r + sfd::kLvalue, param.lvalue);
+}
+
+// Reads the header of the open standard file into `found`; the number of
+// whole records that both the header announces and the file holds, or none
+// when the load ends here (no header, no bytes announced, no size).
+std::optional<std::size_t> ReadHeader(platform::RegularFile &file, StandardFileReport &found) {
+    found.fileBytes = file.Size();
+    char header[sfd::kHeaderSize];
+    if (file.ReadAt(header, sizeof header, 0) != static_cast<long long>(sizeof header))
+        return std::nullopt;
+    const int32_t recordCount = platform::DecodeSigned32(header + sfd::kHeaderRecordCount);
+    const int32_t byteCount = platform::DecodeSigned32(header + sfd::kHeaderByteCount);
+    found.readable = true;
+    found.announcedRecords = recordCount;
+    found.announcedBytes = byteCount;
+    if (byteCount <= 0) return std::nullopt;
+
+    // The header is not trusted: only records that the file holds count.
+    if (file.Size() < 0) return std::nullopt;
+    const std::size_t admitted = std::min(static_cast<std::size_t>(file.Size()),
+                                          sfd::kHeaderSize + static_cast<std::size_t>(byteCount));
+    const std::size_t whole =
+        admitted > sfd::kHeaderSize ? (admitted - sfd::kHeaderSize) / sfd::kRecordSize : 0;
+    return recordCount > 0 ? std::min(whole, static_cast<std::size_t>(recordCount)) : 0;
 }
 
 }  // namespace
@@ -90,26 +116,9 @@ int StandardTable::LoadFromFile(const std::string &path, StandardFileReport *rep
         // regular file is refused with a trace line.
         platform::RegularFile file;
         if (file.Open(path) != platform::ReadResult::kOk) return 0;
-        found.fileBytes = file.Size();
-        char header[sfd::kHeaderSize];
-        if (file.ReadAt(header, sizeof header, 0) != static_cast<long long>(sizeof header))
-            return 0;
-        const int32_t recordCount = platform::DecodeSigned32(header + sfd::kHeaderRecordCount);
-        const int32_t byteCount = platform::DecodeSigned32(header + sfd::kHeaderByteCount);
-        found.readable = true;
-        found.announcedRecords = recordCount;
-        found.announcedBytes = byteCount;
-        if (byteCount <= 0) return 0;
-
-        // The header is not trusted: only records that the file holds count.
-        if (file.Size() < 0) return 0;
-        const std::size_t admitted =
-            std::min(static_cast<std::size_t>(file.Size()),
-                     sfd::kHeaderSize + static_cast<std::size_t>(byteCount));
-        const std::size_t whole =
-            admitted > sfd::kHeaderSize ? (admitted - sfd::kHeaderSize) / sfd::kRecordSize : 0;
-        const std::size_t count =
-            recordCount > 0 ? std::min(whole, static_cast<std::size_t>(recordCount)) : 0;
+        const std::optional<std::size_t> held = ReadHeader(file, found);
+        if (!held) return 0;
+        const std::size_t count = *held;
 
         // The records of one condition follow each other in a file: a record
         // whose device, item and condition bytes (up to the NUL) equal those
@@ -146,9 +155,10 @@ int StandardTable::LoadFromFile(const std::string &path, StandardFileReport *rep
         auto chunk = std::make_unique_for_overwrite<char[]>(chunkRecords * sfd::kRecordSize + 1);
         for (std::size_t done = 0; done < count;) {
             const std::size_t wanted = std::min(chunkRecords, count - done);
-            const long long got =
-                file.ReadAt(chunk.get(), wanted * sfd::kRecordSize,
-                            static_cast<long long>(sfd::kHeaderSize + done * sfd::kRecordSize));
+            const long long got = file.ReadAt(
+                chunk.get(), wanted * sfd::kRecordSize,
+                static_cast<long long>(sfd::kHeaderSize) +
+                    static_cast<long long>(done) * static_cast<long long>(sfd::kRecordSize));
             if (got < 0) return 0;
             const std::size_t records = static_cast<std::size_t>(got) / sfd::kRecordSize;
             for (std::size_t i = 0; i < records; ++i) take(chunk.get() + i * sfd::kRecordSize);
