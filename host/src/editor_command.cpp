@@ -75,32 +75,25 @@ using ShowFunction = int (*)(int, ExtRect);
 using ScreenshotFunction = int (*)(const char *, const char *, const char *, const char *, int,
                                    int);
 
-// libsergen.so from the library directory, with the exports stdhost calls.
+// libsergen.so from the library directory: its ExtInit and the export
+// stdhost calls after it.
 struct EditorPlugin {
     platform::DynamicLibrary library;
-    std::string path;
     InitFunction init = nullptr;
-    ShowFunction show = nullptr;
-    ScreenshotFunction screenshot = nullptr;
+    void *entry = nullptr;
 };
 
-// kExitOk, or kExitNoPlugin after a complaint when the plug-in cannot be
-// loaded or lacks ExtInit or `needed`.
-int LoadEditorPlugin(const Station &station, EditorPlugin &plugin, const char *needed) {
-    plugin.path = station.libraryDir + "/libsergen.so";
-    if (!plugin.library.Open(plugin.path)) {
-        Complain("cannot load the editor plug-in " + plugin.path + ": " +
-                 plugin.library.LastError());
+// kExitOk with ExtInit and `exportName` found, or kExitNoPlugin after a complaint.
+int LoadEditorPlugin(const Station &station, EditorPlugin &plugin, const char *exportName) {
+    const std::string path = station.libraryDir + "/libsergen.so";
+    if (!plugin.library.Open(path)) {
+        Complain("cannot load the editor plug-in " + path + ": " + plugin.library.LastError());
         return kExitNoPlugin;
     }
     plugin.init = reinterpret_cast<InitFunction>(plugin.library.Symbol("ExtInit"));
-    plugin.show = reinterpret_cast<ShowFunction>(plugin.library.Symbol("ExtShow"));
-    plugin.screenshot =
-        reinterpret_cast<ScreenshotFunction>(plugin.library.Symbol("ExtScreenshot"));
-    const bool found =
-        std::string(needed) == "ExtShow" ? plugin.show != nullptr : plugin.screenshot != nullptr;
-    if (plugin.init == nullptr || !found) {
-        Complain(plugin.path + " lacks ExtInit or " + needed);
+    plugin.entry = plugin.library.Symbol(exportName);
+    if (plugin.init == nullptr || plugin.entry == nullptr) {
+        Complain(path + " lacks ExtInit or " + exportName);
         return kExitNoPlugin;
     }
     return kExitOk;
@@ -122,7 +115,7 @@ int ShowInteractive(const Station &station, const std::vector<unsigned char> &re
         return kExitNoDatabase;
     }
     // The plug-in checks for a display itself: -1002 without one.
-    const int rc = sergen.show(1, rect);
+    const int rc = reinterpret_cast<ShowFunction>(sergen.entry)(1, rect);
     if (rc == EXT_EXCEPTION) {
         Complain("no display: set DISPLAY, or use --screenshot (STATION_TRACE=- shows more)");
         return kExitFailure;
@@ -170,9 +163,10 @@ int Screenshot(const EditorOptions &o, SeriesStation &s, const std::vector<unsig
         return kExitNoDatabase;
     }
     const bool chosen = !o.brand.empty();
-    if (sergen.screenshot(o.screenshot.c_str(), o.dialog.c_str(),
-                          chosen ? o.brand.c_str() : nullptr, chosen ? o.series.c_str() : nullptr,
-                          o.rect.right - o.rect.left, o.rect.bottom - o.rect.top) != EXT_DONE) {
+    auto screenshot = reinterpret_cast<ScreenshotFunction>(sergen.entry);
+    if (screenshot(o.screenshot.c_str(), o.dialog.c_str(), chosen ? o.brand.c_str() : nullptr,
+                   chosen ? o.series.c_str() : nullptr, o.rect.right - o.rect.left,
+                   o.rect.bottom - o.rect.top) != EXT_DONE) {
         Complain("cannot render the " + o.dialog + " dialog to " + o.screenshot +
                  " (STATION_TRACE=- shows more)");
         return kExitFailure;
