@@ -7,7 +7,7 @@ packages=(
     valgrind xxd
     unixodbc unixodbc-dev libsqliteodbc odbc-postgresql tdsodbc postgresql sqlite3
     qt6-base-dev libqt6test6 libqt6svg6 fonts-wqy-microhei xvfb xauth libcli11-dev nlohmann-json3-dev
-    chromium
+    chromium libxcb1-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,5 @@
 #include "series_station.h"
 
-#include <cstdio>
-
 #include "generator/series_transfer.h"
 #include "platform/gbk.h"
 #include "platform/value_text.h"
@@ -84,16 +82,6 @@ int CheckSeriesExists(SeriesStation &s, const std::string &brandGbk, const std::
     Complain(brandKnown ? "brand " + ToUtf8(brand) + " has no series " + ToUtf8(series)
                         : "unknown brand " + ToUtf8(brand) + " (no series in tb_type_vehicle)");
     return kExitUnknown;
-}
-
-int Refused(const std::invalid_argument &refusal, int exitCode) {
-    Complain(ToUtf8(refusal.what()));
-    return exitCode;
-}
-
-void PrintStampChange(const generator::StampChange &stamp) {
-    std::printf("DBModifyTime %s -> %s: the lines load the new limits at their next reload\n",
-                stamp.before.empty() ? "(none)" : stamp.before.c_str(), stamp.after.c_str());
 }
 
 int DatabaseFailure(const std::string &action, const stationdb::DatabaseError &error) {

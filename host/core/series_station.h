@@ -62,12 +62,6 @@ std::vector<generator::SeriesId> StationSeries(SeriesStation &s);
 // ignored), else kExitUnknown after a complaint. Database errors propagate.
 int CheckSeriesExists(SeriesStation &s, const std::string &brandGbk, const std::string &seriesGbk);
 
-// Reports a refusal of the series core (a GBK text) and gives `exitCode`.
-int Refused(const std::invalid_argument &refusal, int exitCode);
-
-// "DBModifyTime A -> B: ..." for a write that moved the stamp on.
-void PrintStampChange(const generator::StampChange &stamp);
-
 // Reports a database error of `action` and gives kExitFailure.
 int DatabaseFailure(const std::string &action, const stationdb::DatabaseError &error);
 

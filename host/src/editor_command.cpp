@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "commands.h"
-#include "dialogs/editor.h"
 #include "ext_family.h"
 #include "generator/sergen_module.h"
 #include "platform/dynamic_library.h"
@@ -28,12 +27,9 @@ struct EditorOptions {
     ExtRect rect{0, 0, 1024, 720};
 };
 
-dialogs::Screen ScreenNamed(const std::string &name) {
-    if (name == "conditions") return dialogs::Screen::kConditions;
-    if (name == "mask") return dialogs::Screen::kMask;
-    if (name == "limit") return dialogs::Screen::kLimit;
-    return dialogs::Screen::kMain;
-}
+// The variable that has the editor make a framed window of its own with this
+// title: stdhost hands over no window.
+constexpr char kOwnWindowTitleVariable[] = "STATION_EDITOR_TITLE";
 
 // "WxH", both 100 to 10000.
 bool ParseSize(const std::string &text, ExtRect &rect) {
@@ -74,33 +70,52 @@ class RegisteredConnection {
     uint32_t handle_;
 };
 
-// libsergen.so from the library directory: ExtInit with the record, then
-// ExtShow until the user closes the editor.
+using InitFunction = int (*)(void *);
+using ShowFunction = int (*)(int, ExtRect);
+using ScreenshotFunction = int (*)(const char *, const char *, const char *, const char *, int,
+                                   int);
+
+// libsergen.so from the library directory: its ExtInit and the export
+// stdhost calls after it.
+struct EditorPlugin {
+    platform::DynamicLibrary library;
+    InitFunction init = nullptr;
+    void *entry = nullptr;
+};
+
+// kExitOk with ExtInit and `exportName` found, or kExitNoPlugin after a complaint.
+int LoadEditorPlugin(const Station &station, EditorPlugin &plugin, const char *exportName) {
+    const std::string path = station.libraryDir + "/libsergen.so";
+    if (!plugin.library.Open(path)) {
+        Complain("cannot load the editor plug-in " + path + ": " + plugin.library.LastError());
+        return kExitNoPlugin;
+    }
+    plugin.init = reinterpret_cast<InitFunction>(plugin.library.Symbol("ExtInit"));
+    plugin.entry = plugin.library.Symbol(exportName);
+    if (plugin.init == nullptr || plugin.entry == nullptr) {
+        Complain(path + " lacks ExtInit or " + exportName);
+        return kExitNoPlugin;
+    }
+    return kExitOk;
+}
+
+// ExtInit with the record, then ExtShow until the user closes the editor.
 int ShowInteractive(const Station &station, const std::vector<unsigned char> &record,
                     const ExtRect &rect) {
-    platform::DynamicLibrary sergen;
-    const std::string path = station.libraryDir + "/libsergen.so";
-    if (!sergen.Open(path)) {
-        Complain("cannot load the editor plug-in " + path + ": " + sergen.LastError());
-        return kExitNoPlugin;
-    }
-    auto init = reinterpret_cast<int (*)(void *)>(sergen.Symbol("ExtInit"));
-    auto show = reinterpret_cast<int (*)(int, ExtRect)>(sergen.Symbol("ExtShow"));
-    if (init == nullptr || show == nullptr) {
-        Complain(path + " lacks ExtInit or ExtShow");
-        return kExitNoPlugin;
-    }
+    EditorPlugin sergen;
+    if (int rc = LoadEditorPlugin(station, sergen, "ExtShow"); rc != kExitOk) return rc;
     // stdhost has no window to hand over: the editor gets a framed window
     // of its own, named after the station.
     const std::string title = "标准编辑 - " + station.directory;
-    ::setenv(dialogs::kOwnWindowTitleVariable, title.c_str(), 1);
+    ::setenv(kOwnWindowTitleVariable, title.c_str(), 1);
     std::vector<unsigned char> copy(record);
-    if (int rc = init(copy.data()); rc != EXT_DONE) {
+    if (int rc = sergen.init(copy.data()); rc != EXT_DONE) {
         Complain("the editor plug-in refused the station's connection (ExtInit " +
                  std::to_string(rc) + ")");
         return kExitNoDatabase;
     }
-    const int rc = show(1, rect);
+    // The plug-in checks for a display itself: -1002 without one.
+    const int rc = reinterpret_cast<ShowFunction>(sergen.entry)(1, rect);
     if (rc == EXT_EXCEPTION) {
         Complain("no display: set DISPLAY, or use --screenshot (STATION_TRACE=- shows more)");
         return kExitFailure;
@@ -112,7 +127,9 @@ int ShowInteractive(const Station &station, const std::vector<unsigned char> &re
     return kExitOk;
 }
 
-int Screenshot(const EditorOptions &o, SeriesStation &s, const std::vector<unsigned char> &record) {
+// The chosen series must exist, and a picture of an empty list says nothing:
+// the catalogue must be readable and hold a device.
+int CheckScreenshotStation(const EditorOptions &o, SeriesStation &s) {
     if (!o.brand.empty()) {
         std::string brand, series;
         if (!ArgumentToGbk(o.brand, "BRAND", brand) || !ArgumentToGbk(o.series, "SERIES", series))
@@ -123,8 +140,6 @@ int Screenshot(const EditorOptions &o, SeriesStation &s, const std::vector<unsig
             return DatabaseFailure("reading the series", e);
         }
     }
-    // A picture of an empty list says nothing: the catalogue must be readable
-    // and hold a device.
     try {
         if (generator::LoadCatalogue(&s.connection, s.state.catalogue, s.messages) == 0 &&
             s.state.catalogue.devices.empty()) {
@@ -134,13 +149,24 @@ int Screenshot(const EditorOptions &o, SeriesStation &s, const std::vector<unsig
     } catch (const stationdb::DatabaseError &e) {
         return DatabaseFailure("reading the catalogue", e);
     }
-    generator::SergenModule module;
-    if (int rc = generator::InitModule(module, record.data()); rc != EXT_DONE) {
+    return kExitOk;
+}
+
+// The plug-in renders the dialog offscreen (ExtScreenshot) on the station of ExtInit.
+int Screenshot(const EditorOptions &o, SeriesStation &s, const std::vector<unsigned char> &record) {
+    if (int rc = CheckScreenshotStation(o, s); rc != kExitOk) return rc;
+    EditorPlugin sergen;
+    if (int rc = LoadEditorPlugin(s.station, sergen, "ExtScreenshot"); rc != kExitOk) return rc;
+    std::vector<unsigned char> copy(record);
+    if (int rc = sergen.init(copy.data()); rc != EXT_DONE) {
         Complain("the station's connection does not resolve (" + std::to_string(rc) + ")");
         return kExitNoDatabase;
     }
-    if (!dialogs::RenderScreenshot(module, o.rect, reinterpret_cast<const void *>(&Screenshot),
-                                   ScreenNamed(o.dialog), o.brand, o.series, o.screenshot)) {
+    const bool chosen = !o.brand.empty();
+    auto screenshot = reinterpret_cast<ScreenshotFunction>(sergen.entry);
+    if (screenshot(o.screenshot.c_str(), o.dialog.c_str(), chosen ? o.brand.c_str() : nullptr,
+                   chosen ? o.series.c_str() : nullptr, o.rect.right - o.rect.left,
+                   o.rect.bottom - o.rect.top) != EXT_DONE) {
         Complain("cannot render the " + o.dialog + " dialog to " + o.screenshot +
                  " (STATION_TRACE=- shows more)");
         return kExitFailure;

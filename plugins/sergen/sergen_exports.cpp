@@ -1,6 +1,6 @@
 // The series editor plug-in's exports of the Ext family and its module life.
-// Apart from ExtInit and ExtShow every export is a fixed answer: the editor
-// does not judge vehicles. Every export that returns int runs its body under
+// Apart from ExtInit, ExtShow and ExtScreenshot every export is a fixed
+// answer: the editor does not judge vehicles. Every export that returns int runs its body under
 // a catch-all: an exception yields -1002 and never crosses into the host.
 #include <cstring>
 #include <utility>
@@ -37,6 +37,10 @@ using bridges::Guarded;
 
 extern "C" {
 
+// Not a member of the Ext family: stdhost's editor --screenshot.
+EXT_API int ExtScreenshot(const char *pngPath, const char *dialog, const char *brand,
+                          const char *series, int width, int height);
+
 int ExtInit(void *initRecord) {
     return Guarded([&] { return generator::InitModule(Module(), initRecord); });
 }
@@ -51,6 +55,33 @@ int ExtShow(int show, ExtRect rect) {
 #else
         Module().editorRect = {rect.left, rect.top, rect.right, rect.bottom};
         return EXT_DONE;
+#endif
+    });
+}
+
+// Renders one dialog of the editor ("main", "conditions", "mask" or
+// "limit"), on the station of ExtInit, offscreen to the PNG file `pngPath`;
+// `brand` and `series` (UTF-8, both or neither, may be null) choose the series
+// it shows, `width` x `height` is the editor's size. 1 when the file is
+// written; -1003 for a null path or an unknown dialog, -1 when the dialog
+// cannot be rendered or the file written (the trace says more), -1000 in a
+// build without Qt, -1002 for an exception.
+int ExtScreenshot(const char *pngPath, const char *dialog, const char *brand, const char *series,
+                  int width, int height) {
+    return Guarded([&] {
+#ifdef SERGEN_WITH_EDITOR
+        dialogs::Screen screen{};
+        if (pngPath == nullptr || dialog == nullptr || !dialogs::ScreenNamed(dialog, screen))
+            return EXT_NULL_ARGUMENT;
+        const bool chosen = brand != nullptr && series != nullptr;
+        return dialogs::RenderScreenshot(Module(), ExtRect{0, 0, width, height},
+                                         reinterpret_cast<const void *>(&ExtScreenshot), screen,
+                                         chosen ? brand : "", chosen ? series : "", pngPath)
+                   ? EXT_DONE
+                   : -1;
+#else
+        (void)pngPath, (void)dialog, (void)brand, (void)series, (void)width, (void)height;
+        return EXT_NOT_PROVIDED;
 #endif
     });
 }

@@ -20,7 +20,7 @@ inline constexpr char kOwnWindowTitleVariable[] = "STATION_EDITOR_TITLE";
 // `module`'s editor state and connection. Creates a QApplication when the
 // process has none (it then lives until exit) after checking for a display:
 // QT_QPA_PLATFORM naming offscreen or minimal, WAYLAND_DISPLAY, or a DISPLAY
-// that accepts a connection; without one it traces "Sergen: no display" and
+// whose X server accepts a connection (xcb_connect); without one it traces "Sergen: no display" and
 // returns -1002. Every widget is created here and deleted before return.
 // `moduleAddress` is an address inside the plug-in (for the system
 // directory). 1 after the dialog closed.
@@ -28,6 +28,10 @@ int ShowEditor(generator::SergenModule &module, ExtRect rect, const void *module
 
 // Which dialog a screenshot shows.
 enum class Screen { kMain, kConditions, kMask, kLimit };
+
+// The dialog named "main", "conditions", "mask" or "limit"; false for any
+// other name.
+bool ScreenNamed(const std::string &name, Screen &screen);
 
 // Renders `screen` filled from the module's station (brand and series in
 // UTF-8, optional) to a PNG at `path`, on the offscreen platform, and
