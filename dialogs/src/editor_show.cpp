@@ -21,7 +21,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dialogs/mask_dlg.h"
@@ -34,6 +36,7 @@
 #include "gbk_texts.h"
 #include "generator/sergen_module.h"
 #include "platform/atomic_file.h"
+#include "platform/number_text.h"
 #include "platform/trace.h"
 #include "widgets/report_ctrl.h"
 
@@ -94,15 +97,18 @@ bool XServerAccepts(const std::string &display) {
     std::string host = display.substr(0, colon);
     if (const auto slash = host.find('/'); slash != std::string::npos)
         host = host.substr(slash + 1);  // "protocol/host"
-    const std::string rest = display.substr(colon + 1);
-    char *end = nullptr;
-    const long number = std::strtol(rest.c_str(), &end, 10);
-    if (end == rest.c_str() || number < 0 || number > 59535) return false;
+    platform::NumberRules rules;        // the display number, before ".screen"
+    rules.leadingBlanks = true;
+    rules.plusSign = true;
+    rules.trailingText = true;
+    const std::optional<long long> number =
+        platform::ParseInteger(std::string_view(display).substr(colon + 1), rules);
+    if (!number || *number < 0 || *number > 59535) return false;
     if (host.empty() || host == "unix") {
-        const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
+        const std::string path = "/tmp/.X11-unix/X" + std::to_string(*number);
         return LocalServerAccepts(path, true) || LocalServerAccepts(path, false);
     }
-    return TcpServerAccepts(host, 6000 + static_cast<int>(number));
+    return TcpServerAccepts(host, 6000 + static_cast<int>(*number));
 }
 
 // QT_QPA_PLATFORM may list fallbacks ("xcb;offscreen") with options ("offscreen:...").
