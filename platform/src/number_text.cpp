@@ -1,8 +1,8 @@
 #include "platform/number_text.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cstdlib>
-#include <string>
+#include <limits>
 #include <system_error>
 
 namespace platform {
@@ -28,15 +28,38 @@ bool SkipToNumber(std::string_view &text, const NumberRules &rules) {
     return text.empty() || (text.front() != '+' && text.front() != '-');
 }
 
-// The value strtod or strtof gives for the number text [first, last), which
-// from_chars found out of range.
+// Whether the number text `t` (a decimal or a hexadecimal with its "0x"),
+// which from_chars found out of range, is too large rather than too small.
+// Its order of magnitude, digits before the point plus exponent, is far from
+// 0 either way, so a count off by one still decides right.
+bool TooLarge(std::string_view t) {
+    if (!t.empty() && (t.front() == '-' || t.front() == '+')) t.remove_prefix(1);
+    const bool hex = t.size() > 1 && t[0] == '0' && (t[1] | 0x20) == 'x';
+    if (hex) t.remove_prefix(2);
+    const std::size_t mark = t.find_first_of(hex ? "pP" : "eE");
+    long long exponent = 0;
+    if (mark != std::string_view::npos) {
+        std::string_view e = t.substr(mark + 1);
+        if (!e.empty() && e.front() == '+') e.remove_prefix(1);
+        const auto read = std::from_chars(e.data(), e.data() + e.size(), exponent);
+        if (read.ec == std::errc::result_out_of_range) return e.front() != '-';
+        t = t.substr(0, mark);
+    }
+    const std::size_t point = std::min(t.find('.'), t.size());
+    const std::size_t first = std::min(t.find_first_not_of("0."), t.size());
+    // Digits before the point from the first significant one; else minus the
+    // zeros after the point before it.
+    const long long order = first < point ? static_cast<long long>(point - first)
+                                          : -static_cast<long long>(first - point - 1);
+    return (hex ? 4 * order : order) + exponent > 0;
+}
+
+// The value strtod gives for a number text out of range: an infinity when
+// too large, a zero when too small, of the text's sign.
 template <class T>
-T Saturated(const char *first, const char *last) {
-    const std::string copy(first, last);
-    if constexpr (sizeof(T) == sizeof(float))
-        return std::strtof(copy.c_str(), nullptr);
-    else
-        return std::strtod(copy.c_str(), nullptr);
+T Saturated(std::string_view text) {
+    const T magnitude = TooLarge(text) ? std::numeric_limits<T>::infinity() : T(0);
+    return !text.empty() && text.front() == '-' ? -magnitude : magnitude;
 }
 
 template <class T>
@@ -57,7 +80,7 @@ std::optional<T> ReadDecimal(std::string_view text, const NumberRules &rules) {
     }
     if (read.ec == std::errc::invalid_argument) read = std::from_chars(first, last, value);
     if (read.ec == std::errc::result_out_of_range && rules.saturate) {
-        value = Saturated<T>(first, read.ptr);
+        value = Saturated<T>(std::string_view(first, read.ptr - first));
         read.ec = std::errc();
     }
     if (read.ec != std::errc() || (!rules.trailingText && read.ptr != last)) return std::nullopt;

@@ -92,7 +92,15 @@ TEST(NumberText, OutOfRangeIsNoNumberUnlessSaturated) {
     EXPECT_EQ(ParseDecimal("1e999", saturate), std::numeric_limits<double>::infinity());
     EXPECT_EQ(ParseDecimal("-1e999", saturate), -std::numeric_limits<double>::infinity());
     EXPECT_EQ(ParseDecimal("1e-999", saturate), 0.0);
+    EXPECT_EQ(ParseDecimal("100000e-330", saturate), 0.0);
+    EXPECT_EQ(ParseDecimal("0.00001e99999999999999999999", saturate),
+              std::numeric_limits<double>::infinity());
+    EXPECT_TRUE(std::signbit(*ParseDecimal("-0.001e-999", saturate)));
     EXPECT_EQ(ParseFloat("1e39", saturate), std::numeric_limits<float>::infinity());
+    EXPECT_EQ(ParseFloat("1e-50", saturate), 0.0f);
+    saturate.hexadecimal = true;
+    EXPECT_EQ(ParseDecimal("-0x1p99999", saturate), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(ParseDecimal("0x0.001p-1100", saturate), 0.0);
     EXPECT_TRUE(std::isinf(*ParseDecimal("-inf")));
     EXPECT_TRUE(std::isnan(*ParseDecimal("nan")));
 }

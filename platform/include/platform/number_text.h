@@ -17,8 +17,8 @@
 //   holding one is no number (unless after it with `trailingText`). A caller
 //   reading a C string cuts it at its NUL first.
 // - A number outside the result's range is no number. Decimals only: with
-//   `saturate` it is what strtod gives instead (an infinity of its sign, or a
-//   zero or the nearest subnormal on underflow).
+//   `saturate` it is what strtod gives instead: an infinity of its sign when
+//   too large, a zero of its sign when too small (a subnormal is in range).
 // - Decimals: digits with an optional point and exponent ("12", "-.5",
 //   "1e3"), and "inf", "infinity" and "nan" as strtod reads them; with
 //   `hexadecimal` also "0x" and hex digits with an optional 'p' exponent.
