@@ -1,23 +1,19 @@
 #include "seed_tsv.h"
 
-#include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 
 #include "platform/atomic_file.h"
+#include "platform/number_text.h"
+#include "platform/text_fields.h"
 
 namespace seed {
 
 std::vector<std::string> SplitFields(std::string_view line, char separator) {
-    std::vector<std::string> fields;
-    size_t start = 0;
-    for (;;) {
-        size_t end = line.find(separator, start);
-        fields.emplace_back(line.substr(start, end == std::string_view::npos ? end : end - start));
-        if (end == std::string_view::npos) return fields;
-        start = end + 1;
-    }
+    const std::vector<std::string_view> views = platform::SplitFields(line, separator);
+    return std::vector<std::string>(views.begin(), views.end());
 }
 
 std::vector<SourceLine> ReadSourceFile(const std::string &path, size_t fieldCount) {
@@ -47,14 +43,10 @@ std::vector<SourceLine> ReadSourceFile(const std::string &path, size_t fieldCoun
 }
 
 bool ParseInt(std::string_view text, int &value) {
-    if (text.empty() || text.size() > 11) return false;
-    std::string copy(text);
-    char *end = nullptr;
-    errno = 0;
-    long parsed = std::strtol(copy.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || copy.front() == '+' || copy.front() == ' ') return false;
-    if (parsed < -2147483647L - 1 || parsed > 2147483647L) return false;
-    value = static_cast<int>(parsed);
+    if (text.size() > 11) return false;
+    const std::optional<long long> parsed = platform::ParseInteger(text);
+    if (!parsed || *parsed < INT_MIN || *parsed > INT_MAX) return false;
+    value = static_cast<int>(*parsed);
     return true;
 }
 
@@ -71,7 +63,11 @@ bool ParseDecimal(std::string_view text, double &value) {
         }
     }
     if (digits == 0 || text.find('.') != text.rfind('.')) return false;
-    value = std::strtod(std::string(text).c_str(), nullptr);
+    platform::NumberRules rules;
+    rules.saturate = true;  // a number of hundreds of digits is still a number
+    const std::optional<double> parsed = platform::ParseDecimal(text, rules);
+    if (!parsed) return false;
+    value = *parsed;
     return true;
 }
 

@@ -15,6 +15,7 @@ class SeedError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// platform::SplitFields's fields of `line`, as owned strings.
 std::vector<std::string> SplitFields(std::string_view line, char separator = '\t');
 
 // A line of a source file with its number (1-based) for messages.

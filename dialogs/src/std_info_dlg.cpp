@@ -20,6 +20,7 @@
 #include "dialogs/resource_ids.h"
 #include "dialogs/val_set.h"
 #include "engine/registration_params.h"
+#include "platform/value_text.h"
 
 namespace dialogs {
 namespace {
@@ -190,7 +191,7 @@ void StdInfoDlg::FuelChanged(int index) {
     char code[PLINTH_NAME_BYTES] = {};
     if (QStringToGbk(fuel_->itemText(index), gbk) &&
         session_.Plinth().GetParamIDByName(gbk.c_str(), engine::kParamFuel, code) > 0)
-        diesel = std::strtol(code, nullptr, 10) == engine::kFuelDiesel;
+        diesel = platform::IntegerOf(code) == engine::kFuelDiesel;
     intake_->setEnabled(diesel);
     catalyst_->setEnabled(!diesel);
 }

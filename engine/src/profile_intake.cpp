@@ -1,14 +1,13 @@
 #include "engine/profile_intake.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "condition_texts.h"
 #include "engine/registration_params.h"
 #include "platform/gbk.h"
+#include "platform/value_text.h"
 
 namespace engine {
 namespace {
@@ -39,14 +38,6 @@ constexpr double kRatioCodeThreshold = 1000.0;  // a 1011 value above this is a 
 constexpr int kPassengerKinds[] = {10820001, 10820003, 10820004, 10820008, 10820009, 10820040,
                                    10820041, 10820100, 10820101, 10820102, 10820103};
 
-// The leading decimal integer of a text as atoi reads it (blanks, sign,
-// digits; 0 without digits), saturated at the int range instead of
-// overflowing.
-int LeadingInteger(const char *text) {
-    long long value = std::strtoll(text, nullptr, 10);
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
-
 // Copies a NUL-terminated text into a fixed array, cut at the array's room.
 template <std::size_t N>
 void CopyText(char (&to)[N], const char *from) {
@@ -68,8 +59,8 @@ class InfoReader {
         return present;
     }
     const char *Text() const { return entry_.text; }
-    int Number() const { return LeadingInteger(entry_.text); }
-    float Decimal() const { return static_cast<float>(std::strtod(entry_.text, nullptr)); }
+    int Number() const { return platform::IntegerOf(entry_.text); }
+    float Decimal() const { return platform::FloatOf(entry_.text); }
 
     // The parameter's number, or `fallback` when absent or outside min..max.
     int NumberInRange(int paramId, int min, int max, int fallback) {
@@ -103,7 +94,7 @@ void ReplaceCodeByName(const bridges::PlinthBridge &plinth, char (&part)[PLINTH_
                        int paramId) {
     if (plinth.IsSubID_charEx(part, paramId) <= 0) return;
     char name[PLINTH_NAME_BYTES] = {};
-    if (plinth.GetZK2IDInfo(LeadingInteger(part), name) <= 0) return;
+    if (plinth.GetZK2IDInfo(platform::IntegerOf(part), name) <= 0) return;
     name[sizeof name - 1] = '\0';
     CopyText(part, name);
 }
@@ -165,11 +156,11 @@ void TakeLoadRatio(InfoReader &info, VehicleProfile &profile) {
 }  // namespace
 
 int ResolveCode(const bridges::PlinthBridge &plinth, const char *text, int paramId) {
-    if (plinth.IsSubID_char(text) > 0) return plinth.GetMainID(LeadingInteger(text));
+    if (plinth.IsSubID_char(text) > 0) return plinth.GetMainID(platform::IntegerOf(text));
     char digits[PLINTH_NAME_BYTES] = {};
     if (plinth.GetParamIDByName(text, paramId, digits) > 0) {
         digits[sizeof digits - 1] = '\0';
-        return plinth.GetMainID(LeadingInteger(digits));
+        return plinth.GetMainID(platform::IntegerOf(digits));
     }
     return 0;
 }

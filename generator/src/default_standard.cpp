@@ -7,6 +7,7 @@
 #include "bridges/ext_module.h"
 #include "bridges/plinth_bridge.h"
 #include "platform/gbk.h"
+#include "platform/value_text.h"
 
 namespace generator {
 namespace {
@@ -56,7 +57,7 @@ void ResolveInfoCodes(const bridges::PlinthBridge &plinth, void *infoBuffer) {
         if (plinth.IsSubID_char(entry.text) >= 1) continue;
         char code[PLINTH_NAME_BYTES] = {};
         if (plinth.GetParamIDByName(entry.text, entry.paramId, code) > 0 &&
-            plinth.IsSubID_int(std::atoi(code)) > 0)
+            plinth.IsSubID_int(platform::IntegerOf(code)) > 0)
             plinth.WriteStdHead_Info(infoBuffer, entry.paramId, code);
     }
 }

@@ -106,14 +106,14 @@ LimitInput ParseLimitInput(std::string_view gbk) {
         input.error = LimitInputError::kNotANumber;
         return input;
     }
-    const double given = std::strtod(number.c_str(), nullptr);
+    const double given = platform::DecimalOf(number);
     const float value = static_cast<float>(given);
     if (!std::isfinite(given) || !std::isfinite(value)) {
         input.error = LimitInputError::kNotFinite;
         return input;
     }
     input = CheckLimitValue(value);
-    if (input) input.rounded = std::strtod(input.stored.c_str(), nullptr) != given;
+    if (input) input.rounded = platform::DecimalOf(input.stored) != given;
     return input;
 }
 

@@ -5,13 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/value_text.h"
 #include "station.h"
 
 namespace stdhost {
 
 Json LimitJson(float value) {
     if (!std::isfinite(value)) return nullptr;
-    const double shown = std::strtod(LimitText(value).c_str(), nullptr);
+    const double shown = platform::DecimalOf(LimitText(value));
     // Within 2^53 a whole double is exactly an integer; as one, nlohmann
     // writes "5" where it would write "5.0" for the double. -0 becomes 0.
     constexpr double kExactIntegers = 9007199254740992.0;

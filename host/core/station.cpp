@@ -19,6 +19,7 @@
 #include "platform/dynamic_library.h"
 #include "platform/gbk.h"
 #include "platform/paths.h"
+#include "platform/value_text.h"
 #include "stationdb/stationdb.h"
 #include "store/database_stamp.h"
 
@@ -92,7 +93,7 @@ StationSettings ReadStationSettings(const bridges::PlinthBridge &plinth) {
     s.user = Field(plinth, databaseLine, 5);
     s.password = Field(plinth, databaseLine, 6);
     env[PLINTH_ENV_STATION_LINE + 1023] = '\0';
-    s.seriesMode = std::atoi(Field(plinth, env.data() + PLINTH_ENV_STATION_LINE, 17).c_str());
+    s.seriesMode = platform::IntegerOf(Field(plinth, env.data() + PLINTH_ENV_STATION_LINE, 17));
     return s;
 }
 

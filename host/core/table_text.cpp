@@ -1,43 +1,51 @@
 #include "table_text.h"
 
-#include <cerrno>
-#include <climits>
 #include <cmath>
-#include <cstdlib>
+#include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "platform/atomic_file.h"
+#include "platform/number_text.h"
+#include "platform/text_fields.h"
 
 namespace stdhost {
 
+namespace {
+
+// The C library's reading of a field (strtol, strtof): blanks before the
+// number, a '+', and for a decimal the hexadecimal form.
+platform::NumberRules FieldRules() {
+    platform::NumberRules rules;
+    rules.leadingBlanks = true;
+    rules.plusSign = true;
+    rules.hexadecimal = true;
+    return rules;
+}
+
+}  // namespace
+
 std::vector<std::string> SplitTabs(const std::string &line) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        auto tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab - start));
-        if (tab == std::string::npos) return fields;
-        start = tab + 1;
-    }
+    const std::vector<std::string_view> fields = platform::SplitFields(line);
+    return std::vector<std::string>(fields.begin(), fields.end());
 }
 
 bool ParseInt(const std::string &text, int32_t &out) {
-    if (text.empty()) return false;
-    errno = 0;
-    char *end = nullptr;
-    long v = std::strtol(text.c_str(), &end, 10);
-    // The whole field: a NUL inside it ends strtol's reading, not the field.
-    if (errno != 0 || end != text.c_str() + text.size() || v < INT32_MIN || v > INT32_MAX)
-        return false;
-    out = static_cast<int32_t>(v);
+    const std::optional<long long> v = platform::ParseInteger(text, FieldRules());
+    if (!v || *v < INT32_MIN || *v > INT32_MAX) return false;
+    out = static_cast<int32_t>(*v);
     return true;
 }
 
 bool ParseFloat(const std::string &text, float &out) {
-    if (text.empty()) return false;
-    errno = 0;
-    char *end = nullptr;
-    out = std::strtof(text.c_str(), &end);
-    return errno == 0 && end == text.c_str() + text.size() && std::isfinite(out);
+    const std::optional<float> v = platform::ParseFloat(text, FieldRules());
+    if (!v || !std::isfinite(*v)) return false;
+    // strtof called a subnormal result out of range unless the text gives it exactly.
+    if (std::fpclassify(*v) == FP_SUBNORMAL &&
+        platform::ParseDecimal(text, FieldRules()) != static_cast<double>(*v))
+        return false;
+    out = *v;
+    return true;
 }
 
 bool ReadTextInput(const std::string &path, std::size_t bound, const std::string &kind,

@@ -1,22 +1,40 @@
 #include "vehicle_file.h"
 
 #include <CLI/CLI.hpp>
-#include <cstdlib>
+#include <optional>
 #include <sstream>
+#include <string_view>
 
 #include "engine/registration_params.h"
+#include "platform/number_text.h"
 #include "table_text.h"
 
 namespace stdhost {
 namespace {
 
+// The whole text as an ID 1..65535; blanks before it and a '+' are allowed.
 bool ParseId(const std::string &text, int &id) {
-    char *end = nullptr;
-    long v = std::strtol(text.c_str(), &end, 10);
-    // The whole text: a NUL inside it ends strtol's reading, not the ID.
-    if (text.empty() || end != text.c_str() + text.size() || v < 1 || v > 65535) return false;
-    id = static_cast<int>(v);
+    platform::NumberRules rules;
+    rules.leadingBlanks = true;
+    rules.plusSign = true;
+    const std::optional<long long> v = platform::ParseInteger(text, rules);
+    if (!v || *v < 1 || *v > 65535) return false;
+    id = static_cast<int>(*v);
     return true;
+}
+
+// A value read as a number the way strtod reads a C string: up to a NUL,
+// blanks before it, spaces and tabs after it, out of range an infinity or 0.
+bool IsPositiveNumber(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    text = text.substr(0, text.find_last_not_of(" \t") + 1);
+    platform::NumberRules rules;
+    rules.leadingBlanks = true;
+    rules.plusSign = true;
+    rules.hexadecimal = true;
+    rules.saturate = true;
+    const std::optional<double> v = platform::ParseDecimal(text, rules);
+    return v && *v > 0;
 }
 
 // A value a default standard cannot do without: present, not blank, and a
@@ -26,12 +44,7 @@ bool Given(const std::vector<InfoValue> &values, int id, bool number) {
         if (it->first != id) continue;
         const auto first = it->second.find_first_not_of(" \t");
         if (first == std::string::npos) return false;
-        if (!number) return true;
-        const std::string text = it->second.substr(first);
-        char *end = nullptr;
-        const double v = std::strtod(text.c_str(), &end);
-        while (end != nullptr && (*end == ' ' || *end == '\t')) ++end;
-        return end != text.c_str() && end != nullptr && *end == '\0' && v > 0;
+        return !number || IsPositiveNumber(std::string_view(it->second).substr(first));
     }
     return false;
 }

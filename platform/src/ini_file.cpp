@@ -8,6 +8,7 @@
 #include "platform/ascii_case.h"
 #include "platform/atomic_file.h"
 #include "platform/trace.h"
+#include "platform/value_text.h"
 
 namespace platform {
 namespace {
@@ -16,31 +17,24 @@ struct Line {
     std::string text;  // without its line ending
 };
 
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // "[name]" gives true and the trimmed name.
 bool SectionName(std::string_view line, std::string_view &name) {
-    line = TrimBlanks(line);
+    line = TrimLineBlanks(line);
     if (line.size() < 2 || line.front() != '[') return false;
     auto close = line.find(']');
     if (close == std::string_view::npos) return false;
-    name = TrimBlanks(line.substr(1, close - 1));
+    name = TrimLineBlanks(line.substr(1, close - 1));
     return true;
 }
 
 // "key = value" gives true, the trimmed key and the raw value.
 bool KeyValue(std::string_view line, std::string_view &key, std::string_view &value) {
-    std::string_view t = TrimBlanks(line);
+    std::string_view t = TrimLineBlanks(line);
     if (t.empty() || t.front() == ';') return false;
     auto eq = t.find('=');
     if (eq == std::string_view::npos) return false;
-    key = TrimBlanks(t.substr(0, eq));
-    value = TrimBlanks(t.substr(eq + 1));
+    key = TrimLineBlanks(t.substr(0, eq));
+    value = TrimLineBlanks(t.substr(eq + 1));
     return true;
 }
 
@@ -173,7 +167,7 @@ std::string GetProfileString(const std::string &path, const std::string &section
                              const std::string &key, const std::string &defaultValue) {
     std::string value;
     if (FindValue(path, section, key, value)) return value;
-    return std::string(TrimBlanks(defaultValue));
+    return std::string(TrimLineBlanks(defaultValue));
 }
 
 int GetProfileInt(const std::string &path, const std::string &section, const std::string &key,
@@ -223,13 +217,13 @@ bool WriteProfileString(const std::string &path, const std::string &section, con
         if (KeyValue(lines[i], k, v) && EqualsAsciiNoCase(k, key)) {
             lines[i] = entry;
             done = true;
-        } else if (!TrimBlanks(lines[i]).empty()) {
+        } else if (!TrimLineBlanks(lines[i]).empty()) {
             insertAt = static_cast<std::ptrdiff_t>(i) + 1;
         }
     }
     if (!done) {
         if (sectionAt < 0) {
-            if (!lines.empty() && !TrimBlanks(lines.back()).empty()) lines.emplace_back();
+            if (!lines.empty() && !TrimLineBlanks(lines.back()).empty()) lines.emplace_back();
             lines.push_back("[" + section + "]");
             lines.push_back(entry);
         } else {

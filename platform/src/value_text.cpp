@@ -1,20 +1,36 @@
 #include "platform/value_text.h"
 
-#include <algorithm>
-#include <charconv>
 #include <climits>
-#include <cstdlib>
-#include <cstring>
 #include <limits>
 
+#include "platform/number_text.h"
+
 namespace platform {
+namespace {
+
+std::string_view TrimFront(std::string_view text, std::string_view blanks) {
+    const std::size_t first = text.find_first_not_of(blanks);
+    return first == std::string_view::npos ? std::string_view() : text.substr(first);
+}
+
+std::string_view TrimBack(std::string_view text, std::string_view blanks) {
+    const std::size_t last = text.find_last_not_of(blanks);
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+}  // namespace
 
 std::string_view TrimBlanks(std::string_view text) {
-    const char *blanks = " \t\r\n\v\f";
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = text.find_last_not_of(blanks);
-    return text.substr(first, last - first + 1);
+    const std::string_view blanks = " \t\r\n\v\f";
+    return TrimBack(TrimFront(text, blanks), blanks);
+}
+
+std::string_view TrimSpacesAndTabs(std::string_view text) {
+    return TrimBack(TrimFront(text, " \t"), " \t");
+}
+
+std::string_view TrimLineBlanks(std::string_view text) {
+    return TrimBack(TrimFront(text, " \t"), " \t\r");
 }
 
 int32_t IntegerOf(std::string_view text) {
@@ -30,42 +46,22 @@ int32_t IntegerOf(std::string_view text) {
     return static_cast<int32_t>(negative ? -value : value);
 }
 
-namespace {
+double DecimalOf(std::string_view text) {
+    NumberRules rules;
+    rules.plusSign = true;
+    rules.trailingText = true;
+    rules.hexadecimal = true;
+    rules.saturate = true;
+    return ParseDecimal(TrimBlanks(text), rules).value_or(0.0);
+}
 
-// A double as the nearest float; beyond the float range it becomes an
-// infinity, as the processor's conversion gives (the cast itself would be
-// undefined there).
-float Narrow(double value) {
+float FloatOf(std::string_view text) {
+    // Narrowed here: beyond the float range the cast itself would be
+    // undefined; the processor's conversion gives an infinity.
+    const double value = DecimalOf(text);
     if (value > std::numeric_limits<float>::max()) return std::numeric_limits<float>::infinity();
     if (value < -std::numeric_limits<float>::max()) return -std::numeric_limits<float>::infinity();
     return static_cast<float>(value);
-}
-
-}  // namespace
-
-float FloatOf(std::string_view text) {
-    text = TrimBlanks(text);
-    const char *first = text.data();
-    const char *last = first + text.size();
-    // strtod takes one sign; from_chars takes only '-', so a '+' is skipped
-    // for it, and a second sign ("+-5") is left to strtod, which reads 0.
-    if (first != last && *first == '+') ++first;
-    const bool secondSign =
-        first != text.data() && first != last && (*first == '+' || *first == '-');
-    // from_chars is the fast path for the plain decimal texts of a limit; it
-    // leaves hexadecimal and out-of-range texts to strtod.
-    double value = 0;
-    const char *digits = first != last && *first == '-' ? first + 1 : first;
-    const bool hex = last - digits > 1 && digits[0] == '0' && (digits[1] | 0x20) == 'x';
-    if (!hex && !secondSign && first != last) {
-        const auto [end, error] = std::from_chars(first, last, value);
-        if (error == std::errc()) return Narrow(value);
-    }
-    char copy[64];
-    const std::size_t n = std::min(text.size(), sizeof copy - 1);
-    if (n > 0) std::memcpy(copy, text.data(), n);
-    copy[n] = '\0';
-    return Narrow(std::strtod(copy, nullptr));
 }
 
 }  // namespace platform

@@ -6,7 +6,9 @@
 #include "library_files.h"
 #include "platform/atomic_file.h"
 #include "platform/gbk.h"
+#include "platform/text_fields.h"
 #include "platform/trace.h"
+#include "platform/value_text.h"
 #include "text_ops.h"
 
 namespace plinth {
@@ -16,7 +18,7 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // A key column: 4 digits for a parameter ID, 8 for a code.
 std::optional<int> ParseKey(std::string_view text) {
-    text = TrimBlanks(text);
+    text = platform::TrimSpacesAndTabs(text);
     if (text.size() != 4 && text.size() != 8) return std::nullopt;
     int value = 0;
     for (char c : text) {
@@ -39,16 +41,6 @@ bool HasControlByte(std::string_view text) {
     return false;
 }
 
-std::vector<std::string_view> SplitTabs(std::string_view line) {
-    std::vector<std::string_view> columns;
-    for (;;) {
-        const auto tab = line.find('\t');
-        columns.push_back(line.substr(0, tab));
-        if (tab == std::string_view::npos) return columns;
-        line.remove_prefix(tab + 1);
-    }
-}
-
 void TraceSkipped(std::string_view source, int line, const char *reason) {
     platform::TraceF("plinth: %.*s:%d: %s; row skipped", static_cast<int>(source.size()),
                      source.data(), line, reason);
@@ -68,10 +60,10 @@ CodeDictionary CodeDictionary::FromTsv(std::string_view utf8, std::string_view s
         utf8.remove_prefix(newline == std::string_view::npos ? utf8.size() : newline + 1);
         ++lineNumber;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        const std::string_view trimmed = TrimBlanks(line);
+        const std::string_view trimmed = platform::TrimSpacesAndTabs(line);
         if (trimmed.empty() || trimmed.front() == '#') continue;
 
-        const auto columns = SplitTabs(line);
+        const auto columns = platform::SplitFields(line);
         if (columns.size() < 2 || columns.size() > 3) {
             TraceSkipped(source, lineNumber, "expected key, name and optional main code");
             continue;
@@ -81,7 +73,7 @@ CodeDictionary CodeDictionary::FromTsv(std::string_view utf8, std::string_view s
             TraceSkipped(source, lineNumber, "key is neither a parameter ID nor a code");
             continue;
         }
-        const std::string_view name = TrimBlanks(columns[1]);
+        const std::string_view name = platform::TrimSpacesAndTabs(columns[1]);
         if (name.empty() || HasControlByte(name)) {
             TraceSkipped(source, lineNumber, "name is empty or holds a control character");
             continue;
@@ -91,7 +83,7 @@ CodeDictionary CodeDictionary::FromTsv(std::string_view utf8, std::string_view s
             TraceSkipped(source, lineNumber, "name is not UTF-8 with a GBK form");
             continue;
         }
-        if (columns.size() == 3 && !TrimBlanks(columns[2]).empty()) {
+        if (columns.size() == 3 && !platform::TrimSpacesAndTabs(columns[2]).empty()) {
             const auto main = ParseKey(columns[2]);
             if (!IsCode(*key) || !main || !IsCode(*main) || *main == *key ||
                 *main / kCodeFactor != *key / kCodeFactor) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "code_dictionary.h"
+#include "platform/value_text.h"
 #include "plinth_api.h"
 #include "text_ops.h"
 
@@ -15,7 +16,7 @@ namespace {
 // The value of a text that is exactly 8 decimal digits once leading and
 // trailing blanks are removed.
 std::optional<int> EightDigits(const char *text) {
-    const std::string_view digits = TrimBlanks(text);
+    const std::string_view digits = platform::TrimSpacesAndTabs(text);
     if (digits.size() != 8) return std::nullopt;
     int value = 0;
     for (char c : digits) {
@@ -40,7 +41,7 @@ bool IsCodeText(const char *text, std::optional<int> paramId) {
 
 bool CodeOfName(const char *text, int paramId, char *out) {
     if (text == nullptr || out == nullptr) return false;
-    const int code = Dictionary().CodeNamed(paramId, TrimBlanks(text));
+    const int code = Dictionary().CodeNamed(paramId, platform::TrimSpacesAndTabs(text));
     if (code == 0) return false;
     std::snprintf(out, PLINTH_NAME_BYTES, "%d", code);
     return true;

@@ -8,22 +8,12 @@
 namespace plinth {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 // Width of the character that starts at `i` of a text of `n` bytes.
 std::size_t CharWidth(const char *text, std::size_t i, std::size_t n) {
     return platform::IsGbkLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < n ? 2 : 1;
 }
 
 }  // namespace
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
 
 void CopyCut(std::string_view text, char *out, std::size_t maxBytes) {
     const std::size_t n = platform::GbkCutLength(text, maxBytes);

@@ -7,9 +7,6 @@
 
 namespace plinth {
 
-// `text` without leading and trailing blanks (space and tab).
-std::string_view TrimBlanks(std::string_view text);
-
 // Writes at most `maxBytes` bytes of `text`, cut at a GBK character boundary,
 // and a NUL to `out` (which has room for maxBytes + 1).
 void CopyCut(std::string_view text, char *out, std::size_t maxBytes);

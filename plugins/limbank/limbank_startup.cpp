@@ -6,6 +6,7 @@
 #include "gbk_texts.h"
 #include "limbank_module.h"
 #include "platform/trace.h"
+#include "platform/value_text.h"
 #include "stationdb/stationdb.h"
 
 namespace limbank {
@@ -82,7 +83,7 @@ void Attach(LimbankModule &module, const void *moduleAddress) {
     const std::string stationLine = EnvText(module.plinthEnv, PLINTH_ENV_STATION_LINE);
     std::string mode = Field(module.plinth, stationLine, kSeriesModeField);
     mode.resize(std::min(mode.size(), kSeriesModeFieldChars));
-    module.seriesStandardMode = std::atoi(mode.c_str());
+    module.seriesStandardMode = platform::IntegerOf(mode);
 
     module.configDirectory = ConfigDirectory(module.plinthEnv);
     module.standardFilePath = store::FilesIn(module.configDirectory).standardFile;

@@ -1,24 +1,21 @@
 // SQL scripts and tab-separated imports: the schema and the seed data.
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "odbc_check.h"
 #include "platform/ascii_case.h"
 #include "platform/atomic_file.h"
+#include "platform/number_text.h"
+#include "platform/text_fields.h"
+#include "platform/value_text.h"
 #include "stationdb/stationdb.h"
 
 namespace stationdb {
 namespace {
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
+using platform::TrimLineBlanks;
 
 // Lines of `text` without their endings ("\n" or "\r\n").
 std::vector<std::string_view> Lines(std::string_view text) {
@@ -47,15 +44,13 @@ void RunScriptStatement(Connection &connection, const std::string &sql) {
     }
 }
 
-std::vector<std::string_view> SplitTabs(std::string_view line) {
-    std::vector<std::string_view> fields;
-    for (;;) {
-        auto tab = line.find('\t');
-        fields.push_back(line.substr(0, tab));
-        if (tab == std::string_view::npos) break;
-        line.remove_prefix(tab + 1);
-    }
-    return fields;
+// An integer column's value: the number up to a NUL byte, blanks before it
+// and a '+' allowed, as the C library read the field.
+std::optional<long long> IntegerField(std::string_view digits) {
+    platform::NumberRules rules;
+    rules.leadingBlanks = true;
+    rules.plusSign = true;
+    return platform::ParseInteger(digits.substr(0, digits.find('\0')), rules);
 }
 
 [[noreturn]] void ThrowAtLine(const std::string &path, std::size_t line, const std::string &what,
@@ -70,20 +65,20 @@ std::vector<std::string_view> SplitTabs(std::string_view line) {
 void ExecuteScript(Connection &connection, std::string_view script) {
     std::string statement;
     for (std::string_view line : Lines(script)) {
-        std::string_view trimmed = Trim(line);
+        std::string_view trimmed = TrimLineBlanks(line);
         if (IsSkippedLine(trimmed)) continue;
         if (!statement.empty()) statement += '\n';
         if (trimmed.back() == ';') {
             // The terminator is not part of the statement: drivers differ on it.
             std::string_view body = line.substr(0, line.rfind(';'));
             statement.append(body);
-            if (!Trim(statement).empty()) RunScriptStatement(connection, statement);
+            if (!TrimLineBlanks(statement).empty()) RunScriptStatement(connection, statement);
             statement.clear();
         } else {
             statement.append(line);
         }
     }
-    if (!Trim(statement).empty()) RunScriptStatement(connection, statement);
+    if (!TrimLineBlanks(statement).empty()) RunScriptStatement(connection, statement);
 }
 
 long long ImportTsv(Connection &connection, const std::string &table, const std::string &tsvPath) {
@@ -91,7 +86,7 @@ long long ImportTsv(Connection &connection, const std::string &table, const std:
     if (!platform::ReadWholeFile(tsvPath, bytes))
         throw DatabaseError("HY000", "cannot read " + tsvPath);
     std::vector<std::string_view> lines = Lines(bytes);
-    if (lines.empty() || Trim(lines[0]).empty())
+    if (lines.empty() || TrimLineBlanks(lines[0]).empty())
         ThrowAtLine(tsvPath, 1, "the first line must name the columns");
 
     struct ColumnSpec {
@@ -99,8 +94,8 @@ long long ImportTsv(Connection &connection, const std::string &table, const std:
         bool integer;
     };
     std::vector<ColumnSpec> columns;
-    for (std::string_view field : SplitTabs(lines[0])) {
-        field = Trim(field);
+    for (std::string_view field : platform::SplitFields(lines[0])) {
+        field = TrimLineBlanks(field);
         bool integer = field.size() > 4 && field.substr(field.size() - 4) == ":int";
         if (integer) field.remove_suffix(4);
         if (field.empty()) ThrowAtLine(tsvPath, 1, "a column has no name");
@@ -118,7 +113,7 @@ long long ImportTsv(Connection &connection, const std::string &table, const std:
     for (std::size_t n = 1; n < lines.size(); ++n) {
         std::string_view line = lines[n];
         if (line.empty()) continue;  // the blank line a file may end with
-        std::vector<std::string_view> fields = SplitTabs(line);
+        std::vector<std::string_view> fields = platform::SplitFields(line);
         if (fields.size() != columns.size()) {
             char what[96];
             std::snprintf(what, sizeof what, "%zu fields where the first line names %zu",
@@ -131,17 +126,14 @@ long long ImportTsv(Connection &connection, const std::string &table, const std:
                 insert.BindUtf8(index, fields[i]);
                 continue;
             }
-            std::string digits(Trim(fields[i]));
+            const std::string_view digits = TrimLineBlanks(fields[i]);
             if (digits.empty()) {
                 insert.BindNullInt(index);
                 continue;
             }
-            char *end = nullptr;
-            errno = 0;
-            long long value = std::strtoll(digits.c_str(), &end, 10);
-            if (*end != '\0' || errno == ERANGE)
-                ThrowAtLine(tsvPath, n + 1, columns[i].name + " is not an integer");
-            insert.BindInt(index, value);
+            const std::optional<long long> value = IntegerField(digits);
+            if (!value) ThrowAtLine(tsvPath, n + 1, columns[i].name + " is not an integer");
+            insert.BindInt(index, *value);
         }
         try {
             insert.Execute();
