@@ -9,6 +9,13 @@ namespace stdhost {
 // UTF-8 here) takes two.
 std::size_t DisplayWidth(const std::string &utf8);
 
+// printf's text for `format` and its arguments.
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+std::string
+Printed(const char *format, ...);
+
 // `text` followed by blanks up to `width` columns.
 std::string Pad(const std::string &text, std::size_t width);
 
