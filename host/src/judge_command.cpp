@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "commands.h"
-#include "judge.h"
 #include "host_platform.h"
+#include "judge.h"
 #include "judge_report.h"
 #include "station.h"
 #include "vehicle_file.h"
