@@ -72,7 +72,7 @@ const Limbank &OpenLimbank() {
 }
 
 void WriteSedanInfo(void *buffer) {
-    static const std::vector<stdhost::InfoValue> values = stdhost::ReadVehicleFile(
+    static const std::vector<stdhost::InfoValue> values = stdhost::LoadVehicleFile(
         STATION_SOURCE_DIR "/host/sample-station/vehicles/1-sedan.vehicle", "--vehicle");
     std::memset(buffer, 0, PLINTH_BUFFER_BYTES);
     for (const auto &[id, utf8] : values) {

@@ -40,7 +40,7 @@ void Write(const std::string &target, const std::string &name, const std::string
 
 void InfoBuffer(const std::string &vehicle, void *buffer) {
     std::memset(buffer, 0, PLINTH_BUFFER_BYTES);
-    for (const auto &[id, utf8] : stdhost::ReadVehicleFile(
+    for (const auto &[id, utf8] : stdhost::LoadVehicleFile(
              STATION_SOURCE_DIR "/host/sample-station/vehicles/" + vehicle + ".vehicle", "-")) {
         std::string gbk;
         FUZZ_CHECK(platform::Utf8ToGbk(utf8, gbk));

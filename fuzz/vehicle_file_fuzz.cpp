@@ -1,7 +1,6 @@
-// stdhost's vehicle file reader (ReadVehicleFile) on a file made of the
+// stdhost's vehicle file reader (LoadVehicleFile) on a file made of the
 // input. A file it takes is written back line by line and must read the same;
-// a file it refuses must be refused with the usage error stdhost reports.
-#include <CLI/CLI.hpp>
+// a file it refuses must be refused with the error stdhost reports as bad usage.
 #include <cctype>
 #include <fstream>
 
@@ -50,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     const std::vector<std::string> lines = ValueLines(text);
     std::vector<stdhost::InfoValue> values;
     try {
-        values = stdhost::ReadVehicleFile(path, "--vehicle");
-    } catch (const CLI::ValidationError &) {
+        values = stdhost::LoadVehicleFile(path, "--vehicle");
+    } catch (const stdhost::VehicleFileError &) {
         return 0;
     }
     // A file past the bound is never read.
@@ -71,6 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     }
     // CRLF endings can take a copy past the bound, where it is refused.
     if (fuzz::ReadBytes(copy).size() > stdhost::kVehicleFileBytes) return 0;
-    FUZZ_CHECK(stdhost::ReadVehicleFile(copy, "--vehicle") == values);
+    FUZZ_CHECK(stdhost::LoadVehicleFile(copy, "--vehicle") == values);
     return 0;
 }

@@ -2,7 +2,6 @@
 // station's own database as the editor does them.
 #include "series_work.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 
 #include "generator/series_key.h"
@@ -35,7 +34,7 @@ int EnterSeries(const std::string &stationOption, SeriesStation &s, const std::s
 // loaded limits; `applied` counts the limits it gave.
 int ApplyDefault(SeriesStation &s, const std::string &vehicleFile, std::size_t &applied) {
     generator::VehicleConditions conditions;
-    for (const auto &[id, utf8] : ReadDefaultVehicleFile(vehicleFile, "--default")) {
+    for (const auto &[id, utf8] : LoadDefaultVehicleFile(vehicleFile, "--default")) {
         const auto at = std::find(generator::kVehicleConditionIds.begin(),
                                   generator::kVehicleConditionIds.end(), id);
         if (at == generator::kVehicleConditionIds.end()) continue;
@@ -158,7 +157,7 @@ SeriesGeneration GenerateSeries(const std::string &stationOption, const Generate
         out.withDefault = true;
         try {
             out.exitCode = ApplyDefault(s, request.vehicle, out.fromDefault);
-        } catch (const CLI::ValidationError &e) {
+        } catch (const VehicleFileError &e) {
             Complain(e.what());
             out.exitCode = kExitBadFile;
         }

@@ -236,10 +236,17 @@ void ConnectStation(stationdb::Connection &connection, const std::string &connec
     connection.Open(connectString);
 }
 
-int OpenLimitsPlugin(const Station &station, platform::DynamicLibrary &library) {
+bool OpenLimitsPlugin(const Station &station, platform::DynamicLibrary &library, std::string &why) {
     const std::string path = platform::JoinPath(station.libraryDir, kLimitsPluginFile);
-    if (library.Open(path)) return kExitOk;
-    Complain("cannot load the limits plug-in " + path + ": " + library.LastError());
+    if (library.Open(path)) return true;
+    why = "cannot load the limits plug-in " + path + ": " + library.LastError();
+    return false;
+}
+
+int OpenLimitsPlugin(const Station &station, platform::DynamicLibrary &library) {
+    std::string why;
+    if (OpenLimitsPlugin(station, library, why)) return kExitOk;
+    Complain(why);
     return kExitNoPlugin;
 }
 

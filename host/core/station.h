@@ -130,6 +130,8 @@ void ConnectStation(stationdb::Connection &connection, const std::string &connec
 // failure, kExitOk otherwise. The environment must be exported first.
 int LoadEnvironmentLibrary(const Station &station, bridges::PlinthBridge &plinth);
 int OpenLimitsPlugin(const Station &station, platform::DynamicLibrary &library);
+// OpenLimitsPlugin without the complaint: false with the reason in `why`.
+bool OpenLimitsPlugin(const Station &station, platform::DynamicLibrary &library, std::string &why);
 
 // Whether stdhost may write the output file `path`: "-", a new path, a
 // regular file, a character device or a FIFO (platform::WriteFileAtomically).

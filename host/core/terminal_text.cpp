@@ -1,5 +1,8 @@
 #include "terminal_text.h"
 
+#include <cstdarg>
+#include <cstdio>
+
 namespace stdhost {
 
 std::size_t DisplayWidth(const std::string &utf8) {
@@ -16,6 +19,19 @@ std::size_t DisplayWidth(const std::string &utf8) {
 std::string Pad(const std::string &text, std::size_t width) {
     std::size_t w = DisplayWidth(text);
     return text + std::string(w < width ? width - w : 0, ' ');
+}
+
+std::string Printed(const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
+    va_end(again);
+    return text;
 }
 
 }  // namespace stdhost

@@ -1,6 +1,5 @@
 #include "vehicle_file.h"
 
-#include <CLI/CLI.hpp>
 #include <optional>
 #include <sstream>
 #include <string_view>
@@ -57,10 +56,10 @@ bool ParseAssignment(const std::string &text, InfoValue &out) {
            (out.second = text.substr(eq + 1), true);
 }
 
-std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::string &option) {
+std::vector<InfoValue> LoadVehicleFile(const std::string &path, const std::string &option) {
     std::string bytes, why;
     if (!ReadTextInput(path, kVehicleFileBytes, "the vehicle file", bytes, why))
-        throw CLI::ValidationError(option, why);
+        throw VehicleFileError(option, why);
     std::istringstream in(std::move(bytes));
     std::vector<InfoValue> values;
     std::string line;
@@ -72,17 +71,16 @@ std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::strin
         if (first == std::string::npos || line[first] == '#') continue;
         InfoValue a;
         if (!ParseAssignment(line.substr(first), a))
-            throw CLI::ValidationError(option,
-                                       path + ":" + std::to_string(lineNo) + ": expected ID=TEXT");
+            throw VehicleFileError(option,
+                                   path + ":" + std::to_string(lineNo) + ": expected ID=TEXT");
         values.push_back(a);
     }
     return values;
 }
 
-std::vector<InfoValue> ReadDefaultVehicleFile(const std::string &path, const std::string &option) {
-    std::vector<InfoValue> values = ReadVehicleFile(path, option);
-    if (values.empty())
-        throw CLI::ValidationError(option, path + ": the vehicle file gives no value");
+std::vector<InfoValue> LoadDefaultVehicleFile(const std::string &path, const std::string &option) {
+    std::vector<InfoValue> values = LoadVehicleFile(path, option);
+    if (values.empty()) throw VehicleFileError(option, path + ": the vehicle file gives no value");
     std::string missing;
     const auto need = [&](int id, bool number, const char *what) {
         if (Given(values, id, number)) return;
@@ -92,8 +90,8 @@ std::vector<InfoValue> ReadDefaultVehicleFile(const std::string &path, const std
     need(engine::kParamTotalMass, true, "the total mass (1088)");
     need(engine::kParamCurbMass, true, "the kerb mass (1083)");
     if (!missing.empty())
-        throw CLI::ValidationError(option, path + ": a default standard needs " + missing +
-                                               " (a mass as a number of kg); nothing was written");
+        throw VehicleFileError(option, path + ": a default standard needs " + missing +
+                                           " (a mass as a number of kg); nothing was written");
     return values;
 }
 

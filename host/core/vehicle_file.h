@@ -2,6 +2,7 @@
 // Vehicle files: information parameters as a line program sends them, one
 // "ID=TEXT" per line (UTF-8), '#' comments and blank lines ignored.
 #include <cstddef>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,17 +17,31 @@ bool ParseAssignment(const std::string &text, InfoValue &out);
 // A vehicle file holds a few dozen short lines: anything larger is not one.
 inline constexpr std::size_t kVehicleFileBytes = 16 * 1024;
 
+// A vehicle file that cannot be used: the option that named it and, in
+// words, why. what() is "OPTION: REASON".
+class VehicleFileError : public std::invalid_argument {
+  public:
+    VehicleFileError(const std::string &option, const std::string &reason)
+        : std::invalid_argument(option + ": " + reason), option_(option), reason_(reason) {}
+    const std::string &Option() const { return option_; }
+    const std::string &Reason() const { return reason_; }
+
+  private:
+    std::string option_;
+    std::string reason_;
+};
+
 // The values of a vehicle file in file order ("-": the standard input).
-// Throws CLI::ValidationError naming `option` for a file that is missing,
-// not a regular file, larger than kVehicleFileBytes or cannot be read, or a
-// bad line.
-std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::string &option);
+// Throws VehicleFileError naming `option` for a file that is missing, not a
+// regular file, larger than kVehicleFileBytes or cannot be read, or a bad
+// line.
+std::vector<InfoValue> LoadVehicleFile(const std::string &path, const std::string &option);
 
 // A vehicle file that describes a vehicle for a default standard: read as
-// ReadVehicleFile reads it, not empty, with the vehicle kind
-// (1082) and the total and kerb masses (1088, 1083) given, the masses as
-// numbers. Throws CLI::ValidationError naming `option`, the file and what is
-// missing or wrong; nothing else is read.
-std::vector<InfoValue> ReadDefaultVehicleFile(const std::string &path, const std::string &option);
+// LoadVehicleFile reads it, not empty, with the vehicle kind (1082) and the
+// total and kerb masses (1088, 1083) given, the masses as numbers. Throws
+// VehicleFileError naming `option`, the file and what is missing or wrong;
+// nothing else is read.
+std::vector<InfoValue> LoadDefaultVehicleFile(const std::string &path, const std::string &option);
 
 }  // namespace stdhost

@@ -40,4 +40,20 @@ int ReportParseError(const CLI::App &app, const CLI::ParseError &error) {
     return kExitUsage;
 }
 
+std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::string &option) {
+    try {
+        return LoadVehicleFile(path, option);
+    } catch (const VehicleFileError &e) {
+        throw CLI::ValidationError(e.Option(), e.Reason());
+    }
+}
+
+std::vector<InfoValue> ReadDefaultVehicleFile(const std::string &path, const std::string &option) {
+    try {
+        return LoadDefaultVehicleFile(path, option);
+    } catch (const VehicleFileError &e) {
+        throw CLI::ValidationError(e.Option(), e.Reason());
+    }
+}
+
 }  // namespace stdhost

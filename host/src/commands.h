@@ -4,6 +4,10 @@
 // runs what the chosen command left in CommandLine::run.
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "standard_file_text.h"
+#include "vehicle_file.h"
 
 namespace CLI {
 class App;
@@ -36,6 +40,12 @@ CLI::App *AddCommand(CLI::App &parent, CommandLine &line, const std::string &nam
 // to the chosen command's --help (kExitUsage).
 int ReportParseError(const CLI::App &app, const CLI::ParseError &error);
 
+// LoadVehicleFile and LoadDefaultVehicleFile for a command's options: a
+// VehicleFileError becomes the CLI::ValidationError with the same text, bad
+// usage like any other.
+std::vector<InfoValue> ReadVehicleFile(const std::string &path, const std::string &option);
+std::vector<InfoValue> ReadDefaultVehicleFile(const std::string &path, const std::string &option);
+
 // judge: loads the plug-ins and prints the limits of one vehicle.
 void AddJudgeCommand(CLI::App &app, CommandLine &line);
 // init-station DIR: a station directory with its database.
@@ -65,18 +75,5 @@ void AddAuditCommand(CLI::App &app, CommandLine &line);
 // editor [--screenshot FILE [--dialog D] [--brand B --series S]] [--size WxH]:
 // the standards editor (libsergen.so) on the station, or a dialog of it as a PNG.
 void AddEditorCommand(CLI::App &app, CommandLine &line);
-
-// "N limits in the standard file" (followed by " (damaged)" when
-// StandardFileDamage names it), "no standard file", or that it is damaged
-// and serves nothing or cannot be loaded.
-std::string StandardFileSummary(const std::string &path);
-
-// What is wrong with a standard file's bytes, in words, or "" when its
-// header, its size and its records agree (store::StandardFileReport::Damaged)
-// and it announces records. Says what the header announced and what was
-// read; a regular file shorter than its header, or one announcing no
-// records, is damaged too (it serves nothing). A file that cannot be read or
-// is not a regular file gives "".
-std::string StandardFileDamage(const std::string &path);
 
 }  // namespace stdhost
