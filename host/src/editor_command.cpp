@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -43,12 +42,14 @@ bool ParseSize(const std::string &text, ExtRect &rect) {
 
 // The host's init record: zeros, the editor rectangle and the connection
 // handle; the plug-in keeps its own defaults for the rest.
+// Both are encoded as the plug-in decodes them (little-endian).
 std::vector<unsigned char> InitRecord(const ExtRect &rect, uint32_t handle) {
-    std::vector<unsigned char> record(generator::kInitRecordBytes, 0);
-    const int32_t edges[4] = {rect.left, rect.top, rect.right, rect.bottom};
-    std::memcpy(record.data() + generator::kInitRectOffset, edges, sizeof edges);
-    std::memcpy(record.data() + generator::kInitConnectionOffset, &handle, sizeof handle);
-    return record;
+    const std::vector<unsigned char> zeros(generator::kInitRecordBytes, 0);
+    generator::InitRecord record;
+    record.CopyFrom(zeros.data());
+    record.SetRect({rect.left, rect.top, rect.right, rect.bottom});
+    record.SetConnectionHandle(handle);
+    return {record.Bytes(), record.Bytes() + generator::kInitRecordBytes};
 }
 
 // The station's connection under a process-wide handle, given up before
