@@ -1,9 +1,9 @@
 // The audit as one HTML page: the summary, each kind of finding, and the
 // items with bars of their coverage.
 #include <algorithm>
-#include <cstdio>
 
 #include "audit_report.h"
+#include "terminal_text.h"
 
 namespace stdhost {
 namespace {
@@ -147,9 +147,7 @@ std::string MissingParams(const AuditMissingParams &m) {
 std::string ItemRow(const AuditItem &i) {
     const std::size_t total = std::max<std::size_t>(1, i.reachable + i.impossibleOnly);
     const auto percent = [&](std::size_t n) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.2f%%", 100.0 * static_cast<double>(n) / total);
-        return std::string(text);
+        return Printed("%.2f%%", 100.0 * static_cast<double>(n) / total);
     };
     return "<tr><td>" + H(i.item) + "</td><td>" + H(i.name) +
            "</td><td><div class=\"bar\"><div class=\"cov\" style=\"width:" + percent(i.covered) +

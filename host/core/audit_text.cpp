@@ -1,7 +1,6 @@
 // The audit's text report: the summary, then each kind of finding, then the
 // items.
 #include <algorithm>
-#include <cstdio>
 
 #include "audit_report.h"
 #include "terminal_text.h"
@@ -29,15 +28,13 @@ void VehicleSection(std::string &out, const char *title, const std::vector<Audit
     if (list.empty()) return;
     Line(out, "");
     Line(out, title);
-    char row[64];
     for (const AuditVehicle &m : list) {
         Line(out, "  item " + std::to_string(m.item) + " " + Quoted(m.condition) +
                       (m.heldEmpty ? " (held without parameters)" : ""));
         std::size_t w = 0;
         for (const AuditVehicleValue &v : m.vehicle) w = std::max(w, DisplayWidth(v.name));
         for (const AuditVehicleValue &v : m.vehicle) {
-            std::snprintf(row, sizeof row, "      %-5d ", v.param);
-            Line(out, std::string(row) + Pad(v.name, w) + "  " + v.value +
+            Line(out, Printed("      %-5d ", v.param) + Pad(v.name, w) + "  " + v.value +
                           (v.meaning.empty() ? "" : "  " + v.meaning));
         }
         Line(out, "    " + m.judge);
@@ -139,16 +136,12 @@ void ItemTable(std::string &out, const std::vector<AuditItem> &items) {
     Line(out, "Items");
     std::size_t nameWidth = 4;
     for (const AuditItem &i : items) nameWidth = std::max(nameWidth, DisplayWidth(i.name));
-    char row[256];
-    std::snprintf(row, sizeof row, "  %-5s ", "item");
-    Line(out, std::string(row) + Pad("name", nameWidth) +
+    Line(out, Printed("  %-5s ", "item") + Pad("name", nameWidth) +
                   "  reachable  covered  missing  only-impossible  table  unreachable");
     for (const AuditItem &i : items) {
-        std::snprintf(row, sizeof row, "  %-5d ", i.item);
-        std::string text = std::string(row) + Pad(i.name, nameWidth);
-        std::snprintf(row, sizeof row, "  %9zu  %7zu  %7zu  %15zu  %5zu  %11zu", i.reachable,
-                      i.covered, i.missing, i.impossibleOnly, i.tableConditions, i.unreachable);
-        Line(out, text + row);
+        Line(out, Printed("  %-5d ", i.item) + Pad(i.name, nameWidth) +
+                      Printed("  %9zu  %7zu  %7zu  %15zu  %5zu  %11zu", i.reachable, i.covered,
+                              i.missing, i.impossibleOnly, i.tableConditions, i.unreachable));
     }
 }
 
