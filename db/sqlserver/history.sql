@@ -1,0 +1,45 @@
+-- The history of tb_id_standard: one row per change set (who, when, through
+-- what, the chained SHA-256 and the digest of the table after it) and one
+-- row per changed limit row (an inserted row has no old values, a deleted
+-- one no new values). Every statement may run again: stdhost upgrade-station
+-- runs this script on an existing station, init-station on a new one.
+IF OBJECT_ID(N'tb_std_history', N'U') IS NULL
+CREATE TABLE tb_std_history (
+    id int NOT NULL PRIMARY KEY,
+    changed_at nvarchar(19) NOT NULL,
+    operator_name nvarchar(64) NOT NULL,
+    program nvarchar(128) NOT NULL,
+    kind nvarchar(16) NOT NULL,
+    scope nvarchar(255) NOT NULL,
+    note nvarchar(255) NOT NULL,
+    reverts int,
+    row_count int NOT NULL,
+    table_rows int NOT NULL,
+    prev_hash nvarchar(64) NOT NULL,
+    hash nvarchar(64) NOT NULL,
+    table_digest nvarchar(64) NOT NULL
+);
+GO
+
+IF OBJECT_ID(N'tb_std_history_row', N'U') IS NULL
+CREATE TABLE tb_std_history_row (
+    changeset int NOT NULL,
+    seq int NOT NULL,
+    itemid int NOT NULL,
+    condition nvarchar(150),
+    paramid int NOT NULL,
+    type nvarchar(64),
+    itemname nvarchar(64),
+    paramname nvarchar(64),
+    stdorder int,
+    old_hvalue nvarchar(20),
+    old_lvalue nvarchar(20),
+    new_hvalue nvarchar(20),
+    new_lvalue nvarchar(20),
+    PRIMARY KEY (changeset, seq)
+);
+GO
+
+IF NOT EXISTS (SELECT * FROM sys.indexes WHERE name = N'ix_std_history_row_key')
+CREATE INDEX ix_std_history_row_key ON tb_std_history_row (itemid, condition, paramid);
+GO
