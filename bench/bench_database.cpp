@@ -164,7 +164,8 @@ void PostgresSchema::Drop() noexcept {
 
 EmptyDatabase::EmptyDatabase(const std::string &dialect, const std::string &prefix) {
     if (dialect == "sqlite") {
-        connectString_ = MakeSqliteSource(prefix + "_sqlite", g_workDir + "/station.db");
+        connectString_ =
+            MakeSqliteSource(prefix + "_sqlite", g_workDir + "/" + prefix + "-station.db");
     } else {
         schema_ = std::make_unique<PostgresSchema>(prefix);
         connectString_ = schema_->ConnectString();

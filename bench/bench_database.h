@@ -66,8 +66,8 @@ class PostgresSchema {
     std::string connectString_;
 };
 
-// An empty database of `dialect` ("sqlite": the file station.db of the work
-// directory, data source <prefix>_sqlite; otherwise a PostgresSchema).
+// An empty database of `dialect` ("sqlite": the file <prefix>-station.db of
+// the work directory, data source <prefix>_sqlite; otherwise a PostgresSchema).
 class EmptyDatabase {
   public:
     EmptyDatabase(const std::string &dialect, const std::string &prefix);

@@ -11,9 +11,13 @@
 //   Generate/first        GenerateSeriesStandard of a new series (2 000 inserts);
 //   Generate/rerun        the same on one existing series (2 000 updates);
 //   PerParameter/first    GenerateSeriesStandardPerParameter, new series;
-//   PerParameter/rerun    the same on one existing series.
+//   PerParameter/rerun    the same on one existing series;
+//   History/first|rerun   Generate/first and /rerun on a second database that
+//                         keeps the history of its standard table (every
+//                         parameter recorded: a rerun changes every limit).
 // A summary after the runs checks the aims: loading and generating a series
-// each under 2 s, generation at least 10x faster than the per-parameter way.
+// each under 2 s, generation at least 10x faster than the per-parameter way,
+// and the history adding at most 25% to a generation.
 // With --benchmark_repetitions it uses the medians.
 //
 // Run (a Release build gives the figures that count):
@@ -32,6 +36,7 @@
 #include "bench_database.h"
 #include "bench_reporter.h"
 #include "generator/catalogue.h"
+#include "generator/limit_history.h"
 #include "generator/messages.h"
 #include "generator/series_standard.h"
 #include "platform/gbk.h"
@@ -81,10 +86,13 @@ class BenchDatabase {
   public:
     static constexpr const char *kStoredSeries = "STORED";
 
-    explicit BenchDatabase(const std::string &dialect) : database_(dialect, "genbench") {
+    explicit BenchDatabase(const std::string &dialect, bool history = false)
+        : database_(dialect, history ? "genhist" : "genbench") {
         stationdb::Connection connection;
         connection.Open(database_.ConnectString());
         bench::CreateTables(connection, dialect);
+        if (history)
+            generator::UpgradeHistory(connection, {"bench", "series_generation_bench", ""});
         bench::PopulateCatalogue(connection);
         RecordingSink sink;
         if (generator::LoadCatalogue(&connection, catalogue_, sink) != 1 ||
@@ -109,7 +117,14 @@ class BenchDatabase {
     int series_ = 0;
 };
 
+// The same station keeping the history of its standard table.
+class HistoryDatabase : public BenchDatabase {
+  public:
+    explicit HistoryDatabase(const std::string &dialect) : BenchDatabase(dialect, true) {}
+};
+
 bench::DatabaseCache<BenchDatabase> g_databases;
+bench::DatabaseCache<HistoryDatabase> g_historyDatabases;
 
 // ---------------------------------------------------------------------------
 // The benchmarks
@@ -167,8 +182,9 @@ generator::GenerationResult Generate(stationdb::Connection &connection,
 // of a re-run walks the row versions of all earlier passes, and the fast
 // generation, which makes many more passes, would pay for more of them.
 void BM_Generation(benchmark::State &state, const std::string &dialect, GenerateFunction generate,
-                   bool rerun) {
-    BenchDatabase *database = g_databases.Get(state, dialect);
+                   bool rerun, bool history) {
+    BenchDatabase *database =
+        history ? g_historyDatabases.Get(state, dialect) : g_databases.Get(state, dialect);
     if (database == nullptr) return;
     stationdb::Connection connection;
     connection.Open(database->ConnectString());
@@ -198,6 +214,33 @@ void BM_Generation(benchmark::State &state, const std::string &dialect, Generate
 // ---------------------------------------------------------------------------
 // The summary
 
+// What recording the history adds to a generation; false when above the aim.
+bool PrintHistorySummary(const bench::MedianReporter &reporter,
+                         const std::vector<std::string> &dialects, bool &complete) {
+    constexpr double kAimPercent = 25;
+    bool met = true;
+    std::printf("\n%-11s %10s %10s %10s %10s %9s %9s\n", "dialect", "gen first", "gen rerun",
+                "hist first", "hist rerun", "+% first", "+% rerun");
+    for (const std::string &dialect : dialects) {
+        const double first = reporter.Ms("Generate/first/" + dialect);
+        const double rerun = reporter.Ms("Generate/rerun/" + dialect);
+        const double histFirst = reporter.Ms("History/first/" + dialect);
+        const double histRerun = reporter.Ms("History/rerun/" + dialect);
+        if (first == 0 || rerun == 0 || histFirst == 0 || histRerun == 0) {
+            complete = false;
+            continue;
+        }
+        const double addFirst = (histFirst / first - 1) * 100;
+        const double addRerun = (histRerun / rerun - 1) * 100;
+        std::printf("%-11s %10.1f %10.1f %10.1f %10.1f %8.1f%% %8.1f%%\n", dialect.c_str(), first,
+                    rerun, histFirst, histRerun, addFirst, addRerun);
+        met = met && addFirst <= kAimPercent && addRerun <= kAimPercent;
+    }
+    std::printf("aim: the history adds at most 25%% to a generation: %s\n",
+                met ? "met" : "NOT met");
+    return met;
+}
+
 void PrintSummary(const bench::MedianReporter &reporter, const std::vector<std::string> &dialects) {
     constexpr double kLoadAimMs = 2000, kGenerateAimMs = 2000, kSpeedUpAim = 10;
     bool met = true, complete = true;
@@ -224,6 +267,7 @@ void PrintSummary(const bench::MedianReporter &reporter, const std::vector<std::
               rerun < kGenerateAimMs && upFirst >= kSpeedUpAim && upRerun >= kSpeedUpAim;
     }
     std::printf("times in ms; x = per-parameter reference / generation\n");
+    met = PrintHistorySummary(reporter, dialects, complete) && met;
     std::printf("aims: catalogue + limits < 2000 ms, generation < 2000 ms, x >= 10: %s\n",
                 !complete ? "not all measured"
                 : met     ? "met"
@@ -249,18 +293,21 @@ int main(int argc, char **argv) {
         // costs up to a second (one commit per parameter).
         add("LoadCatalogue", 10, BM_LoadCatalogue);
         add("LoadSeriesLimits", 20, BM_LoadSeriesLimits);
-        add("Generate/first", 20, BM_Generation, &Generate, false);
-        add("Generate/rerun", 20, BM_Generation, &Generate, true);
+        add("Generate/first", 20, BM_Generation, &Generate, false, false);
+        add("Generate/rerun", 20, BM_Generation, &Generate, true, false);
         add("PerParameter/first", 3, BM_Generation, &generator::GenerateSeriesStandardPerParameter,
-            false);
+            false, false);
         add("PerParameter/rerun", 3, BM_Generation, &generator::GenerateSeriesStandardPerParameter,
-            true);
+            true, false);
+        add("History/first", 20, BM_Generation, &Generate, false, true);
+        add("History/rerun", 20, BM_Generation, &Generate, true, true);
     }
 
     const int status = bench::RunBenchmarks(argc, argv, [&](const bench::MedianReporter &reporter) {
         PrintSummary(reporter, dialects);
     });
-    g_databases.Clear();  // drops the PostgreSQL schema
+    g_databases.Clear();  // drops the PostgreSQL schemas
+    g_historyDatabases.Clear();
     bench::RemoveWorkDir();
     return status;
 }

@@ -1,8 +1,14 @@
 -- The history of tb_id_standard: one row per change set (who, when, through
--- what, the chained SHA-256 and the digest of the table after it) and one
--- row per changed limit row (an inserted row has no old values, a deleted
--- one no new values). Every statement may run again: stdhost upgrade-station
--- runs this script on an existing station, init-station on a new one.
+-- what, the chained SHA-256 and the digest of the table after it) and its
+-- changed limit rows (an inserted row has no old values, a deleted one no
+-- new values). The changed rows of one item and condition go into one
+-- row of tb_std_history_row, a line per changed row in `changes`:
+--   paramid, stdorder, old hvalue, old lvalue, new hvalue, new lvalue, type,
+--   itemname, paramname, separated by TAB; \N for no old (new) limits; the
+--   names only for a deleted row; backslash, TAB, LF, CR escaped as \\ \t
+--   \n \r.
+-- Every statement may run again: stdhost upgrade-station runs this script
+-- on an existing station, init-station on a new one.
 CREATE TABLE IF NOT EXISTS tb_std_history (
     id integer NOT NULL PRIMARY KEY,
     changed_at varchar(19) NOT NULL,
@@ -21,18 +27,10 @@ CREATE TABLE IF NOT EXISTS tb_std_history (
 
 CREATE TABLE IF NOT EXISTS tb_std_history_row (
     changeset integer NOT NULL,
-    seq integer NOT NULL,
+    part integer NOT NULL,
     itemid integer NOT NULL,
     condition varchar(150),
-    paramid integer NOT NULL,
-    type varchar(64),
-    itemname varchar(64),
-    paramname varchar(64),
-    stdorder integer,
-    old_hvalue varchar(20),
-    old_lvalue varchar(20),
-    new_hvalue varchar(20),
-    new_lvalue varchar(20),
-    PRIMARY KEY (changeset, seq)
+    changes text NOT NULL,
+    PRIMARY KEY (changeset, part)
 );
-CREATE INDEX IF NOT EXISTS ix_std_history_row_key ON tb_std_history_row (itemid, condition, paramid);
+CREATE INDEX IF NOT EXISTS ix_std_history_row_key ON tb_std_history_row (itemid, condition);

@@ -1,8 +1,14 @@
 -- The history of tb_id_standard: one row per change set (who, when, through
--- what, the chained SHA-256 and the digest of the table after it) and one
--- row per changed limit row (an inserted row has no old values, a deleted
--- one no new values). Every statement may run again: stdhost upgrade-station
--- runs this script on an existing station, init-station on a new one.
+-- what, the chained SHA-256 and the digest of the table after it) and its
+-- changed limit rows (an inserted row has no old values, a deleted one no
+-- new values). The changed rows of one item and condition go into one
+-- row of tb_std_history_row, a line per changed row in `changes`:
+--   paramid, stdorder, old hvalue, old lvalue, new hvalue, new lvalue, type,
+--   itemname, paramname, separated by TAB; \N for no old (new) limits; the
+--   names only for a deleted row; backslash, TAB, LF, CR escaped as \\ \t
+--   \n \r.
+-- Every statement may run again: stdhost upgrade-station runs this script
+-- on an existing station, init-station on a new one.
 IF OBJECT_ID(N'tb_std_history', N'U') IS NULL
 CREATE TABLE tb_std_history (
     id int NOT NULL PRIMARY KEY,
@@ -24,22 +30,14 @@ GO
 IF OBJECT_ID(N'tb_std_history_row', N'U') IS NULL
 CREATE TABLE tb_std_history_row (
     changeset int NOT NULL,
-    seq int NOT NULL,
+    part int NOT NULL,
     itemid int NOT NULL,
     condition nvarchar(150),
-    paramid int NOT NULL,
-    type nvarchar(64),
-    itemname nvarchar(64),
-    paramname nvarchar(64),
-    stdorder int,
-    old_hvalue nvarchar(20),
-    old_lvalue nvarchar(20),
-    new_hvalue nvarchar(20),
-    new_lvalue nvarchar(20),
-    PRIMARY KEY (changeset, seq)
+    changes nvarchar(max) NOT NULL,
+    PRIMARY KEY (changeset, part)
 );
 GO
 
 IF NOT EXISTS (SELECT * FROM sys.indexes WHERE name = N'ix_std_history_row_key')
-CREATE INDEX ix_std_history_row_key ON tb_std_history_row (itemid, condition, paramid);
+CREATE INDEX ix_std_history_row_key ON tb_std_history_row (itemid, condition);
 GO

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 #include <memory>
 #include <stdexcept>
 
@@ -22,7 +23,7 @@ constexpr std::size_t kOperatorBytes = 64;
 constexpr std::size_t kProgramBytes = 128;
 constexpr std::size_t kScopeBytes = 255;
 constexpr std::size_t kCommentBytes = 255;
-constexpr std::size_t kRowsPerInsert = 100;
+constexpr std::size_t kPartsPerInsert = 100;
 
 // `text` cut to at most `bytes` bytes on a UTF-8 character boundary.
 std::string CutUtf8(std::string text, std::size_t bytes) {
@@ -135,10 +136,16 @@ std::string TableDigest::Hex() const {
 
 namespace {
 
-void LengthPrefixed(platform::Sha256 &hasher, std::string_view text) {
-    const std::string length = std::to_string(text.size()) + ":";
-    hasher.Update(length);
-    hasher.Update(text);
+// Appends `text` length-prefixed ("<bytes>:<text>"), so that no two field
+// lists run together into the same bytes.
+void LengthPrefixed(std::string &out, std::string_view text) {
+    out += std::to_string(text.size());
+    out += ':';
+    out += text;
+}
+
+void LengthPrefixed(std::string &out, long long number) {
+    LengthPrefixed(out, std::string_view(std::to_string(number)));
 }
 
 }  // namespace
@@ -146,19 +153,25 @@ void LengthPrefixed(platform::Sha256 &hasher, std::string_view text) {
 platform::Sha256Digest RowHash(platform::Sha256 &hasher, std::int32_t itemid,
                                std::string_view condition, std::int32_t paramid,
                                std::string_view hvalue, std::string_view lvalue) {
-    LengthPrefixed(hasher, std::to_string(itemid));
-    LengthPrefixed(hasher, condition);
-    LengthPrefixed(hasher, std::to_string(paramid));
-    LengthPrefixed(hasher, hvalue);
-    LengthPrefixed(hasher, lvalue);
+    // One update per row: the hash library's per-call cost exceeds the bytes'.
+    thread_local std::string bytes;
+    bytes.clear();
+    LengthPrefixed(bytes, itemid);
+    LengthPrefixed(bytes, condition);
+    LengthPrefixed(bytes, paramid);
+    LengthPrefixed(bytes, hvalue);
+    LengthPrefixed(bytes, lvalue);
+    hasher.Update(bytes);
     return hasher.Finish();
 }
 
 void ChangeSetHasher::Field(std::string_view text) {
-    LengthPrefixed(hash_, text);
+    std::string bytes;
+    LengthPrefixed(bytes, text);
+    hash_.Update(bytes);
 }
 void ChangeSetHasher::Field(long long number) {
-    LengthPrefixed(hash_, std::to_string(number));
+    Field(std::string_view(std::to_string(number)));
 }
 
 ChangeSetHasher::ChangeSetHasher(const ChangeSet &header) {
@@ -177,19 +190,22 @@ ChangeSetHasher::ChangeSetHasher(const ChangeSet &header) {
 }
 
 void ChangeSetHasher::AddRow(const HistoryRow &row) {
-    Field(row.itemid);
-    Field(row.condition);
-    Field(row.paramid);
-    Field(row.type);
-    Field(row.itemname);
-    Field(row.paramname);
-    Field(row.stdorder);
+    thread_local std::string bytes;
+    bytes.clear();
+    LengthPrefixed(bytes, row.itemid);
+    LengthPrefixed(bytes, row.condition);
+    LengthPrefixed(bytes, row.paramid);
+    LengthPrefixed(bytes, row.type);
+    LengthPrefixed(bytes, row.itemname);
+    LengthPrefixed(bytes, row.paramname);
+    LengthPrefixed(bytes, row.stdorder);
     for (const auto *values : {&row.before, &row.after}) {
-        Field(values->has_value() ? "1" : "0");
+        LengthPrefixed(bytes, values->has_value() ? "1" : "0");
         if (!values->has_value()) continue;
-        Field((*values)->hvalue);
-        Field((*values)->lvalue);
+        LengthPrefixed(bytes, (*values)->hvalue);
+        LengthPrefixed(bytes, (*values)->lvalue);
     }
+    hash_.Update(bytes);
 }
 
 std::string ChangeSetHasher::Finish() {
@@ -265,20 +281,18 @@ ChangeRecorder::ChangeRecorder(stationdb::Connection &connection, ChangeKind kin
 
 void ChangeRecorder::Add(HistoryRow row) {
     if (!Active() || row.before == row.after) return;
+    if (row.after) {
+        // Only a rollback of a deletion inserts the row again and needs its
+        // names and order.
+        row.type.clear();
+        row.itemname.clear();
+        row.paramname.clear();
+        row.stdorder = 0;
+    }
     rows_.push_back(std::move(row));
 }
 
 namespace {
-
-void BindValues(stationdb::Statement &st, int index, const std::optional<LimitValues> &values) {
-    if (values) {
-        st.BindUtf8(index, values->hvalue);
-        st.BindUtf8(index + 1, values->lvalue);
-    } else {
-        st.BindNullText(index);
-        st.BindNullText(index + 1);
-    }
-}
 
 void InsertChangeSet(stationdb::Connection &connection, const ChangeSet &set) {
     stationdb::Statement st(connection,
@@ -305,46 +319,68 @@ void InsertChangeSet(stationdb::Connection &connection, const ChangeSet &set) {
     st.Execute();
 }
 
-// The rows in statements of up to kRowsPerInsert rows (13 parameters each).
-void InsertRows(stationdb::Connection &connection, long long changeset,
-                const std::vector<HistoryRow> &rows) {
+// The parts in statements of up to kPartsPerInsert parts, 5 parameters each.
+void InsertParts(stationdb::Connection &connection, long long changeset,
+                 const std::vector<HistoryRow> &rows) {
+    struct Part {
+        std::size_t begin, end;
+    };
+    std::vector<Part> parts;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (r == 0 || rows[r].itemid != rows[r - 1].itemid ||
+            rows[r].condition != rows[r - 1].condition)
+            parts.push_back({r, r});
+        parts.back().end = r + 1;
+    }
     static constexpr char kHead[] =
-        "insert into tb_std_history_row(changeset, seq, itemid, condition, paramid, type, "
-        "itemname, paramname, stdorder, old_hvalue, old_lvalue, new_hvalue, new_lvalue) values ";
-    static constexpr char kRow[] = "(?,?,?,?,?,?,?,?,?,?,?,?,?)";
+        "insert into tb_std_history_row(changeset, part, itemid, condition, changes) values ";
     std::unique_ptr<stationdb::Statement> full;
-    for (std::size_t start = 0; start < rows.size(); start += kRowsPerInsert) {
-        const std::size_t n = std::min(kRowsPerInsert, rows.size() - start);
+    for (std::size_t start = 0; start < parts.size(); start += kPartsPerInsert) {
+        const std::size_t n = std::min(kPartsPerInsert, parts.size() - start);
         std::string sql = kHead;
-        for (std::size_t r = 0; r < n; ++r) sql += r == 0 ? kRow : std::string(",") + kRow;
+        for (std::size_t p = 0; p < n; ++p) sql += p == 0 ? "(?,?,?,?,?)" : ",(?,?,?,?,?)";
         std::unique_ptr<stationdb::Statement> partial;
-        if (n == kRowsPerInsert && !full)
+        if (n == kPartsPerInsert && !full)
             full = std::make_unique<stationdb::Statement>(connection, sql);
-        if (n != kRowsPerInsert) partial = std::make_unique<stationdb::Statement>(connection, sql);
-        stationdb::Statement &st = n == kRowsPerInsert ? *full : *partial;
+        if (n != kPartsPerInsert) partial = std::make_unique<stationdb::Statement>(connection, sql);
+        stationdb::Statement &st = n == kPartsPerInsert ? *full : *partial;
         int i = 1;
-        for (std::size_t r = start; r < start + n; ++r, i += 13) {
-            const HistoryRow &row = rows[r];
+        for (std::size_t p = start; p < start + n; ++p, i += 5) {
+            const HistoryRow &first = rows[parts[p].begin];
             st.BindInt(i, changeset);
-            st.BindInt(i + 1, static_cast<long long>(r) + 1);
-            st.BindInt(i + 2, row.itemid);
-            st.BindUtf8(i + 3, row.condition);
-            st.BindInt(i + 4, row.paramid);
-            st.BindUtf8(i + 5, row.type);
-            st.BindUtf8(i + 6, row.itemname);
-            st.BindUtf8(i + 7, row.paramname);
-            st.BindInt(i + 8, row.stdorder);
-            BindValues(st, i + 9, row.before);
-            BindValues(st, i + 11, row.after);
+            st.BindInt(i + 1, static_cast<long long>(p) + 1);
+            st.BindInt(i + 2, first.itemid);
+            st.BindUtf8(i + 3, first.condition);
+            st.BindUtf8(i + 4,
+                        PackChanges(rows.data() + parts[p].begin, rows.data() + parts[p].end));
         }
         st.Execute();
     }
+}
+
+// Rows of one item and condition next to each other, in the order their
+// first row came: the order the parts and the hash take.
+void GroupByPart(std::vector<HistoryRow> &rows) {
+    std::map<std::pair<std::int32_t, std::string_view>, std::size_t> firstSeen;
+    std::vector<std::size_t> group(rows.size());
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        group[r] = firstSeen.try_emplace({rows[r].itemid, rows[r].condition}, firstSeen.size())
+                       .first->second;
+    std::vector<std::size_t> order(rows.size());
+    for (std::size_t r = 0; r < rows.size(); ++r) order[r] = r;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return group[a] < group[b]; });
+    std::vector<HistoryRow> grouped;
+    grouped.reserve(rows.size());
+    for (const std::size_t r : order) grouped.push_back(std::move(rows[r]));
+    rows = std::move(grouped);
 }
 
 }  // namespace
 
 long long ChangeRecorder::Write(bool always) {
     if (!Active() || (rows_.empty() && !always)) return 0;
+    GroupByPart(rows_);
     ChainHead &head = *head_;
     platform::Sha256 hasher;
     TableDigest digest = head.digest;
@@ -371,7 +407,7 @@ long long ChangeRecorder::Write(bool always) {
     for (const HistoryRow &row : rows_) chain.AddRow(row);
     set_.hash = chain.Finish();
     InsertChangeSet(connection_, set_);
-    InsertRows(connection_, set_.id, rows_);
+    InsertParts(connection_, set_.id, rows_);
     head = ChainHead{set_.id, set_.hash, digest, tableRows};
     rows_.clear();
     return set_.id;

@@ -229,18 +229,15 @@ void WriteBatches(stationdb::Connection &connection, const GeneratorStatements &
     }
 }
 
-// A stored row of the series as the history records it (UTF-8 texts).
+// A stored row of the series as the history records an update of it.
 HistoryRow StoredRow(stationdb::Statement &st, int32_t itemid, int32_t paramid,
                      const std::string &utf8Condition) {
     HistoryRow row;
     row.itemid = itemid;
     row.paramid = paramid;
     row.condition = utf8Condition;
-    row.before = LimitValues{st.Utf8(st.Column("hvalue")), st.Utf8(st.Column("lvalue"))};
-    row.type = st.Utf8(st.Column("type"));
-    row.itemname = st.Utf8(st.Column("itemname"));
-    row.paramname = st.Utf8(st.Column("paramname"));
-    row.stdorder = platform::IntegerOf(st.View(st.Column("stdorder")));
+    // The history keeps no names for a row that stays (see ChangeRecorder::Add).
+    row.before = LimitValues{st.Utf8(3), st.Utf8(4)};
     return row;
 }
 

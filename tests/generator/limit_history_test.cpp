@@ -40,18 +40,15 @@ class LimitHistory : public SeriesDatabase {
     }
     // "old->new" of the rows of change set `id` for `paramid`.
     std::vector<std::string> Changes(long long id, int paramid) {
-        stationdb::Statement st(*Connection(),
-                                "select old_hvalue, new_hvalue from tb_std_history_row where "
-                                "changeset = ? and paramid = ? order by seq");
-        st.BindInt(1, id);
-        st.BindInt(2, paramid);
-        st.Execute();
         std::vector<std::string> changes;
-        bool oldNull, newNull;
-        while (st.Fetch()) {
-            const std::string before = st.Utf8(1, &oldNull), after = st.Utf8(2, &newNull);
-            changes.push_back((oldNull ? "none" : before) + "->" + (newNull ? "none" : after));
-        }
+        generator::HistoryRowQuery query;
+        query.changeset = id;
+        query.paramid = paramid;
+        generator::ReadHistoryRows(
+            *Connection(), query, [&](long long, generator::HistoryRow &&row) {
+                changes.push_back((row.before ? row.before->hvalue : "none") + "->" +
+                                  (row.after ? row.after->hvalue : "none"));
+            });
         return changes;
     }
     std::string Stamp() {
@@ -132,7 +129,7 @@ TEST_P(LimitHistory, AWriteWhoseHistoryFailsChangesNothing) {
     const auto sets = ChangeSets();
     // The next change set's first row is taken already.
     Connection()->Execute(
-        "insert into tb_std_history_row(changeset, seq, itemid, paramid) values (3, 1, 1, 1)");
+        "insert into tb_std_history_row(changeset, part, itemid, changes) values (3, 1, 1, 'x')");
     catalogue_.FindParam(2231)->hvalue = 99;
     EXPECT_THROW(
         generator::GenerateSeriesStandard(Connection(), catalogue_, Gbk("大众"), Gbk("捷达")),

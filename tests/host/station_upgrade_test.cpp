@@ -69,8 +69,9 @@ TEST_F(StationUpgrade, StartsTheHistoryWithABaselineOnceAndRecordsWhatFollows) {
     Outcome generated = Stdhost("series generate 大众 宝来 --set 2231=62,0 --operator 张三");
     ASSERT_EQ(generated.exitCode, 0) << generated.out;
     EXPECT_NE(generated.out.find("recorded in the history as change set 2"), std::string::npos);
-    EXPECT_EQ(Query("select old_hvalue, new_hvalue from tb_std_history_row where changeset = 2"),
-              "60.00|62.00\n");
+    EXPECT_EQ(
+        Query("select itemid, condition, changes from tb_std_history_row where changeset = 2"),
+        "223|大众_宝来|2231\t0\t60.00\t0.00\t62.00\t0.00\t\t\t\n\n");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 // A database without the history tables works as before: nothing is
 // recorded and the writes do not fail for it.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -80,6 +81,39 @@ struct ChangeSet {
     std::string tableDigest;
     std::vector<HistoryRow> rows;  // in recorded order (may be a filtered part)
 };
+
+// The changed rows are stored packed: one row of tb_std_history_row per
+// change set, item and condition (`part`, in recorded order), whose
+// `changes` text holds one line per changed row:
+//   paramid TAB stdorder TAB old_hvalue TAB old_lvalue TAB new_hvalue TAB
+//   new_lvalue TAB type TAB itemname TAB paramname LF
+// Texts escape backslash, TAB, LF and CR as \\, \t, \n, \r; a row that had
+// no old (new) limits has \N for both. The names are kept only for a deleted
+// row (a rollback inserts it again); elsewhere they are empty.
+// `rows` all of one itemid and condition.
+std::string PackChanges(const HistoryRow *begin, const HistoryRow *end);
+// Appends the rows of one stored part; false (nothing appended) when the
+// text is not what PackChanges writes (a history edited by hand).
+bool UnpackChanges(std::int32_t itemid, const std::string &condition, std::string_view changes,
+                   std::vector<HistoryRow> &rows);
+
+// Which stored rows ReadHistoryRows reads; unset fields select all.
+struct HistoryRowQuery {
+    std::optional<long long> changeset;
+    long long fromChangeset = 0;  // change sets with an id at least this
+    std::optional<std::int32_t> itemid;
+    std::optional<std::string> condition;  // UTF-8, compared exactly
+    std::optional<std::int32_t> paramid;   // filtered after unpacking
+};
+// Reads the selected changed rows in (changeset, part, line) order, one
+// query, through the index on (itemid, condition) when both are given:
+// onRow(changeset, row). A part that does not unpack goes to
+// onMalformed(changeset, part) when given and is skipped. Throws
+// stationdb::DatabaseError.
+void ReadHistoryRows(
+    stationdb::Connection &connection, const HistoryRowQuery &query,
+    const std::function<void(long long changeset, HistoryRow &&row)> &onRow,
+    const std::function<void(long long changeset, long long part)> &onMalformed = {});
 
 // True when the database has both history tables. Throws stationdb::DatabaseError.
 bool HistoryPresent(stationdb::Connection &connection);
