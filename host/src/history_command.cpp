@@ -135,8 +135,9 @@ void AddHistoryCommand(CLI::App &app, CommandLine &line) {
     history->add_option("--since", o->since, std::string("from this time on, ") + kTimeForms)
         ->type_name("DATE");
     history
-        ->add_option("--until", o->until,
-                     std::string("up to this time (a date: through its end), ") + kTimeForms)
+        ->add_option(
+            "--until", o->until,
+            std::string("up to this time (a date or a minute: through its end), ") + kTimeForms)
         ->type_name("DATE");
     history->add_option("--limit", o->limit, "the newest N change sets, 0 all (default 20)")
         ->type_name("N");
@@ -147,7 +148,7 @@ void AddHistoryCommand(CLI::App &app, CommandLine &line) {
         history
             ->add_option("--as-of", o->asOf,
                          std::string("the limits of --item and --condition at this time (a "
-                                     "date: at its end), ") +
+                                     "date or a minute: at its end), ") +
                              kTimeForms)
             ->type_name("DATETIME");
     for (const char *other : {"--since", "--until", "--limit", "--html"})
