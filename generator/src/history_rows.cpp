@@ -166,6 +166,7 @@ void ReadHistoryRows(stationdb::Connection &connection, const HistoryRowQuery &q
     if (query.condition) st.BindUtf8(index++, *query.condition);
     st.Execute();
     std::vector<HistoryRow> rows;
+    std::size_t delivered = 0;
     while (st.Fetch()) {
         const long long changeset = platform::IntegerOf(st.View(1));
         const long long part = platform::IntegerOf(st.View(2));
@@ -176,8 +177,11 @@ void ReadHistoryRows(stationdb::Connection &connection, const HistoryRowQuery &q
             if (onMalformed) onMalformed(changeset, part);
             continue;
         }
-        for (HistoryRow &row : rows)
-            if (!query.paramid || row.paramid == *query.paramid) onRow(changeset, std::move(row));
+        for (HistoryRow &row : rows) {
+            if (query.paramid && row.paramid != *query.paramid) continue;
+            onRow(changeset, std::move(row));
+            if (++delivered == query.maxRows) return;
+        }
     }
 }
 

@@ -80,6 +80,10 @@ void AddMaskCommands(CLI::App &app, CommandLine &line);
 // table; exit 0 covered, 1 gaps, 2 usage or database error.
 void AddAuditCommand(CLI::App &app, CommandLine &line);
 
+// history [filters] [--json] [--html FILE], history show ID, history --as-of:
+// the recorded changes of the standard table.
+void AddHistoryCommand(CLI::App &app, CommandLine &line);
+
 // editor [--screenshot FILE [--dialog D] [--brand B --series S]] [--size WxH]:
 // the standards editor (libsergen.so) on the station, or a dialog of it as a PNG.
 void AddEditorCommand(CLI::App &app, CommandLine &line);

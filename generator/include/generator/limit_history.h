@@ -104,6 +104,7 @@ struct HistoryRowQuery {
     std::optional<std::int32_t> itemid;
     std::optional<std::string> condition;  // UTF-8, compared exactly
     std::optional<std::int32_t> paramid;   // filtered after unpacking
+    std::size_t maxRows = 0;               // stop after this many rows (0: all)
 };
 // Reads the selected changed rows in (changeset, part, line) order, one
 // query, through the index on (itemid, condition) when both are given:
