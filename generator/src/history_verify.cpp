@@ -336,8 +336,8 @@ void Verifier::CompareTable(stationdb::Connection &connection) {
 VerifyReport VerifyHistory(stationdb::Connection &connection) {
     VerifyReport report;
     try {
-        report.historyPresent = HistoryPresent(connection);
-        if (!report.historyPresent) {
+        report.noHistory = !HistoryPresent(connection);
+        if (report.noHistory) {
             report.error = "the station keeps no history of tb_id_standard";
             return report;
         }

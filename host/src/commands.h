@@ -72,6 +72,12 @@ void AddMaskCommands(CLI::App &app, CommandLine &line);
 // table; exit 0 covered, 1 gaps, 2 usage or database error.
 void AddAuditCommand(CLI::App &app, CommandLine &line);
 
+// verify [--json]: the history of tb_id_standard checked; exit 0 consistent,
+// 1 a difference found, 2 an error.
+void AddVerifyCommand(CLI::App &app, CommandLine &line);
+// rollback ID [--yes] [--force] [--operator NAME] [--comment TEXT].
+void AddRollbackCommand(CLI::App &app, CommandLine &line);
+
 // editor [--screenshot FILE [--dialog D] [--brand B --series S]] [--size WxH]:
 // the standards editor (libsergen.so) on the station, or a dialog of it as a PNG.
 void AddEditorCommand(CLI::App &app, CommandLine &line);

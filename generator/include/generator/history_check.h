@@ -59,10 +59,10 @@ enum class VerifyOutcome { kConsistent, kDifferences, kError };
 
 struct VerifyReport {
     VerifyOutcome outcome = VerifyOutcome::kError;
-    bool historyPresent = false;  // false: the station keeps no history (an error)
-    std::string error;            // kError: why the history or the table could not be read
-    long long changeSets = 0;     // change sets read
-    long long historyRows = 0;    // their rows read
+    bool noHistory = false;     // the station keeps no history (an error)
+    std::string error;          // kError: why the history or the table could not be read
+    long long changeSets = 0;   // change sets read
+    long long historyRows = 0;  // their rows read
     long long lastId = 0;
     long long tableRows = 0;  // rows of tb_id_standard
     std::string tableDigest;  // the digest of tb_id_standard as read
