@@ -59,9 +59,10 @@ constexpr std::size_t kMaxRowFindings = 1000;
 // Missing ids listed one by one.
 constexpr std::size_t kMaxMissingIds = 100;
 
+// The programs write lowercase hex only.
 bool IsHex64(const std::string &text) {
     return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
            });
 }
 
@@ -138,6 +139,8 @@ void Verifier::ReadHeaders(stationdb::Connection &connection) {
     }
     report_.changeSets = static_cast<long long>(headers_.size());
     if (!headers_.empty()) {
+        replay_.Rows().reserve(
+            static_cast<std::size_t>(std::clamp(headers_.back().set.tableRows, 0LL, 10'000'000LL)));
         report_.lastId = headers_.back().set.id;
         report_.lastDigest = headers_.back().set.tableDigest;
     }
