@@ -142,10 +142,11 @@ void EditorSession::LoadSeries(const std::string &brand, const std::string &seri
     }
 }
 
-GenerationResult EditorSession::Generate(const std::string &brand, const std::string &series) {
+GenerationResult EditorSession::Generate(const std::string &brand, const std::string &series,
+                                         const ChangeOrigin &origin) {
     try {
         GenerationResult result =
-            GenerateSeriesStandard(connection_(), state_.catalogue, brand, series);
+            GenerateSeriesStandard(connection_(), state_.catalogue, brand, series, origin);
         if (result.ran) dirty_ = false;
         return result;
     } catch (const stationdb::DatabaseError &e) {
@@ -154,8 +155,8 @@ GenerationResult EditorSession::Generate(const std::string &brand, const std::st
     }
 }
 
-bool EditorSession::ClearStandards() {
-    return generator::ClearStandards(connection_());
+bool EditorSession::ClearStandards(const ChangeOrigin &origin) {
+    return generator::ClearStandards(connection_(), origin);
 }
 
 StandardCounts EditorSession::CountStandards() {

@@ -73,6 +73,11 @@ struct ChainHead {
 // not 64 hex digits (a history edited by hand).
 std::optional<ChainHead> ReadChainHead(stationdb::Connection &connection);
 
+// Every row of tb_id_standard as a history row that inserts it (`deleting`
+// false: the values are `after`) or deletes it (`before`). Throws
+// stationdb::DatabaseError.
+std::vector<HistoryRow> ReadTableRows(stationdb::Connection &connection, bool deleting);
+
 // The time now in UTC, "YYYY-MM-DD HH:MM:SS".
 std::string UtcNow();
 

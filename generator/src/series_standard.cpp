@@ -11,6 +11,7 @@
 #include "gbk_texts.h"
 #include "generator/limit_input.h"
 #include "generator/series_key.h"
+#include "history_chain.h"
 #include "platform/gbk.h"
 #include "platform/value_text.h"
 #include "series_write.h"
@@ -228,6 +229,45 @@ void WriteBatches(stationdb::Connection &connection, const GeneratorStatements &
     }
 }
 
+// A stored row of the series as the history records it (UTF-8 texts).
+HistoryRow StoredRow(stationdb::Statement &st, int32_t itemid, int32_t paramid,
+                     const std::string &utf8Condition) {
+    HistoryRow row;
+    row.itemid = itemid;
+    row.paramid = paramid;
+    row.condition = utf8Condition;
+    row.before = LimitValues{st.Utf8(st.Column("hvalue")), st.Utf8(st.Column("lvalue"))};
+    row.type = st.Utf8(st.Column("type"));
+    row.itemname = st.Utf8(st.Column("itemname"));
+    row.paramname = st.Utf8(st.Column("paramname"));
+    row.stdorder = platform::IntegerOf(st.View(st.Column("stdorder")));
+    return row;
+}
+
+// Every stored row an update rewrote (all rows of its key) and every row
+// inserted, with the limits written.
+void RecordRows(history::ChangeRecorder &recorder, const Pending &pending,
+                std::unordered_map<uint64_t, std::vector<HistoryRow>> &before,
+                const std::string &utf8Condition) {
+    for (const PendingRow &written : pending.updates) {
+        for (HistoryRow &row : before[ParamKey(written.itemid, written.paramid)]) {
+            row.after = LimitValues{written.hvalue, written.lvalue};
+            recorder.Add(std::move(row));
+        }
+    }
+    for (const PendingRow &written : pending.inserts) {
+        HistoryRow row;
+        row.itemid = written.itemid;
+        row.condition = utf8Condition;
+        row.paramid = written.paramid;
+        row.type = *written.devname;
+        row.itemname = *written.itemname;
+        row.paramname = written.paramname;
+        row.after = LimitValues{written.hvalue, written.lvalue};
+        recorder.Add(std::move(row));
+    }
+}
+
 }  // namespace
 
 std::string SeriesCondition(const std::string &brand, const std::string &series) {
@@ -280,22 +320,28 @@ void CheckCatalogueLimits(const Catalogue &catalogue) {
 }
 
 GenerationResult WriteSeries(stationdb::Connection &connection, const Catalogue &catalogue,
-                             const std::string &brand, const std::string &series) {
+                             const std::string &brand, const std::string &series,
+                             history::ChangeRecorder &recorder) {
     GenerationResult result;
     const GeneratorStatements &sql = GeneratorStatementsFor(connection.GetDialect());
     const std::string condition = SeriesCondition(brand, series);
+    const std::string utf8Condition = Utf8Of(condition);
     std::unordered_set<uint64_t> stored;
+    std::unordered_map<uint64_t, std::vector<HistoryRow>> before;  // recorded rows only
     ReadSeriesRows(connection, sql, catalogue, condition,
-                   [&](int32_t itemid, int32_t paramid, stationdb::Statement &) {
+                   [&](int32_t itemid, int32_t paramid, stationdb::Statement &st) {
                        stored.insert(ParamKey(itemid, paramid));
+                       if (recorder.Active())
+                           before[ParamKey(itemid, paramid)].push_back(
+                               StoredRow(st, itemid, paramid, utf8Condition));
                    });
     Pending pending;
     Classify(catalogue, stored, pending);
-    const std::string utf8Condition = Utf8Of(condition);
     if (sql.upsertBatch != nullptr)
         WriteBatches(connection, sql, utf8Condition, pending);
     else
         WriteManyRows(connection, sql, utf8Condition, pending);
+    if (recorder.Active()) RecordRows(recorder, pending, before, utf8Condition);
     result.updated = static_cast<long long>(pending.updates.size());
     result.inserted = static_cast<long long>(pending.inserts.size());
     result.ran = true;
@@ -308,7 +354,7 @@ void LockStandards(stationdb::Connection &connection) {
 
 GenerationResult GenerateSeriesStandard(stationdb::Connection *connection,
                                         const Catalogue &catalogue, const std::string &brand,
-                                        const std::string &series) {
+                                        const std::string &series, const ChangeOrigin &origin) {
     if (platform::TrimBlanks(series).empty() || !IsOpen(connection)) return {};
     CheckCatalogueLimits(catalogue);
     if (std::string cut = SeriesKeyCut(brand, series); !cut.empty())
@@ -316,7 +362,10 @@ GenerationResult GenerateSeriesStandard(stationdb::Connection *connection,
     stationdb::Transaction transaction(*connection);
     LockStandards(*connection);
     CheckSeriesKey(ReadSeriesList(*connection).series, brand, series);
-    GenerationResult result = WriteSeries(*connection, catalogue, brand, series);
+    history::ChangeRecorder recorder(*connection, ChangeKind::kGenerate,
+                                     Utf8Of(SeriesCondition(brand, series)), origin);
+    GenerationResult result = WriteSeries(*connection, catalogue, brand, series, recorder);
+    result.changeSet = recorder.Write();
     result.stamp = BumpModifyStamp(*connection);
     transaction.Commit();
     return result;
@@ -359,26 +408,32 @@ GenerationResult GenerateSeriesStandardPerParameter(stationdb::Connection &conne
     return result;
 }
 
-ClearResult ClearStandardTable(stationdb::Connection *connection) {
+ClearResult ClearStandardTable(stationdb::Connection *connection, const ChangeOrigin &origin) {
     ClearResult result;
     if (!IsOpen(connection)) return result;
     stationdb::Transaction transaction(*connection);
     LockStandards(*connection);
-    {
+    history::ChangeRecorder recorder(*connection, ChangeKind::kClear, "*", origin);
+    if (recorder.Active()) {
+        for (HistoryRow &row : history::ReadTableRows(*connection, true))
+            recorder.Add(std::move(row));
+        result.removed = static_cast<long long>(recorder.Size());
+    } else {
         stationdb::Statement count(*connection, "select count(*) from tb_id_standard",
                                    stationdb::Statement::Direct{});
         count.Execute();
         if (count.Fetch()) result.removed = std::stoll("0" + std::string(count.View(1)));
     }
     connection->Execute(GeneratorStatementsFor(connection->GetDialect()).clear);
+    result.changeSet = recorder.Write();
     result.stamp = BumpModifyStamp(*connection);
     transaction.Commit();
     result.ran = true;
     return result;
 }
 
-bool ClearStandards(stationdb::Connection *connection) {
-    return ClearStandardTable(connection).ran;
+bool ClearStandards(stationdb::Connection *connection, const ChangeOrigin &origin) {
+    return ClearStandardTable(connection, origin).ran;
 }
 
 }  // namespace generator

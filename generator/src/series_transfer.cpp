@@ -4,12 +4,31 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "history_chain.h"
+#include "platform/gbk.h"
 #include "platform/value_text.h"
 #include "series_write.h"
 #include "statements.h"
 #include "stationdb/stationdb.h"
 
 namespace generator {
+namespace {
+
+// The series an import writes, as the history names its scope.
+std::string ImportScope(const std::vector<SeriesStandard> &standards) {
+    std::string scope;
+    for (const SeriesStandard &standard : standards) {
+        std::string condition;
+        if (platform::TrimBlanks(standard.id.series).empty() ||
+            !platform::GbkToUtf8(SeriesCondition(standard.id.brand, standard.id.series), condition))
+            continue;
+        scope += (scope.empty() ? "" : ", ") + condition;
+    }
+    return scope;
+}
+
+}  // namespace
+
 std::vector<SeriesId> ListSeries(stationdb::Connection &connection) {
     return ReadSeriesList(connection).series;
 }
@@ -46,7 +65,8 @@ std::vector<SeriesStandard> ExportSeriesStandards(stationdb::Connection &connect
 
 std::vector<GenerationResult> ImportSeriesStandards(stationdb::Connection &connection,
                                                     Catalogue &catalogue,
-                                                    const std::vector<SeriesStandard> &standards) {
+                                                    const std::vector<SeriesStandard> &standards,
+                                                    const ChangeOrigin &origin) {
     std::unordered_map<uint64_t, std::vector<CatalogueParam *>> places;
     catalogue.ForEachParam([&](const CatalogueDevice &, const CatalogueItem &item,
                                CatalogueParam &param, const ParamPosition &) {
@@ -77,6 +97,8 @@ std::vector<GenerationResult> ImportSeriesStandards(stationdb::Connection &conne
     const std::vector<SeriesId> listed = ReadSeriesList(connection).series;
     for (const SeriesStandard &standard : standards)
         CheckSeriesKey(listed, standard.id.brand, standard.id.series);
+    history::ChangeRecorder recorder(connection, ChangeKind::kImport, ImportScope(standards),
+                                     origin);
     for (const SeriesStandard &standard : standards) {
         if (platform::TrimBlanks(standard.id.series).empty()) {
             results.emplace_back();  // as a generation: a blank series is no series
@@ -91,10 +113,14 @@ std::vector<GenerationResult> ImportSeriesStandards(stationdb::Connection &conne
         // A stored limit the series keeps may be one that cannot be stored again.
         CheckCatalogueLimits(catalogue);
         results.push_back(
-            WriteSeries(connection, catalogue, standard.id.brand, standard.id.series));
+            WriteSeries(connection, catalogue, standard.id.brand, standard.id.series, recorder));
     }
+    const long long changeSet = recorder.Write();
     const StampChange stamp = BumpModifyStamp(connection);
-    for (GenerationResult &result : results) result.stamp = stamp;
+    for (GenerationResult &result : results) {
+        result.stamp = stamp;
+        result.changeSet = changeSet;
+    }
     transaction.Commit();
     return results;
 }

@@ -22,8 +22,8 @@ namespace {
         "order by CPMC ;",                                                                 \
     .series = "select DISTINCT CXXL from tb_type_vehicle where CPMC = ?;",                 \
     .seriesRows =                                                                          \
-        "select itemid, paramid, hvalue, lvalue from tb_id_standard where condition = ? "  \
-        "and itemid in ("
+        "select itemid, paramid, hvalue, lvalue, type, itemname, paramname, stdorder "     \
+        "from tb_id_standard where condition = ? and itemid in ("
 #define GENERATOR_SQL_SERVER_READS GENERATOR_READS("", "", "")
 #define GENERATOR_ORDERED_READS \
     GENERATOR_READS("order by devid, devname ", "order by ItemId ", "order by ParamId, ParamName ")

@@ -14,7 +14,8 @@ struct GeneratorStatements {
     const char *itemParams;   // ? devid, ? itemid -> ParamId, ParamName
     const char *brands;       // ? LIKE pattern -> CPMC
     const char *series;       // ? brand -> CXXL
-    const char *seriesRows;   // ? condition -> itemid, paramid, hvalue, lvalue
+    const char *seriesRows;   // ? condition, itemids -> itemid, paramid, hvalue, lvalue,
+                              // type, itemname, paramname, stdorder
     const char *writeLock;    // taken first in a generation's transaction
     // SQL Server: one batch per parameter (? itemid, condition, paramid; type,
     // itemid, itemname, condition, paramid, paramname, hvalue, lvalue;

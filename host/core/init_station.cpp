@@ -99,6 +99,10 @@ bool SeedDatabase(const InitStationRequest &o, stationdb::Connection &connection
         step = "importing " + file;
         report.counts.push_back({table, stationdb::ImportTsv(connection, table, file)});
     }
+    step = "recording the history's baseline";
+    const generator::HistoryUpgrade history = generator::UpgradeHistory(connection, o.origin);
+    report.baselineId = history.baselineId;
+    report.baselineRows = history.baselineRows;
     report.seeded = true;
     return true;
 }

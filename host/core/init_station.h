@@ -7,8 +7,10 @@
 // dialect and the shipped seed data. plinth.ini is written last, so a
 // station whose database could not be made is not left looking complete.
 #include <optional>
+
 #include <string>
 #include <vector>
+#include "generator/limit_history.h"
 
 namespace stdhost {
 
@@ -19,9 +21,10 @@ struct InitStationRequest {
     std::string odbcIni;    // the odbc.ini that defines `dsn`
     std::string user;
     std::string password;
-    bool userGiven = false;  // a user or a password was given, even an empty one
-    bool force = false;      // make an existing station anew
-    bool noSeed = false;     // leave the tables as they are
+    bool userGiven = false;          // a user or a password was given, even an empty one
+    bool force = false;              // make an existing station anew
+    bool noSeed = false;             // leave the tables as they are
+    generator::ChangeOrigin origin;  // who the history's baseline names
 };
 
 // What makes a request unusable before anything is looked at: the option
@@ -52,6 +55,8 @@ struct InitStationReport {
     std::string user;
     bool seeded = false;  // the schema was made and the seed imported
     std::vector<SeedCount> counts;
+    long long baselineId = 0;  // the history's first change set (with the seed)
+    long long baselineRows = 0;
 };
 
 // Makes the station of a checked `request`.

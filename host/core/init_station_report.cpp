@@ -20,6 +20,11 @@ std::string InitStationText(const InitStationReport &r) {
             total += c.rows;
         }
         text += Printed("  %-20s %6lld rows in %zu tables\n", "seeded", total, r.counts.size());
+        if (r.baselineId > 0)
+            text += Printed(
+                "  history    baseline change set %lld holds the %lld rows of "
+                "tb_id_standard\n",
+                r.baselineId, r.baselineRows);
     }
     return text +
            "  written    plinth.ini, odbc.ini, odbcinst.ini, config/, modules/Zk2GBStdALL.std\n";

@@ -42,7 +42,8 @@ void to_json(Json &j, const SeriesGeneration &g) {
              {"inserted", g.inserted},
              {"updated", g.updated},
              {"default", g.fromDefault},
-             {"stamp", {{"before", g.stamp.before}, {"after", g.stamp.after}}}};
+             {"stamp", {{"before", g.stamp.before}, {"after", g.stamp.after}}},
+             {"changeSet", g.changeSet}};
 }
 
 void to_json(Json &j, const MaskedParam &param) {
@@ -88,6 +89,7 @@ void PrintGenerationText(const SeriesGeneration &g) {
     std::printf("series %s: %lld rows inserted, %lld updated\n", g.condition.c_str(), g.inserted,
                 g.updated);
     PrintStampChange(g.stamp);
+    PrintChangeSet(g.changeSet);
 }
 
 void PrintExportText(const SeriesExport &result) {
@@ -102,6 +104,7 @@ void PrintImportText(const SeriesImport &result) {
     std::printf("imported %zu series standards from %s\n", result.series.size(),
                 result.file.c_str());
     if (!result.series.empty()) PrintStampChange(result.stamp);
+    PrintChangeSet(result.changeSet);
 }
 
 void PrintMaskText(const MaskView &mask) {
@@ -118,6 +121,13 @@ void PrintClearedText(const StandardsCleared &result) {
     std::printf("%s\n", platform::GbkToUtf8Lossy(texts::kClearStandardsDone).c_str());
     std::printf("%lld rows removed from tb_id_standard\n", result.removed);
     PrintStampChange(result.stamp);
+    PrintChangeSet(result.changeSet);
+}
+
+void PrintChangeSet(long long id) {
+    if (id > 0)
+        std::printf("recorded in the history as change set %lld (stdhost history show %lld)\n", id,
+                    id);
 }
 
 void PrintStampChange(const generator::StampChange &stamp) {

@@ -29,5 +29,7 @@ void PrintClearedText(const StandardsCleared &result);
 
 // "DBModifyTime A -> B: ..." for a write that moved the stamp on.
 void PrintStampChange(const generator::StampChange &stamp);
+// The history's change set of a write, when one was recorded.
+void PrintChangeSet(long long id);
 
 }  // namespace stdhost

@@ -120,7 +120,8 @@ SeriesExport ExportSeries(const std::string &stationOption, const std::string &f
     return out;
 }
 
-SeriesImport ImportSeries(const std::string &stationOption, const std::string &file) {
+SeriesImport ImportSeries(const std::string &stationOption, const std::string &file,
+                          const generator::ChangeOrigin &origin) {
     SeriesImport out;
     SeriesStation s;
     if (out.exitCode = OpenSeriesStation(stationOption, s); out.exitCode != kExitOk) return out;
@@ -128,13 +129,16 @@ SeriesImport ImportSeries(const std::string &stationOption, const std::string &f
         std::vector<std::string> notes;
         const auto standards = ReadImportFile(s, file, notes);
         const auto results =
-            generator::ImportSeriesStandards(s.connection, s.state.catalogue, standards);
+            generator::ImportSeriesStandards(s.connection, s.state.catalogue, standards, origin);
         for (const std::string &note : notes) out.notes.push_back("note: " + note);
         for (std::size_t i = 0; i < results.size(); ++i)
             out.series.push_back(
                 {ToUtf8(generator::SeriesCondition(standards[i].id.brand, standards[i].id.series)),
                  results[i].inserted, results[i].updated});
-        if (!results.empty()) out.stamp = results.back().stamp;
+        if (!results.empty()) {
+            out.stamp = results.back().stamp;
+            out.changeSet = results.back().changeSet;
+        }
         out.file = file;
     } catch (const SeriesFileError &e) {
         Complain(e.message + " (nothing was written)");
@@ -179,14 +183,15 @@ MaskView ChangeMask(const std::string &stationOption, const std::vector<int> &id
     return MaskOf(s);
 }
 
-StandardsCleared ClearStandards(const std::string &stationOption) {
+StandardsCleared ClearStandards(const std::string &stationOption,
+                                const generator::ChangeOrigin &origin) {
     SeriesStation s;
-    if (int rc = OpenSeriesStation(stationOption, s); rc != kExitOk) return {rc, 0, {}};
+    if (int rc = OpenSeriesStation(stationOption, s); rc != kExitOk) return {rc, 0, {}, 0};
     try {
-        const generator::ClearResult result = generator::ClearStandardTable(&s.connection);
-        return {kExitOk, result.removed, result.stamp};
+        const generator::ClearResult result = generator::ClearStandardTable(&s.connection, origin);
+        return {kExitOk, result.removed, result.stamp, result.changeSet};
     } catch (const stationdb::DatabaseError &e) {
-        return {DatabaseFailure("clearing tb_id_standard (nothing was removed)", e), 0, {}};
+        return {DatabaseFailure("clearing tb_id_standard (nothing was removed)", e), 0, {}, 0};
     }
 }
 

@@ -168,7 +168,7 @@ SeriesGeneration GenerateSeries(const std::string &stationOption, const Generate
     if (out.exitCode != kExitOk) return out;
     generator::GenerationResult result;
     try {
-        result = s.session->Generate(brand, series);
+        result = s.session->Generate(brand, series, request.origin);
     } catch (const std::invalid_argument &refusal) {
         out.error = ToUtf8(refusal.what());
         out.exitCode = kExitUsage;
@@ -182,6 +182,7 @@ SeriesGeneration GenerateSeries(const std::string &stationOption, const Generate
     out.inserted = result.inserted;
     out.updated = result.updated;
     out.stamp = result.stamp;
+    out.changeSet = result.changeSet;
     return out;
 }
 

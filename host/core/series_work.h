@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "generator/limit_history.h"
 #include "generator/limit_input.h"
 #include "generator/modify_stamp.h"
 
@@ -65,6 +66,7 @@ struct GenerateRequest {
     std::string brand, series;  // UTF-8
     std::string vehicle;        // the --default vehicle file, "" for none
     std::vector<LimitEdit> edits;
+    generator::ChangeOrigin origin;  // who the history records
 };
 
 // series generate: the stored limits, the default standard of the vehicle
@@ -79,6 +81,7 @@ struct SeriesGeneration {
     std::size_t fromDefault = 0;  // the limits it gave
     std::string fullModulePath;   // the module that computed it
     generator::StampChange stamp;
+    long long changeSet = 0;  // the history's record of it; 0: none
 };
 SeriesGeneration GenerateSeries(const std::string &stationOption, const GenerateRequest &request);
 
@@ -101,8 +104,10 @@ struct SeriesImport {
     std::vector<ImportedSeries> series;
     std::string file;
     generator::StampChange stamp;  // of the last write, when any
+    long long changeSet = 0;
 };
-SeriesImport ImportSeries(const std::string &stationOption, const std::string &file);
+SeriesImport ImportSeries(const std::string &stationOption, const std::string &file,
+                          const generator::ChangeOrigin &origin);
 
 // mask show, and the mask after mask set / clear.
 struct MaskedParam {
@@ -123,7 +128,9 @@ struct StandardsCleared {
     int exitCode = 0;
     long long removed = 0;
     generator::StampChange stamp;
+    long long changeSet = 0;
 };
-StandardsCleared ClearStandards(const std::string &stationOption);
+StandardsCleared ClearStandards(const std::string &stationOption,
+                                const generator::ChangeOrigin &origin);
 
 }  // namespace stdhost

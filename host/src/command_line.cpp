@@ -7,6 +7,15 @@
 
 namespace stdhost {
 
+void AddOriginOptions(CLI::App *command, generator::ChangeOrigin &origin,
+                      const std::string &program) {
+    origin.program = program;
+    command->add_option("--operator", origin.operatorName,
+                        "who makes the change, as the history records it (default: "
+                        "$STATION_OPERATOR, else the login name)");
+    command->add_option("--comment", origin.comment, "why, as the history records it");
+}
+
 CLI::App *AddCommand(CLI::App &parent, CommandLine &line, const std::string &name,
                      const std::string &description, std::function<int()> work,
                      std::function<void(const CLI::App &command)> check) {

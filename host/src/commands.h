@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "generator/limit_history.h"
 #include "standard_file_text.h"
 #include "vehicle_file.h"
 
@@ -35,6 +36,11 @@ CLI::App *AddCommand(CLI::App &parent, CommandLine &line, const std::string &nam
                      const std::string &description, std::function<int()> work,
                      std::function<void(const CLI::App &command)> check = {});
 
+// --operator NAME and --comment TEXT of a command that writes the standard
+// table: who and why the history records. `origin.program` is set here.
+void AddOriginOptions(CLI::App *command, generator::ChangeOrigin &origin,
+                      const std::string &program);
+
 // Reports a parse error of `app` the way every command does: help goes to
 // standard output (kExitOk), anything else to standard error with a pointer
 // to the chosen command's --help (kExitUsage).
@@ -50,6 +56,8 @@ std::vector<InfoValue> ReadDefaultVehicleFile(const std::string &path, const std
 void AddJudgeCommand(CLI::App &app, CommandLine &line);
 // init-station DIR: a station directory with its database.
 void AddInitStationCommand(CLI::App &app, CommandLine &line);
+// upgrade-station: the history tables and their baseline on an existing station.
+void AddUpgradeStationCommand(CLI::App &app, CommandLine &line);
 // reload: has the limits plug-in reload its table from the database.
 void AddReloadCommand(CLI::App &app, CommandLine &line);
 // mark-changed [STAMP]: sets tb_status_memstd's stamp (by default one more),

@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "init_station.h"
 #include "station.h"
+#include "upgrade_station.h"
 
 namespace stdhost {
 namespace {
@@ -64,6 +65,23 @@ void AddInitStationCommand(CLI::App &app, CommandLine &line) {
         ->type_name("P")
         ->take_last();
     init->add_flag("--no-seed", o->noSeed, "leave the tables as they are (with --dsn)");
+    AddOriginOptions(init, o->origin, "stdhost init-station");
+}
+
+void AddUpgradeStationCommand(CLI::App &app, CommandLine &line) {
+    auto origin = std::make_shared<generator::ChangeOrigin>();
+    CLI::App *upgrade = AddCommand(
+        app, line, "upgrade-station",
+        "Add what this release keeps in the station's database and the station lacks: the "
+        "history of tb_id_standard, starting with a baseline of the whole table. Safe to run "
+        "again.",
+        [&line, origin] {
+            const StationUpgrade result = UpgradeStation(line.station, *origin);
+            if (result.exitCode == kExitOk) std::fputs(StationUpgradeText(result).c_str(), stdout);
+            return result.exitCode;
+        });
+    AddOriginOptions(upgrade, *origin, "stdhost upgrade-station");
+    upgrade->fallthrough();
 }
 
 }  // namespace stdhost

@@ -16,6 +16,7 @@ int main(int argc, char **argv) {
     app.require_subcommand(1);
     stdhost::AddJudgeCommand(app, line);
     stdhost::AddInitStationCommand(app, line);
+    stdhost::AddUpgradeStationCommand(app, line);
     stdhost::AddReloadCommand(app, line);
     stdhost::AddMarkChangedCommand(app, line);
     stdhost::AddBuildStandardsCommand(app, line);

@@ -142,6 +142,7 @@ void AddGenerateCommand(CLI::App &group, CommandLine &line) {
         ->type_name("PARAMID=UPPER,LOWER")
         ->allow_extra_args(false);
     generate->add_flag("--json", gen->json, "print JSON");
+    AddOriginOptions(generate, gen->request.origin, "stdhost series generate");
     generate->fallthrough();
 }
 

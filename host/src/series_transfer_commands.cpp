@@ -19,8 +19,9 @@ int Export(const std::string &stationOption, const std::string &file) {
     return result.exitCode;
 }
 
-int Import(const std::string &stationOption, const std::string &file) {
-    const SeriesImport result = ImportSeries(stationOption, file);
+int Import(const std::string &stationOption, const std::string &file,
+           const generator::ChangeOrigin &origin) {
+    const SeriesImport result = ImportSeries(stationOption, file, origin);
     for (const std::string &note : result.notes) Complain(note);
     if (result.exitCode == kExitOk) PrintImportText(result);
     return result.exitCode;
@@ -42,8 +43,8 @@ int MaskChange(const std::string &stationOption, const std::vector<int> &ids, bo
     return after.exitCode;
 }
 
-int ClearAll(const std::string &stationOption) {
-    const StandardsCleared result = ClearStandards(stationOption);
+int ClearAll(const std::string &stationOption, const generator::ChangeOrigin &origin) {
+    const StandardsCleared result = ClearStandards(stationOption, origin);
     if (result.exitCode == kExitOk) PrintClearedText(result);
     return result.exitCode;
 }
@@ -60,12 +61,14 @@ void AddSeriesTransferCommands(CLI::App &series, CommandLine &line) {
     exportCommand->fallthrough();
 
     auto in = std::make_shared<std::string>();
+    auto importOrigin = std::make_shared<generator::ChangeOrigin>();
     CLI::App *importCommand = AddCommand(
         series, line, "import",
         "Generate the series standards of FILE (as series export writes it), all or nothing; "
         "parameters a series does not name keep their stored limits.",
-        [&line, in] { return Import(line.station, *in); });
+        [&line, in, importOrigin] { return Import(line.station, *in, *importOrigin); });
     importCommand->add_option("FILE", *in, "the file to read")->required();
+    AddOriginOptions(importCommand, *importOrigin, "stdhost series import");
     importCommand->fallthrough();
 }
 
@@ -92,16 +95,19 @@ void AddMaskCommands(CLI::App &app, CommandLine &line) {
     }
 
     auto yes = std::make_shared<bool>(false);
+    auto clearOrigin = std::make_shared<generator::ChangeOrigin>();
     CLI::App *clear = AddCommand(
         app, line, "clear-standards",
         "Remove every row of tb_id_standard, national and series standards alike.",
-        [&line] { return ClearAll(line.station); },
+        [&line, clearOrigin] { return ClearAll(line.station, *clearOrigin); },
         [yes](const CLI::App &) {
             if (!*yes)
-                throw CLI::ValidationError(
-                    "--yes", "this removes every standard and cannot be undone: add --yes");
+                throw CLI::ValidationError("--yes",
+                                           "this removes every standard, and only a station that "
+                                           "keeps a history can roll it back: add --yes");
         });
     clear->add_flag("--yes", *yes, "confirm");
+    AddOriginOptions(clear, *clearOrigin, "stdhost clear-standards");
     clear->fallthrough();
 }
 

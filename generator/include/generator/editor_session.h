@@ -89,8 +89,9 @@ class EditorSession {
     // so does the std::invalid_argument of a generation that refuses to
     // write (its what() is a GBK text for the user).
     void LoadSeries(const std::string &brand, const std::string &series);
-    GenerationResult Generate(const std::string &brand, const std::string &series);
-    bool ClearStandards();
+    GenerationResult Generate(const std::string &brand, const std::string &series,
+                              const ChangeOrigin &origin = {"", "Sergen 生成", ""});
+    bool ClearStandards(const ChangeOrigin &origin = {"", "Sergen 清除标准", ""});
     // The rows a clearing would delete. Throws stationdb::DatabaseError; no
     // open connection counts nothing.
     StandardCounts CountStandards();

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "generator/catalogue.h"
+#include "generator/limit_history.h"
 #include "generator/mask_table.h"
 #include "generator/modify_stamp.h"
 
@@ -33,10 +34,11 @@ void LoadSeriesLimits(stationdb::Connection *connection, Catalogue &catalogue,
                       const std::string &brand, const std::string &series);
 
 struct GenerationResult {
-    bool ran = false;        // false: blank series or no open connection, nothing done
-    long long inserted = 0;  // parameters added as new rows
-    long long updated = 0;   // parameters whose stored rows were rewritten
-    StampChange stamp;       // DBModifyTime moved on in the same transaction
+    bool ran = false;         // false: blank series or no open connection, nothing done
+    long long inserted = 0;   // parameters added as new rows
+    long long updated = 0;    // parameters whose stored rows were rewritten
+    StampChange stamp;        // DBModifyTime moved on in the same transaction
+    long long changeSet = 0;  // the history's change set; 0: none (no history, no change)
 };
 
 // Stores every catalogue parameter (masked ones included) under the series'
@@ -50,9 +52,11 @@ struct GenerationResult {
 // fit the 20-character column (the parameter named); a brand or series longer
 // than the line's intake reads (see series_key.h); a key that another brand
 // and series of tb_type_vehicle also form (both named).
+// Every row whose limits change is recorded in the history (kind generate,
+// by `origin`) in the same transaction.
 GenerationResult GenerateSeriesStandard(stationdb::Connection *connection,
                                         const Catalogue &catalogue, const std::string &brand,
-                                        const std::string &series);
+                                        const std::string &series, const ChangeOrigin &origin = {});
 
 // The way line software generated before: one autocommitted statement per
 // parameter, with no lock. Kept only as the measure the benchmark compares
@@ -63,16 +67,19 @@ GenerationResult GenerateSeriesStandardPerParameter(stationdb::Connection &conne
                                                     const std::string &series);
 
 // Empties tb_id_standard (TRUNCATE on SQL Server and PostgreSQL, DELETE on
-// SQLite) and moves DBModifyTime on, in one transaction. `ran` is false when
-// the connection is null or not open. Throws stationdb::DatabaseError.
+// SQLite), records every row removed in the history (kind clear, so that a
+// rollback can put them back) and moves DBModifyTime on, in one
+// transaction. `ran` is false when the connection is null or not open.
+// Throws stationdb::DatabaseError.
 struct ClearResult {
     bool ran = false;
     long long removed = 0;  // rows the table held
     StampChange stamp;
+    long long changeSet = 0;  // the history's change set; 0: none
 };
-ClearResult ClearStandardTable(stationdb::Connection *connection);
+ClearResult ClearStandardTable(stationdb::Connection *connection, const ChangeOrigin &origin = {});
 // The same, for callers that only need to know whether it ran.
-bool ClearStandards(stationdb::Connection *connection);
+bool ClearStandards(stationdb::Connection *connection, const ChangeOrigin &origin = {});
 
 // A limit as the generator writes it: "%.2f".
 std::string LimitText(float value);

@@ -48,8 +48,11 @@ std::vector<SeriesStandard> ExportSeriesStandards(stationdb::Connection &connect
 // or that another listed brand and series form (see GenerateSeriesStandard).
 // `catalogue` is left with the limits of the last series. Throws
 // stationdb::DatabaseError after rolling back.
+// The rows changed are recorded in the history as one change set (kind
+// import, by `origin`).
 std::vector<GenerationResult> ImportSeriesStandards(stationdb::Connection &connection,
                                                     Catalogue &catalogue,
-                                                    const std::vector<SeriesStandard> &standards);
+                                                    const std::vector<SeriesStandard> &standards,
+                                                    const ChangeOrigin &origin = {});
 
 }  // namespace generator
