@@ -44,7 +44,8 @@ class HistoryCheck : public ::testing::Test {
     std::string Limits2231() {
         Outcome run = Stdhost("series show 大众 捷达 --json");
         EXPECT_EQ(run.exitCode, 0) << run.out;
-        for (const auto &p : nlohmann::json::parse(run.out)["params"])
+        const nlohmann::json shown = nlohmann::json::parse(run.out);
+        for (const auto &p : shown["params"])
             if (p["paramid"] == 2231) return p["lower"].dump() + "," + p["upper"].dump();
         return "";
     }
