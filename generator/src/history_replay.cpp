@@ -3,13 +3,12 @@
 namespace generator::history {
 
 void Replay::Add(const KeyView &key, const LimitValues &limits) {
-    auto found = rows_.find(key);
-    if (found == rows_.end())
-        found = rows_
-                    .emplace(LimitKey{key.itemid, std::string(key.condition), key.paramid},
-                             std::vector<HeldLimits>{})
-                    .first;
+    // One lookup: the key is built for every row, its condition short enough
+    // to need no allocation.
+    auto found =
+        rows_.try_emplace(LimitKey{key.itemid, std::string(key.condition), key.paramid}).first;
     found->second.push_back({limits, false});
+    ++size_;
 }
 
 bool Replay::Remove(const KeyView &key, const LimitValues &limits,
@@ -28,6 +27,7 @@ bool Replay::Remove(const KeyView &key, const LimitValues &limits,
         }
     if (!same) held = list.front().limits;
     list.erase(list.begin() + static_cast<std::ptrdiff_t>(at));
+    --size_;
     if (list.empty()) rows_.erase(found);
     return same;
 }

@@ -64,9 +64,11 @@ class Replay {
     // false when none is left.
     bool Match(const KeyView &key, std::string_view hvalue, std::string_view lvalue);
     Map &Rows() { return rows_; }
+    std::size_t Size() const { return size_; }
 
   private:
     Map rows_;
+    std::size_t size_ = 0;  // rows held
 };
 
 }  // namespace generator::history

@@ -80,6 +80,57 @@ struct Header {
     std::string kindText;
 };
 
+// The rows of the table that the replay does not hold, and the replay's
+// rows the table lacks, a pair under one key as changed limits.
+class TableDifferences {
+  public:
+    void Found(const KeyView &key, std::string_view hvalue, std::string_view lvalue) {
+        unmatched_.push_back({LimitKey{key.itemid, std::string(key.condition), key.paramid},
+                              LimitValues{std::string(hvalue), std::string(lvalue)}});
+    }
+    const std::vector<std::pair<LimitKey, LimitValues>> &Unmatched() const { return unmatched_; }
+    std::vector<VerifyFinding> Findings(history::Replay &replay);
+
+  private:
+    std::vector<std::pair<LimitKey, LimitValues>> unmatched_;
+};
+
+std::vector<VerifyFinding> TableDifferences::Findings(history::Replay &replay) {
+    std::vector<VerifyFinding> out;
+    for (auto &[key, found] : unmatched_) {
+        VerifyFinding f{FindingKind::kAddedOutside, 0, {}, key, {}, found, {}};
+        auto held = replay.Rows().find(key);
+        if (held != replay.Rows().end())
+            for (history::HeldLimits &h : held->second)
+                if (!h.matched) {
+                    h.matched = true;
+                    f.kind = FindingKind::kLimitsChanged;
+                    f.expected = h.limits;
+                    break;
+                }
+        f.text = LimitKeyText(key) +
+                 (f.kind == FindingKind::kAddedOutside
+                      ? " was added outside the programs: "
+                      : " has limits the history did not write: expected " +
+                            LimitsText(f.expected) + ", found ") +
+                 LimitsText(f.found);
+        out.push_back(std::move(f));
+    }
+    for (auto &[key, list] : replay.Rows())
+        for (const history::HeldLimits &h : list)
+            if (!h.matched) {
+                VerifyFinding f{FindingKind::kRemovedOutside, 0, {}, key, h.limits, {}, {}};
+                f.text = LimitKeyText(key) + " was removed outside the programs: expected " +
+                         LimitsText(h.limits);
+                out.push_back(std::move(f));
+            }
+    std::sort(out.begin(), out.end(), [](const VerifyFinding &a, const VerifyFinding &b) {
+        return std::tie(a.key->itemid, a.key->condition, a.key->paramid, a.kind) <
+               std::tie(b.key->itemid, b.key->condition, b.key->paramid, b.kind);
+    });
+    return out;
+}
+
 class Verifier {
   public:
     explicit Verifier(VerifyReport &report) : report_(report) {}
@@ -92,6 +143,7 @@ class Verifier {
     void End();
     void Replay(const HistoryRow &row, long long setId);
     void Missing(long long from, long long to);
+    history::TableDigest DigestFromReplay(const TableDifferences &differences);
     void Add(VerifyFinding finding);
     void AddRowFinding(VerifyFinding finding);
 
@@ -103,6 +155,7 @@ class Verifier {
     long long lastOrphan_ = 0;
     history::Replay replay_;
     history::TableDigest digest_;
+    bool aligned_ = true;  // digest_ is the digest of the replay's rows
     long long count_ = 0;
     platform::Sha256 sha_;
     std::size_t rowFindings_ = 0;
@@ -188,6 +241,7 @@ void Verifier::End() {
                 ": its table digest is not the digest of the table "
                 "its rows and the earlier change sets give");
         digest_ = *stored;  // each mismatch is reported where it arises
+        aligned_ = false;
     }
     if (set.tableRows != count_) {
         finding(FindingKind::kRowCountMismatch,
@@ -204,6 +258,7 @@ void Verifier::Replay(const HistoryRow &row, long long setId) {
     if (row.before) {
         std::optional<LimitValues> held;
         if (!replay_.Remove(key, *row.before, held)) {
+            aligned_ = false;
             VerifyFinding f{FindingKind::kChangedBefore, setId, {}, {}, held, row.before, {}};
             f.key = LimitKey{row.itemid, row.condition, row.paramid};
             f.text = LimitKeyText(*f.key) + " was changed outside the programs before " +
@@ -262,54 +317,23 @@ void Verifier::ReadRows(stationdb::Connection &connection) {
     if (lastOrphan_ > report_.lastId) Missing(report_.lastId + 1, lastOrphan_);
 }
 
-// The rows of the table that the replay does not hold, and the replay's
-// rows the table lacks, a pair under one key as changed limits.
-class TableDifferences {
-  public:
-    void Found(const KeyView &key, std::string_view hvalue, std::string_view lvalue) {
-        unmatched_.push_back({LimitKey{key.itemid, std::string(key.condition), key.paramid},
-                              LimitValues{std::string(hvalue), std::string(lvalue)}});
-    }
-    std::vector<VerifyFinding> Findings(history::Replay &replay);
-
-  private:
-    std::vector<std::pair<LimitKey, LimitValues>> unmatched_;
-};
-
-std::vector<VerifyFinding> TableDifferences::Findings(history::Replay &replay) {
-    std::vector<VerifyFinding> out;
-    for (auto &[key, found] : unmatched_) {
-        VerifyFinding f{FindingKind::kAddedOutside, 0, {}, key, {}, found, {}};
-        auto held = replay.Rows().find(key);
-        if (held != replay.Rows().end())
-            for (history::HeldLimits &h : held->second)
-                if (!h.matched) {
-                    h.matched = true;
-                    f.kind = FindingKind::kLimitsChanged;
-                    f.expected = h.limits;
-                    break;
-                }
-        f.text = LimitKeyText(key) +
-                 (f.kind == FindingKind::kAddedOutside
-                      ? " was added outside the programs: "
-                      : " has limits the history did not write: expected " +
-                            LimitsText(f.expected) + ", found ") +
-                 LimitsText(f.found);
-        out.push_back(std::move(f));
-    }
-    for (auto &[key, list] : replay.Rows())
+// The table's digest without hashing its rows, where the running digest is
+// the replay's: the replay's, plus the table's rows beyond it, less the
+// replay's rows the table lacks.
+history::TableDigest Verifier::DigestFromReplay(const TableDifferences &differences) {
+    history::TableDigest table = digest_;
+    for (const auto &[key, found] : differences.Unmatched())
+        table.Add(history::RowHash(sha_, key.itemid, key.condition, key.paramid, found.hvalue,
+                                   found.lvalue));
+    if (report_.tableRows - static_cast<long long>(differences.Unmatched().size()) ==
+        static_cast<long long>(replay_.Size()))
+        return table;  // every row of the replay was found
+    for (const auto &[key, list] : replay_.Rows())
         for (const history::HeldLimits &h : list)
-            if (!h.matched) {
-                VerifyFinding f{FindingKind::kRemovedOutside, 0, {}, key, h.limits, {}, {}};
-                f.text = LimitKeyText(key) + " was removed outside the programs: expected " +
-                         LimitsText(h.limits);
-                out.push_back(std::move(f));
-            }
-    std::sort(out.begin(), out.end(), [](const VerifyFinding &a, const VerifyFinding &b) {
-        return std::tie(a.key->itemid, a.key->condition, a.key->paramid, a.kind) <
-               std::tie(b.key->itemid, b.key->condition, b.key->paramid, b.kind);
-    });
-    return out;
+            if (!h.matched)
+                table.Subtract(history::RowHash(sha_, key.itemid, key.condition, key.paramid,
+                                                h.limits.hvalue, h.limits.lvalue));
+    return table;
 }
 
 void Verifier::CompareTable(stationdb::Connection &connection) {
@@ -324,13 +348,16 @@ void Verifier::CompareTable(stationdb::Connection &connection) {
         const std::string_view condition = st.View(2);
         const int32_t paramid = platform::IntegerOf(st.View(3));
         const std::string_view h = st.View(4), l = st.View(5);
-        table.Add(history::RowHash(sha_, itemid, condition, paramid, h, l));
+        if (!aligned_) table.Add(history::RowHash(sha_, itemid, condition, paramid, h, l));
         ++report_.tableRows;
         const KeyView key{itemid, condition, paramid};
         if (!replay_.Match(key, h, l)) differences.Found(key, h, l);
     }
+    if (aligned_) table = DigestFromReplay(differences);
     report_.tableDigest = table.Hex();
-    if (report_.lastDigest == report_.tableDigest && table == digest_) return;
+    if (differences.Unmatched().empty() &&
+        report_.tableRows == static_cast<long long>(replay_.Size()))
+        return;
     for (VerifyFinding &f : differences.Findings(replay_)) AddRowFinding(std::move(f));
 }
 
