@@ -10,8 +10,8 @@ namespace generator::history {
 #define HISTORY_HEADER_COLUMNS                                                               \
     "select id, changed_at, operator_name, program, kind, scope, note, reverts, row_count, " \
     "table_rows, prev_hash, hash, table_digest from tb_std_history "
-#define HISTORY_ROW_COLUMNS                                                                    \
-    "select changeset, seq, itemid, condition, paramid, type, itemname, paramname, stdorder, " \
+#define HISTORY_ROW_COLUMNS                                                               \
+    "select changeset, itemid, condition, paramid, type, itemname, paramname, stdorder, " \
     "old_hvalue, old_lvalue, new_hvalue, new_lvalue from tb_std_history_row "
 
 const char kChangeSetsById[] = HISTORY_HEADER_COLUMNS "order by id";

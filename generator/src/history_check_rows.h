@@ -17,7 +17,8 @@ namespace generator::history {
 // Every header column, ordered by id; kChangeSetWhereId reads one.
 extern const char kChangeSetsById[];
 extern const char kChangeSetWhereId[];
-// Every row column after changeset and seq; kRowsInOrder orders all rows by
+// changeset, then every row column from itemid on (seq only orders them:
+// one column less to read); kRowsInOrder orders all rows by
 // (changeset, seq), kRowsOfChangeSet reads one change set's (? id).
 extern const char kRowsInOrder[];
 extern const char kRowsOfChangeSet[];

@@ -103,7 +103,7 @@ bool ReadChange(stationdb::Connection &connection, long long id, Plan &plan) {
     st.Execute();
     HistoryRow row;
     while (st.Fetch()) {
-        history::ReadHistoryRow(st, 3, row);
+        history::ReadHistoryRow(st, 2, row);
         const KeyView key{row.itemid, row.condition, row.paramid};
         auto found = plan.index.find(key);
         if (found == plan.index.end()) {

@@ -285,8 +285,7 @@ void Verifier::ReadRows(stationdb::Connection &connection) {
     HistoryRow row;
     while (st.Fetch()) {
         const long long setId = history::NumberOf(st.View(1));
-        st.View(2);
-        history::ReadHistoryRow(st, 3, row);
+        history::ReadHistoryRow(st, 2, row);
         ++report_.historyRows;
         if (!current_ || headers_[*current_].set.id != setId) {
             if (current_) End();
