@@ -62,12 +62,28 @@ std::string ResolvedOperator(const std::string &given) {
 }
 
 bool HistoryPresent(stationdb::Connection &connection) {
-    const char *sql =
-        connection.GetDialect() == stationdb::Dialect::kSqlite
-            ? "select count(*) from sqlite_master where type = 'table' and name in "
-              "('tb_std_history', 'tb_std_history_row')"
-            : "select count(*) from information_schema.tables where lower(table_name) in "
-              "('tb_std_history', 'tb_std_history_row')";
+    // The tables the connection's unqualified names reach: on a server, those
+    // of its current schema (other schemas of the database may have their own).
+    const char *sql;
+    switch (connection.GetDialect()) {
+        case stationdb::Dialect::kSqlite:
+            sql =
+                "select count(*) from sqlite_master where type = 'table' and name in "
+                "('tb_std_history', 'tb_std_history_row')";
+            break;
+        case stationdb::Dialect::kSqlServer:
+            sql =
+                "select count(*) from information_schema.tables where table_schema = "
+                "schema_name() and lower(table_name) in ('tb_std_history', "
+                "'tb_std_history_row')";
+            break;
+        default:
+            sql =
+                "select count(*) from information_schema.tables where table_schema = "
+                "current_schema() and lower(table_name) in ('tb_std_history', "
+                "'tb_std_history_row')";
+            break;
+    }
     stationdb::Statement st(connection, sql, stationdb::Statement::Direct{});
     st.Execute();
     return st.Fetch() && platform::IntegerOf(st.View(1)) >= 2;
