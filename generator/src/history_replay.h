@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
 
 #include "generator/history_check.h"
 
@@ -52,7 +51,8 @@ struct HeldLimits {
 
 class Replay {
   public:
-    using Map = std::unordered_map<LimitKey, std::vector<HeldLimits>, KeyHash, KeyEqual>;
+    // One entry a row: no list to allocate besides the row's own node.
+    using Map = std::unordered_multimap<LimitKey, HeldLimits, KeyHash, KeyEqual>;
 
     void Add(const KeyView &key, const LimitValues &limits);
     // Takes out one row of `key` holding `limits` and returns true; false
@@ -64,11 +64,10 @@ class Replay {
     // false when none is left.
     bool Match(const KeyView &key, std::string_view hvalue, std::string_view lvalue);
     Map &Rows() { return rows_; }
-    std::size_t Size() const { return size_; }
+    std::size_t Size() const { return rows_.size(); }
 
   private:
     Map rows_;
-    std::size_t size_ = 0;  // rows held
 };
 
 }  // namespace generator::history

@@ -99,15 +99,13 @@ std::vector<VerifyFinding> TableDifferences::Findings(history::Replay &replay) {
     std::vector<VerifyFinding> out;
     for (auto &[key, found] : unmatched_) {
         VerifyFinding f{FindingKind::kAddedOutside, 0, {}, key, {}, found, {}};
-        auto held = replay.Rows().find(key);
-        if (held != replay.Rows().end())
-            for (history::HeldLimits &h : held->second)
-                if (!h.matched) {
-                    h.matched = true;
-                    f.kind = FindingKind::kLimitsChanged;
-                    f.expected = h.limits;
-                    break;
-                }
+        for (auto [it, last] = replay.Rows().equal_range(key); it != last; ++it)
+            if (!it->second.matched) {
+                it->second.matched = true;
+                f.kind = FindingKind::kLimitsChanged;
+                f.expected = it->second.limits;
+                break;
+            }
         f.text = LimitKeyText(key) +
                  (f.kind == FindingKind::kAddedOutside
                       ? " was added outside the programs: "
@@ -116,14 +114,13 @@ std::vector<VerifyFinding> TableDifferences::Findings(history::Replay &replay) {
                  LimitsText(f.found);
         out.push_back(std::move(f));
     }
-    for (auto &[key, list] : replay.Rows())
-        for (const history::HeldLimits &h : list)
-            if (!h.matched) {
-                VerifyFinding f{FindingKind::kRemovedOutside, 0, {}, key, h.limits, {}, {}};
-                f.text = LimitKeyText(key) + " was removed outside the programs: expected " +
-                         LimitsText(h.limits);
-                out.push_back(std::move(f));
-            }
+    for (const auto &[key, h] : replay.Rows())
+        if (!h.matched) {
+            VerifyFinding f{FindingKind::kRemovedOutside, 0, {}, key, h.limits, {}, {}};
+            f.text = LimitKeyText(key) + " was removed outside the programs: expected " +
+                     LimitsText(h.limits);
+            out.push_back(std::move(f));
+        }
     std::sort(out.begin(), out.end(), [](const VerifyFinding &a, const VerifyFinding &b) {
         return std::tie(a.key->itemid, a.key->condition, a.key->paramid, a.kind) <
                std::tie(b.key->itemid, b.key->condition, b.key->paramid, b.kind);
@@ -327,11 +324,10 @@ history::TableDigest Verifier::DigestFromReplay(const TableDifferences &differen
     if (report_.tableRows - static_cast<long long>(differences.Unmatched().size()) ==
         static_cast<long long>(replay_.Size()))
         return table;  // every row of the replay was found
-    for (const auto &[key, list] : replay_.Rows())
-        for (const history::HeldLimits &h : list)
-            if (!h.matched)
-                table.Subtract(history::RowHash(sha_, key.itemid, key.condition, key.paramid,
-                                                h.limits.hvalue, h.limits.lvalue));
+    for (const auto &[key, h] : replay_.Rows())
+        if (!h.matched)
+            table.Subtract(history::RowHash(sha_, key.itemid, key.condition, key.paramid,
+                                            h.limits.hvalue, h.limits.lvalue));
     return table;
 }
 
