@@ -83,6 +83,11 @@ void AddAuditCommand(CLI::App &app, CommandLine &line);
 // history [filters] [--json] [--html FILE], history show ID, history --as-of:
 // the recorded changes of the standard table.
 void AddHistoryCommand(CLI::App &app, CommandLine &line);
+// verify [--json]: the history of tb_id_standard checked; exit 0 consistent,
+// 1 a difference found, 2 an error.
+void AddVerifyCommand(CLI::App &app, CommandLine &line);
+// rollback ID [--yes] [--force] [--operator NAME] [--comment TEXT].
+void AddRollbackCommand(CLI::App &app, CommandLine &line);
 
 // editor [--screenshot FILE [--dialog D] [--brand B --series S]] [--size WxH]:
 // the standards editor (libsergen.so) on the station, or a dialog of it as a PNG.

@@ -25,6 +25,8 @@ int main(int argc, char **argv) {
     stdhost::AddEditorCommand(app, line);
     stdhost::AddAuditCommand(app, line);
     stdhost::AddHistoryCommand(app, line);
+    stdhost::AddVerifyCommand(app, line);
+    stdhost::AddRollbackCommand(app, line);
     app.footer(
         "A station directory holds plinth.ini, odbc.ini, odbcinst.ini, the SQLite database\n"
         "station.db and config/. Each command has its own --help.\n"
