@@ -1,6 +1,7 @@
 #include "history_chain.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <ctime>
 #include <map>
@@ -138,14 +139,22 @@ namespace {
 
 // Appends `text` length-prefixed ("<bytes>:<text>"), so that no two field
 // lists run together into the same bytes.
+void AppendNumber(std::string &out, long long number) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    out.append(digits, end);
+}
+
 void LengthPrefixed(std::string &out, std::string_view text) {
-    out += std::to_string(text.size());
+    AppendNumber(out, static_cast<long long>(text.size()));
     out += ':';
     out += text;
 }
 
 void LengthPrefixed(std::string &out, long long number) {
-    LengthPrefixed(out, std::string_view(std::to_string(number)));
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    LengthPrefixed(out, std::string_view(digits, static_cast<std::size_t>(end - digits)));
 }
 
 }  // namespace
@@ -362,6 +371,15 @@ void InsertParts(stationdb::Connection &connection, long long changeset,
 // first row came: the order the parts and the hash take.
 void GroupByPart(std::vector<HistoryRow> &rows) {
     std::map<std::pair<std::int32_t, std::string_view>, std::size_t> firstSeen;
+    bool together = true;  // the rows of each part already next to each other
+    for (std::size_t r = 0; r < rows.size() && together; ++r) {
+        const bool sameAsLast = r > 0 && rows[r].itemid == rows[r - 1].itemid &&
+                                rows[r].condition == rows[r - 1].condition;
+        together =
+            sameAsLast || firstSeen.try_emplace({rows[r].itemid, rows[r].condition}, r).second;
+    }
+    if (together) return;
+    firstSeen.clear();
     std::vector<std::size_t> group(rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r)
         group[r] = firstSeen.try_emplace({rows[r].itemid, rows[r].condition}, firstSeen.size())

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include "generator/history_check.h"
+#include "generator/history_read.h"
+#include "generator/limit_history.h"
 #include "generator_fixture.h"
 #include "temp_dir.h"
 
@@ -102,6 +105,29 @@ TEST_P(EditorSessionTest, CountsSeriesAndNationalRowsBeforeAClearing) {
     EXPECT_EQ(counts.national, 3);
     ASSERT_TRUE(session_->ClearStandards());
     EXPECT_EQ(session_->CountStandards().Total(), 0);
+}
+
+// The editor's "生成" and "清除标准" are recorded in the history under the
+// editor's name and the operator of the process, and can be put back.
+TEST_P(EditorSessionTest, TheEditorsWritesAreRecordedAndCanBePutBack) {
+    ::setenv("STATION_OPERATOR", "检测员", 1);
+    generator::UpgradeHistory(*Connection(), {});
+    session_->LoadSeries(Gbk("大众"), Gbk("捷达"));
+    session_->SetLimits(Places(2231)[0], 0.5f, 0.25f);
+    const long long generated = session_->Generate(Gbk("大众"), Gbk("捷达")).changeSet;
+    ASSERT_TRUE(session_->ClearStandards());
+    ::unsetenv("STATION_OPERATOR");
+    const auto sets = generator::ReadHistory(*Connection(), {});
+    ASSERT_EQ(sets.size(), 3u);
+    EXPECT_EQ(sets[1].id, generated);
+    EXPECT_EQ(sets[1].program, "Sergen 生成");
+    EXPECT_EQ(sets[0].program, "Sergen 清除标准");
+    EXPECT_EQ(sets[0].operatorName, "检测员");
+    EXPECT_EQ(sets[0].rowCount, RowCount() + static_cast<long long>(sets[1].rowCount));
+
+    EXPECT_EQ(generator::RollbackChangeSet(*Connection(), sets[0].id, false, {}).status,
+              generator::RollbackStatus::kDone);
+    EXPECT_EQ(Stored(Gbk("大众_捷达"), 223, 2231), "0.50,0.25");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, EditorSessionTest, ::testing::ValuesIn(testdb::Backends()),

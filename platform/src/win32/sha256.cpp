@@ -1,8 +1,13 @@
 #include "platform/sha256.h"
 
-#include <bcrypt.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
+// bcrypt.h takes its types from windows.h.
+#include <bcrypt.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace platform {
