@@ -278,10 +278,11 @@ std::string UtcNow() {
 }
 
 ChangeRecorder::ChangeRecorder(stationdb::Connection &connection, ChangeKind kind,
-                               std::string scope, const ChangeOrigin &origin, long long reverts)
+                               const std::string &scope, const ChangeOrigin &origin,
+                               long long reverts)
     : connection_(connection), head_(ReadChainHead(connection)) {
     set_.kind = kind;
-    set_.scope = CutUtf8(std::move(scope), kScopeBytes);
+    set_.scope = CutUtf8(scope, kScopeBytes);
     set_.operatorName = CutUtf8(ResolvedOperator(origin.operatorName), kOperatorBytes);
     set_.program = CutUtf8(origin.program, kProgramBytes);
     set_.comment = CutUtf8(origin.comment, kCommentBytes);

@@ -85,7 +85,7 @@ std::string UtcNow();
 // in the caller's transaction. Construct after the table's write lock.
 class ChangeRecorder {
   public:
-    ChangeRecorder(stationdb::Connection &connection, ChangeKind kind, std::string scope,
+    ChangeRecorder(stationdb::Connection &connection, ChangeKind kind, const std::string &scope,
                    const ChangeOrigin &origin, long long reverts = 0);
     // False when the database has no history: Add and Write then do nothing.
     bool Active() const { return head_.has_value(); }

@@ -193,6 +193,7 @@ void Verifier::ReadHeaders(stationdb::Connection &connection) {
             static_cast<std::size_t>(std::clamp(headers_.back().set.tableRows, 0LL, 10'000'000LL)));
         report_.lastId = headers_.back().set.id;
         report_.lastDigest = headers_.back().set.tableDigest;
+        report_.lastHash = headers_.back().set.hash;
     }
 }
 

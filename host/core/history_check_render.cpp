@@ -65,6 +65,7 @@ Json VerifyJson(const HistoryVerification &v) {
     j["tableRows"] = r.tableRows;
     j["tableDigest"] = r.tableDigest;
     j["lastDigest"] = r.lastDigest;
+    j["lastHash"] = r.lastHash;
     j["findings"] = Json::array();
     for (const generator::VerifyFinding &f : r.findings) j["findings"].push_back(FindingJson(f));
     j["moreFindings"] = r.moreFindings;
@@ -76,15 +77,16 @@ void PrintVerifyText(const HistoryVerification &v) {
     if (r.outcome == generator::VerifyOutcome::kError) return;  // complained already
     for (const generator::VerifyFinding &f : r.findings) std::printf("%s\n", f.text.c_str());
     if (r.moreFindings > 0) std::printf("... and %lld more rows differ\n", r.moreFindings);
-    std::printf(
-        "%lld change sets (last %lld), %lld history rows; tb_id_standard: %lld rows, "
-        "digest %s\n",
-        r.changeSets, r.lastId, r.historyRows, r.tableRows, r.tableDigest.c_str());
+    std::printf("%lld change set%s (last %lld, hash %s), %lld history row%s\n", r.changeSets,
+                r.changeSets == 1 ? "" : "s", r.lastId, r.lastHash.c_str(), r.historyRows,
+                r.historyRows == 1 ? "" : "s");
+    std::printf("tb_id_standard: %lld row%s, digest %s\n", r.tableRows, r.tableRows == 1 ? "" : "s",
+                r.tableDigest.c_str());
+    const std::size_t found = r.findings.size() + static_cast<std::size_t>(r.moreFindings);
     if (r.outcome == generator::VerifyOutcome::kConsistent)
         std::printf("history consistent with tb_id_standard\n");
     else
-        std::printf("%zu differences found\n",
-                    r.findings.size() + static_cast<std::size_t>(r.moreFindings));
+        std::printf("%zu difference%s found\n", found, found == 1 ? "" : "s");
 }
 
 void PrintRollbackPreview(const generator::RollbackResult &p) {

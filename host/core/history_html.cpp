@@ -18,7 +18,7 @@ const char kHead[] =
     "table{border-collapse:collapse;font-size:13px}td,th{padding:3px 8px;"
     "text-align:left;vertical-align:top}th{background:#f0f0f0}\n"
     "tr:nth-child(even) td{background:#fafafa}.num{text-align:right}\n"
-    "td.changed{background:#fff3c4;font-weight:bold}td.absent{color:#999}\n"
+    "tr td.changed{background:#fff3c4;font-weight:bold}td.absent{color:#999}\n"
     ".old{border-left:2px solid #ddd}.more{color:#555;font-style:italic;margin:4px 0}\n"
     "code{background:#f4f4f4;padding:1px 4px;font-size:12px;word-break:break-all}\n"
     "</style></head><body>\n";

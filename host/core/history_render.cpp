@@ -36,9 +36,10 @@ std::string HeaderText(const generator::ChangeSet &set) {
 
 // The header and at most `maxRows` rows (0 all); `more` the rows left
 // unshown beyond those read.
+// The header and at most `maxRows` rows.
 std::string SetText(const generator::ChangeSet &set, std::size_t maxRows, long long more) {
     std::string text = HeaderText(set) + "\n";
-    const std::size_t shown = maxRows == 0 ? set.rows.size() : std::min(maxRows, set.rows.size());
+    const std::size_t shown = std::min(maxRows, set.rows.size());
     for (std::size_t i = 0; i < shown; ++i) {
         const generator::HistoryRow &row = set.rows[i];
         text += "  " + std::to_string(row.itemid) + " " + row.condition + " " +
@@ -104,7 +105,7 @@ void to_json(Json &j, const HistoryAsOf &asOf) {
              {"limits", limits}};
 }
 
-std::string HistoryListText(const HistoryList &list) {
+std::string HistoryListText(const HistoryList &list, std::size_t rowsPerSet) {
     if (!list.kept) return std::string(kNoHistory) + "\n";
     if (list.sets.empty()) return "no change set matches\n";
     std::string text;
@@ -112,15 +113,15 @@ std::string HistoryListText(const HistoryList &list) {
         // Without a row filter the rows read may be fewer than the set's.
         const long long unread =
             list.filtered ? 0 : set.rowCount - static_cast<long long>(set.rows.size());
-        text += SetText(set, kTextRowsPerSet, std::max(0LL, unread));
+        text += SetText(set, rowsPerSet, std::max(0LL, unread));
     }
     return text;
 }
 
 std::string ChangeSetText(const HistoryShow &show) {
     const generator::ChangeSet &set = show.set;
-    return SetText(set, 0, 0) + "  previous hash " + set.prevHash + "\n  hash " + set.hash +
-           "\n  table digest " + set.tableDigest + " (" + std::to_string(set.tableRows) +
+    return SetText(set, set.rows.size(), 0) + "  previous hash " + set.prevHash + "\n  hash " +
+           set.hash + "\n  table digest " + set.tableDigest + " (" + std::to_string(set.tableRows) +
            " rows)\n";
 }
 

@@ -21,7 +21,7 @@ void to_json(Json &j, const HistoryAsOf &asOf);
 // The text forms: a change set's header line, then its rows
 // "item condition param: old -> new"; a list shows at most kTextRowsPerSet
 // rows of each.
-std::string HistoryListText(const HistoryList &list);
+std::string HistoryListText(const HistoryList &list, std::size_t rowsPerSet = kTextRowsPerSet);
 std::string ChangeSetText(const HistoryShow &show);
 std::string LimitsAsOfText(const HistoryAsOf &asOf);
 

@@ -1,9 +1,11 @@
 // The history of the standard table, read on the station's own database.
 #include "history_work.h"
 
+#include <map>
 #include <stdexcept>
 
 #include "generator/series_standard.h"
+#include "platform/value_text.h"
 #include "series_station.h"
 #include "station.h"
 
@@ -86,6 +88,53 @@ std::optional<std::string> UtcTimeOf(const std::string &text, bool endOfPeriod) 
     return text;
 }
 
+namespace {
+
+// The item and parameter names of the station's catalogue, for the rows the
+// history keeps without names (every row but a deleted one). Best effort:
+// a catalogue that cannot be read leaves the names empty.
+class CatalogueNames {
+  public:
+    explicit CatalogueNames(stationdb::Connection &connection) {
+        try {
+            stationdb::Statement items(connection, "select ItemId, ItemName from tb_id_item");
+            items.Execute();
+            while (items.Fetch()) items_.emplace(platform::IntegerOf(items.View(1)), items.Utf8(2));
+            stationdb::Statement params(connection,
+                                        "select ItemId, ParamId, ParamName from tb_id_param");
+            params.Execute();
+            while (params.Fetch())
+                params_.emplace(std::make_pair(platform::IntegerOf(params.View(1)),
+                                               platform::IntegerOf(params.View(2))),
+                                params.Utf8(3));
+        } catch (const stationdb::DatabaseError &) {
+            items_.clear();
+            params_.clear();
+        }
+    }
+    void Fill(int32_t itemid, int32_t paramid, std::string &itemname,
+              std::string &paramname) const {
+        if (itemname.empty()) {
+            const auto found = items_.find(itemid);
+            if (found != items_.end()) itemname = found->second;
+        }
+        if (paramname.empty()) {
+            const auto found = params_.find({itemid, paramid});
+            if (found != params_.end()) paramname = found->second;
+        }
+    }
+    void Fill(generator::ChangeSet &set) const {
+        for (generator::HistoryRow &row : set.rows)
+            Fill(row.itemid, row.paramid, row.itemname, row.paramname);
+    }
+
+  private:
+    std::map<int32_t, std::string> items_;
+    std::map<std::pair<int32_t, int32_t>, std::string> params_;
+};
+
+}  // namespace
+
 HistoryList ListHistory(const std::string &stationOption, HistoryRequest request) {
     HistoryList out;
     if ((out.exitCode = ResolveCondition(request)) != kExitOk) return out;
@@ -96,6 +145,8 @@ HistoryList ListHistory(const std::string &stationOption, HistoryRequest request
     out.exitCode = Reading("reading the history", [&] {
         out.sets = generator::ReadHistory(s.connection, request.filter);
     });
+    const CatalogueNames names(s.connection);
+    for (generator::ChangeSet &set : out.sets) names.Fill(set);
     return out;
 }
 
@@ -118,6 +169,7 @@ HistoryShow ShowChangeSet(const std::string &stationOption, long long id) {
         return out;
     }
     out.set = std::move(*set);
+    CatalogueNames(s.connection).Fill(out.set);
     return out;
 }
 
@@ -133,6 +185,9 @@ HistoryAsOf ReadLimitsAsOf(const std::string &stationOption, const std::string &
         out.limits = generator::LimitsAsOf(s.connection, whenUtc, itemid,
                                            resolved.filter.condition.value_or(""));
     });
+    const CatalogueNames names(s.connection);
+    for (generator::LimitInForce &l : out.limits.limits)
+        names.Fill(itemid, l.paramid, l.itemname, l.paramname);
     if (const auto param = resolved.filter.paramid) {
         auto &limits = out.limits.limits;
         std::erase_if(limits,

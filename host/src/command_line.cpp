@@ -1,11 +1,24 @@
 // How stdhost's commands join the command line, and how bad usage is reported.
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <utility>
 
 #include "commands.h"
 #include "station.h"
 
 namespace stdhost {
+
+CLI::Validator ChangeSetNumber() {
+    return CLI::Validator(
+        [](std::string &text) {
+            long long id = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
+            if (error == std::errc() && end == text.data() + text.size() && id >= 1)
+                return std::string();
+            return "a change set number is a whole number of 1 or more, not \"" + text + "\"";
+        },
+        "ID");
+}
 
 void AddOriginOptions(CLI::App *command, generator::ChangeOrigin &origin,
                       const std::string &program) {

@@ -13,6 +13,7 @@
 namespace CLI {
 class App;
 class ParseError;
+class Validator;
 }  // namespace CLI
 
 namespace stdhost {
@@ -40,6 +41,9 @@ CLI::App *AddCommand(CLI::App &parent, CommandLine &line, const std::string &nam
 // table: who and why the history records. `origin.program` is set here.
 void AddOriginOptions(CLI::App *command, generator::ChangeOrigin &origin,
                       const std::string &program);
+
+// The check of a change set number argument: a whole number of 1 or more.
+CLI::Validator ChangeSetNumber();
 
 // Reports a parse error of `app` the way every command does: help goes to
 // standard output (kExitOk), anything else to standard error with a pointer

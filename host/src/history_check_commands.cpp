@@ -93,7 +93,7 @@ void AddRollbackCommand(CLI::App &app, CommandLine &line) {
         [&line, o] { return Rollback(line.station, o->request, o->yes); });
     rollback->add_option("ID", o->request.id, "the change set to put back")
         ->required()
-        ->check(CLI::PositiveNumber);
+        ->check(ChangeSetNumber());
     rollback->add_flag("--yes", o->yes, "do not ask");
     rollback->add_flag("--force", o->request.force,
                        "put the rows back even when later changes touched them");

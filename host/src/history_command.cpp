@@ -1,6 +1,7 @@
 // stdhost history: the change sets recorded for the standard table, one
 // change set whole, and the limits of an item and condition at a moment.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -16,7 +17,6 @@ namespace {
 
 // The rows of each change set a list reads without a row filter: what the
 // text shows; JSON and the page show more. The rest are counted, not read.
-constexpr std::size_t kRowsForText = kTextRowsPerSet;
 constexpr std::size_t kRowsForPage = 500;
 
 const char kTimeForms[] = "UTC: YYYY-MM-DD, \"YYYY-MM-DD HH:MM\" or \"YYYY-MM-DD HH:MM:SS\"";
@@ -26,6 +26,7 @@ struct HistoryOptions {
     std::string condition, since, until, asOf, html;
     std::vector<std::string> series;
     long long limit = 20;
+    long long rows = static_cast<long long>(kTextRowsPerSet);
     bool json = false;
     // Filled in by the check.
     HistoryRequest request;
@@ -49,9 +50,12 @@ void CheckOptions(const CLI::App &command, HistoryOptions &o) {
     if (given("--condition")) filter.condition = o.condition;
     if (o.series.size() == 2) o.request.series = {{o.series[0], o.series[1]}};
     if (o.limit < 0) throw CLI::ValidationError("--limit", "must be 0 (all) or more");
+    if (o.rows < 0) throw CLI::ValidationError("--rows", "must be 0 (headers only) or more");
     filter.limit = o.limit;
     if (given("--since")) filter.since = TimeOption("--since", o.since, false);
     if (given("--until")) filter.until = TimeOption("--until", o.until, true);
+    if (!filter.since.empty() && !filter.until.empty() && filter.until < filter.since)
+        throw CLI::ValidationError("--until", "is before --since: no moment lies between them");
     if (!given("--as-of")) return;
     o.asOfUtc = TimeOption("--as-of", o.asOf, true);
     if (!filter.itemid || !(filter.condition || o.request.series))
@@ -70,7 +74,8 @@ int List(const std::string &stationOption, HistoryOptions &o) {
             std::fputs(LimitsAsOfText(asOf).c_str(), stdout);
         return kExitOk;
     }
-    o.request.filter.maxRowsPerSet = o.json || !o.html.empty() ? kRowsForPage : kRowsForText;
+    o.request.filter.maxRowsPerSet =
+        o.json || !o.html.empty() ? kRowsForPage : static_cast<std::size_t>(std::max(1LL, o.rows));
     const HistoryList list = ListHistory(stationOption, o.request);
     if (list.exitCode != kExitOk) return list.exitCode;
     if (!o.html.empty()) {
@@ -80,11 +85,14 @@ int List(const std::string &stationOption, HistoryOptions &o) {
             Complain("cannot write " + o.html + ": " + platform::AtomicWriteProblem(written));
             return kExitFailure;
         }
+        std::printf("wrote %s: %zu change set%s\n", o.html.c_str(), list.sets.size(),
+                    list.sets.size() == 1 ? "" : "s");
+        return kExitOk;
     }
     if (o.json)
         PrintJson(Json(list));
     else
-        std::fputs(HistoryListText(list).c_str(), stdout);
+        std::fputs(HistoryListText(list, static_cast<std::size_t>(o.rows)).c_str(), stdout);
     return kExitOk;
 }
 
@@ -102,7 +110,9 @@ void AddShowCommand(CLI::App &history, CommandLine &line) {
     auto o = std::make_shared<std::pair<long long, bool>>(0, false);
     CLI::App *show = AddCommand(history, line, "show", "One change set with all its rows.",
                                 [&line, o] { return Show(line.station, o->first, o->second); });
-    show->add_option("ID", o->first, "the change set's number")->required();
+    show->add_option("ID", o->first, "the change set's number")
+        ->required()
+        ->check(ChangeSetNumber());
     show->add_flag("--json", o->second, "print JSON");
     show->fallthrough();
 }
@@ -139,10 +149,12 @@ void AddHistoryCommand(CLI::App &app, CommandLine &line) {
             "--until", o->until,
             std::string("up to this time (a date or a minute: through its end), ") + kTimeForms)
         ->type_name("DATE");
+    history->add_option("--rows", o->rows, "rows shown under each change set, 0 none (default 20)")
+        ->type_name("N");
     history->add_option("--limit", o->limit, "the newest N change sets, 0 all (default 20)")
         ->type_name("N");
     history->add_flag("--json", o->json, "print JSON");
-    history->add_option("--html", o->html, "also write the change sets as one HTML page")
+    history->add_option("--html", o->html, "write the change sets as one HTML page instead")
         ->type_name("FILE");
     CLI::Option *asOf =
         history
@@ -151,7 +163,7 @@ void AddHistoryCommand(CLI::App &app, CommandLine &line) {
                                      "date or a minute: at its end), ") +
                              kTimeForms)
             ->type_name("DATETIME");
-    for (const char *other : {"--since", "--until", "--limit", "--html"})
+    for (const char *other : {"--since", "--until", "--limit", "--rows", "--html"})
         asOf->excludes(history->get_option(other));
     AddShowCommand(*history, line);
 }

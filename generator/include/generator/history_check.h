@@ -64,6 +64,7 @@ struct VerifyReport {
     long long changeSets = 0;   // change sets read
     long long historyRows = 0;  // their rows read
     long long lastId = 0;
+    std::string lastHash;     // the last change set's stored hash: keep it outside the station
     long long tableRows = 0;  // rows of tb_id_standard
     std::string tableDigest;  // the digest of tb_id_standard as read
     std::string lastDigest;   // the last change set's stored table_digest
