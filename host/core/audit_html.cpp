@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "audit_report.h"
+#include "html_text.h"
 #include "terminal_text.h"
 
 namespace stdhost {
@@ -39,26 +40,7 @@ const char kItemsHead[] =
     "missing</th><th class=\"num\">table</th><th class=\"num\">unreachable</th></tr>\n";
 
 std::string H(const std::string &text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
+    return HtmlEscaped(text);
 }
 
 std::string H(std::size_t n) {

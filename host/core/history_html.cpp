@@ -3,6 +3,7 @@
 // the other side is marked "changed"; the side of an inserted or a deleted
 // row is marked "absent".
 #include "history_render.h"
+#include "html_text.h"
 
 namespace stdhost {
 namespace {
@@ -29,26 +30,7 @@ const char kRowsHead[] =
     "<th class=\"num old\">new upper</th><th class=\"num\">new lower</th></tr>\n";
 
 std::string H(const std::string &text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
+    return HtmlEscaped(text);
 }
 
 std::string H(long long n) {
