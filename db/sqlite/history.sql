@@ -1,10 +1,11 @@
 -- The history of tb_id_standard: one row per change set (who, when, through
 -- what, the chained SHA-256 and the digest of the table after it) and its
 -- changed limit rows (an inserted row has no old values, a deleted one no
--- new values). The changed rows of one item and condition go into one
--- row of tb_std_history_row, a line per changed row in `changes`:
---   paramid, stdorder, old hvalue, old lvalue, new hvalue, new lvalue, type,
---   itemname, paramname, separated by TAB; \N for no old (new) limits; the
+-- new values). The changed rows of one block of 32 item ids (item_block =
+-- itemid / 32) and one condition go into one row of tb_std_history_row, a
+-- line per changed row in `changes`:
+--   itemid, paramid, stdorder, old hvalue, old lvalue, new hvalue, new lvalue,
+--   type, itemname, paramname, separated by TAB; \N for no old (new) limits; the
 --   names only for a deleted row; backslash, TAB, LF, CR escaped as \\ \t
 --   \n \r.
 -- Every statement may run again: stdhost upgrade-station runs this script
@@ -28,9 +29,9 @@ CREATE TABLE IF NOT EXISTS tb_std_history (
 CREATE TABLE IF NOT EXISTS tb_std_history_row (
     changeset integer NOT NULL,
     part integer NOT NULL,
-    itemid integer NOT NULL,
+    item_block integer NOT NULL,
     condition varchar(150),
     changes text NOT NULL,
     PRIMARY KEY (changeset, part)
 );
-CREATE INDEX IF NOT EXISTS ix_std_history_row_key ON tb_std_history_row (itemid, condition);
+CREATE INDEX IF NOT EXISTS ix_std_history_row_key ON tb_std_history_row (item_block, condition);

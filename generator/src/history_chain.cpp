@@ -337,13 +337,13 @@ void InsertParts(stationdb::Connection &connection, long long changeset,
     };
     std::vector<Part> parts;
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        if (r == 0 || rows[r].itemid != rows[r - 1].itemid ||
+        if (r == 0 || ItemBlock(rows[r].itemid) != ItemBlock(rows[r - 1].itemid) ||
             rows[r].condition != rows[r - 1].condition)
             parts.push_back({r, r});
         parts.back().end = r + 1;
     }
     static constexpr char kHead[] =
-        "insert into tb_std_history_row(changeset, part, itemid, condition, changes) values ";
+        "insert into tb_std_history_row(changeset, part, item_block, condition, changes) values ";
     std::unique_ptr<stationdb::Statement> full;
     for (std::size_t start = 0; start < parts.size(); start += kPartsPerInsert) {
         const std::size_t n = std::min(kPartsPerInsert, parts.size() - start);
@@ -359,7 +359,7 @@ void InsertParts(stationdb::Connection &connection, long long changeset,
             const HistoryRow &first = rows[parts[p].begin];
             st.BindInt(i, changeset);
             st.BindInt(i + 1, static_cast<long long>(p) + 1);
-            st.BindInt(i + 2, first.itemid);
+            st.BindInt(i + 2, ItemBlock(first.itemid));
             st.BindUtf8(i + 3, first.condition);
             st.BindUtf8(i + 4,
                         PackChanges(rows.data() + parts[p].begin, rows.data() + parts[p].end));
@@ -368,23 +368,25 @@ void InsertParts(stationdb::Connection &connection, long long changeset,
     }
 }
 
-// Rows of one item and condition next to each other, in the order their
-// first row came: the order the parts and the hash take.
+// Rows of one item block and condition next to each other, in the order
+// their first row came: the order the parts and the hash take.
 void GroupByPart(std::vector<HistoryRow> &rows) {
     std::map<std::pair<std::int32_t, std::string_view>, std::size_t> firstSeen;
     bool together = true;  // the rows of each part already next to each other
     for (std::size_t r = 0; r < rows.size() && together; ++r) {
-        const bool sameAsLast = r > 0 && rows[r].itemid == rows[r - 1].itemid &&
+        const bool sameAsLast = r > 0 &&
+                                ItemBlock(rows[r].itemid) == ItemBlock(rows[r - 1].itemid) &&
                                 rows[r].condition == rows[r - 1].condition;
-        together =
-            sameAsLast || firstSeen.try_emplace({rows[r].itemid, rows[r].condition}, r).second;
+        together = sameAsLast ||
+                   firstSeen.try_emplace({ItemBlock(rows[r].itemid), rows[r].condition}, r).second;
     }
     if (together) return;
     firstSeen.clear();
     std::vector<std::size_t> group(rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r)
-        group[r] = firstSeen.try_emplace({rows[r].itemid, rows[r].condition}, firstSeen.size())
-                       .first->second;
+        group[r] =
+            firstSeen.try_emplace({ItemBlock(rows[r].itemid), rows[r].condition}, firstSeen.size())
+                .first->second;
     std::vector<std::size_t> order(rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r) order[r] = r;
     std::stable_sort(order.begin(), order.end(),

@@ -10,7 +10,7 @@ namespace generator {
 namespace {
 
 constexpr char kAbsent[] = "\\N";
-constexpr std::size_t kFields = 9;
+constexpr std::size_t kFields = 10;
 
 void AppendEscaped(std::string &out, std::string_view text) {
     for (const char c : text) {
@@ -100,10 +100,11 @@ bool UnpackLine(std::string_view line, HistoryRow &row) {
         line.remove_prefix(tab + 1);
     }
     if (count != kFields || fields[kFields - 1].find('\t') != std::string_view::npos) return false;
-    return Whole(fields[0], row.paramid) && Whole(fields[1], row.stdorder) &&
-           Values(fields[2], fields[3], row.before) && Values(fields[4], fields[5], row.after) &&
-           (row.before || row.after) && Unescape(fields[6], row.type) &&
-           Unescape(fields[7], row.itemname) && Unescape(fields[8], row.paramname);
+    return Whole(fields[0], row.itemid) && Whole(fields[1], row.paramid) &&
+           Whole(fields[2], row.stdorder) && Values(fields[3], fields[4], row.before) &&
+           Values(fields[5], fields[6], row.after) && (row.before || row.after) &&
+           Unescape(fields[7], row.type) && Unescape(fields[8], row.itemname) &&
+           Unescape(fields[9], row.paramname);
 }
 
 }  // namespace
@@ -111,6 +112,8 @@ bool UnpackLine(std::string_view line, HistoryRow &row) {
 std::string PackChanges(const HistoryRow *begin, const HistoryRow *end) {
     std::string text;
     for (const HistoryRow *row = begin; row != end; ++row) {
+        text += std::to_string(row->itemid);
+        text += '\t';
         text += std::to_string(row->paramid);
         text += '\t';
         text += std::to_string(row->stdorder);
@@ -129,14 +132,13 @@ std::string PackChanges(const HistoryRow *begin, const HistoryRow *end) {
     return text;
 }
 
-bool UnpackChanges(std::int32_t itemid, const std::string &condition, std::string_view changes,
+bool UnpackChanges(const std::string &condition, std::string_view changes,
                    std::vector<HistoryRow> &rows) {
     if (changes.empty() || changes.back() != '\n') return false;
     const std::size_t first = rows.size();
     while (!changes.empty()) {
         const std::size_t end = changes.find('\n');
         HistoryRow row;
-        row.itemid = itemid;
         row.condition = condition;
         if (!UnpackLine(changes.substr(0, end), row)) {
             rows.resize(first);
@@ -152,17 +154,17 @@ void ReadHistoryRows(stationdb::Connection &connection, const HistoryRowQuery &q
                      const std::function<void(long long, HistoryRow &&)> &onRow,
                      const std::function<void(long long, long long)> &onMalformed) {
     std::string sql =
-        "select changeset, part, itemid, condition, changes from tb_std_history_row where "
+        "select changeset, part, condition, changes from tb_std_history_row where "
         "changeset >= ?";
     if (query.changeset) sql += " and changeset = ?";
-    if (query.itemid) sql += " and itemid = ?";
+    if (query.itemid) sql += " and item_block = ?";
     if (query.condition) sql += " and condition = ?";
     sql += " order by changeset, part";
     stationdb::Statement st(connection, sql, stationdb::Statement::Direct{});
     int index = 1;
     st.BindInt(index++, query.fromChangeset);
     if (query.changeset) st.BindInt(index++, *query.changeset);
-    if (query.itemid) st.BindInt(index++, *query.itemid);
+    if (query.itemid) st.BindInt(index++, ItemBlock(*query.itemid));
     if (query.condition) st.BindUtf8(index++, *query.condition);
     st.Execute();
     std::vector<HistoryRow> rows;
@@ -170,15 +172,16 @@ void ReadHistoryRows(stationdb::Connection &connection, const HistoryRowQuery &q
     while (st.Fetch()) {
         const long long changeset = platform::IntegerOf(st.View(1));
         const long long part = platform::IntegerOf(st.View(2));
-        const std::int32_t itemid = platform::IntegerOf(st.View(3));
-        const std::string condition = st.Utf8(4);
+        const std::string condition = st.Utf8(3);
         rows.clear();
-        if (!UnpackChanges(itemid, condition, st.Utf8(5), rows)) {
+        if (!UnpackChanges(condition, st.Utf8(4), rows)) {
             if (onMalformed) onMalformed(changeset, part);
             continue;
         }
         for (HistoryRow &row : rows) {
-            if (query.paramid && row.paramid != *query.paramid) continue;
+            if ((query.paramid && row.paramid != *query.paramid) ||
+                (query.itemid && row.itemid != *query.itemid))
+                continue;
             onRow(changeset, std::move(row));
             if (++delivered == query.maxRows) return;
         }

@@ -41,7 +41,7 @@ TEST_P(HistoryCheck, ARollbackWhoseHistoryWriteFailsChangesNothing) {
     Generate(65, 0);
     const long long second = Generate(80, 1);
     // The rollback's first stored row is taken already: its history write fails.
-    db_->Exec("insert into tb_std_history_row(changeset, part, itemid, changes) values (" +
+    db_->Exec("insert into tb_std_history_row(changeset, part, item_block, changes) values (" +
               std::to_string(second + 1) + ", 1, 1, 'x')");
     const std::string limits = Stored(Gbk("大众_捷达"), 223, 2231);
     const std::string stamp = Scalar("select DBModifyTime from tb_status_memstd");

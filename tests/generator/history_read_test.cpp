@@ -44,9 +44,10 @@ class HistoryRead : public ::testing::TestWithParam<std::string> {
             return v.substr(0, comma) + "\t" + v.substr(comma + 1);
         };
         db_->Admin().Execute("insert into tb_std_history_row values (" + std::to_string(set) +
-                             ", " + std::to_string(part) + ", " + std::to_string(item) + ", '" +
-                             condition + "', '" + std::to_string(param) + "\t1\t" + values(old) +
-                             "\t" + values(now) + "\t制动台\t行车制动\t整车制动率\n')");
+                             ", " + std::to_string(part) + ", " + std::to_string(item / 32) +
+                             ", '" + condition + "', '" + std::to_string(item) + "\t" +
+                             std::to_string(param) + "\t1\t" + values(old) + "\t" + values(now) +
+                             "\t制动台\t行车制动\t整车制动率\n')");
     }
     // A baseline, a generation changing 2231 and adding a second row of
     // 2232, and a clear of the series.

@@ -129,7 +129,8 @@ TEST_P(LimitHistory, AWriteWhoseHistoryFailsChangesNothing) {
     const auto sets = ChangeSets();
     // The next change set's first row is taken already.
     Connection()->Execute(
-        "insert into tb_std_history_row(changeset, part, itemid, changes) values (3, 1, 1, 'x')");
+        "insert into tb_std_history_row(changeset, part, item_block, changes) values (3, 1, 1, "
+        "'x')");
     catalogue_.FindParam(2231)->hvalue = 99;
     EXPECT_THROW(
         generator::GenerateSeriesStandard(Connection(), catalogue_, Gbk("大众"), Gbk("捷达")),

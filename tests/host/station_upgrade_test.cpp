@@ -70,8 +70,8 @@ TEST_F(StationUpgrade, StartsTheHistoryWithABaselineOnceAndRecordsWhatFollows) {
     ASSERT_EQ(generated.exitCode, 0) << generated.out;
     EXPECT_NE(generated.out.find("recorded in the history as change set 2"), std::string::npos);
     EXPECT_EQ(
-        Query("select itemid, condition, changes from tb_std_history_row where changeset = 2"),
-        "223|大众_宝来|2231\t0\t60.00\t0.00\t62.00\t0.00\t\t\t\n\n");
+        Query("select item_block, condition, changes from tb_std_history_row where changeset = 2"),
+        "6|大众_宝来|223\t2231\t0\t60.00\t0.00\t62.00\t0.00\t\t\t\n\n");
 }
 
 }  // namespace

@@ -83,18 +83,23 @@ struct ChangeSet {
 };
 
 // The changed rows are stored packed: one row of tb_std_history_row per
-// change set, item and condition (`part`, in recorded order), whose
-// `changes` text holds one line per changed row:
-//   paramid TAB stdorder TAB old_hvalue TAB old_lvalue TAB new_hvalue TAB
-//   new_lvalue TAB type TAB itemname TAB paramname LF
+// change set, block of item ids (itemid / kItemsPerBlock) and condition
+// (`part`, in recorded order), whose `changes` text holds one line per
+// changed row:
+//   itemid TAB paramid TAB stdorder TAB old_hvalue TAB old_lvalue TAB
+//   new_hvalue TAB new_lvalue TAB type TAB itemname TAB paramname LF
 // Texts escape backslash, TAB, LF and CR as \\, \t, \n, \r; a row that had
 // no old (new) limits has \N for both. The names are kept only for a deleted
 // row (a rollback inserts it again); elsewhere they are empty.
-// `rows` all of one itemid and condition.
+inline constexpr std::int32_t kItemsPerBlock = 32;
+inline std::int32_t ItemBlock(std::int32_t itemid) {
+    return itemid >= 0 ? itemid / kItemsPerBlock : -1 - (-1 - itemid) / kItemsPerBlock;
+}
+// `rows` all of one item block and condition.
 std::string PackChanges(const HistoryRow *begin, const HistoryRow *end);
 // Appends the rows of one stored part; false (nothing appended) when the
 // text is not what PackChanges writes (a history edited by hand).
-bool UnpackChanges(std::int32_t itemid, const std::string &condition, std::string_view changes,
+bool UnpackChanges(const std::string &condition, std::string_view changes,
                    std::vector<HistoryRow> &rows);
 
 // Which stored rows ReadHistoryRows reads; unset fields select all.
@@ -107,7 +112,7 @@ struct HistoryRowQuery {
     std::size_t maxRows = 0;               // stop after this many rows (0: all)
 };
 // Reads the selected changed rows in (changeset, part, line) order, one
-// query, through the index on (itemid, condition) when both are given:
+// query, through the index on (item_block, condition) when both are given:
 // onRow(changeset, row). A part that does not unpack goes to
 // onMalformed(changeset, part) when given and is skipped. Throws
 // stationdb::DatabaseError.
