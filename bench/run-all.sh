@@ -54,7 +54,7 @@ if [ "$reportonly" = 0 ]; then
     dialects=sqlite
     [ -n "${STATION_TEST_PG:-}" ] && dialects="sqlite postgresql"
 
-    programs="standard_table_bench judging_pass_bench database_loader_bench series_generation_bench endurance_bench"
+    programs="standard_table_bench judging_pass_bench database_loader_bench series_generation_bench limit_history_bench endurance_bench"
     # Written by someone else; run when the tree defines it.
     grep -q 'coverage_audit_bench' "$root/bench/CMakeLists.txt" && programs="$programs coverage_audit_bench"
 
@@ -100,6 +100,7 @@ if [ "$reportonly" = 0 ]; then
     gbench judging_pass_bench
     gbench database_loader_bench --benchmark_repetitions="$repetitions"
     gbench series_generation_bench --benchmark_repetitions="$repetitions"
+    gbench limit_history_bench --benchmark_repetitions="$repetitions"
     if [ "$quick" = 1 ]; then
         run endurance_bench --summary "$results/endurance.tsv" --passes 20000 --reloads 20 --generations 10
     else
@@ -266,6 +267,29 @@ for d in dialects if sg else []:
         row(sec, f"one autocommitted statement per parameter, {kind}", fmt(ref, "ms"))
         row(sec, f"speed-up, {kind}", fmt(gen and ref and ref / gen, "x"), "at least 10x",
             None if not (gen and ref) else ref / gen >= 10)
+    for kind in ("first", "rerun"):
+        gen, hist = ms(sg, f"Generate/{kind}/{d}"), ms(sg, f"History/{kind}/{d}")
+        what = "new series" if kind == "first" else "existing series"
+        row(sec, f"generation keeping the history, {what}", fmt(hist, "ms"))
+        row(sec, f"what the history adds, {kind}",
+            "n/a" if not (gen and hist) else f"{(hist / gen - 1) * 100:+.0f} %", "at most 25%",
+            None if not (gen and hist) else hist / gen - 1 <= 0.25)
+
+# limit_history_bench
+lh = load("limit_history_bench")
+for d in dialects if lh else []:
+    sec = f"history ({d})"
+    read, verify, hist = (ms(lh, f"{n}/{d}") for n in ("FullRead", "Verify", "ReadHistory"))
+    sets = counter(lh, f"Verify/{d}", "change_sets")
+    hrows = counter(lh, f"Verify/{d}", "history_rows")
+    row(sec, "one full read of the 200 000 rows of tb_id_standard (baseline)", fmt(read, "ms"))
+    row(sec, f"VerifyHistory: {fmt(sets, '', 0)} change sets, {fmt(hrows, '', 0)} rows, "
+        "the table compared", fmt(verify, "ms"))
+    row(sec, "verify / full read", fmt(read and verify and verify / read, "x", 2), "at most 2.5x",
+        None if not (read and verify) else verify / read <= 2.5)
+    hits = counter(lh, f"ReadHistory/{d}", "change_sets")
+    row(sec, f"ReadHistory of one item, condition and parameter ({fmt(hits, '', 0)} change sets)",
+        fmt(hist, "ms", 2), "under 50 ms", None if hist is None else hist < 50)
 
 # endurance_bench: plug-in and editor
 def growth(prefix, g):
