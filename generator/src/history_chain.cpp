@@ -198,23 +198,11 @@ ChangeSetHasher::ChangeSetHasher(const ChangeSet &header) {
     Field(header.tableDigest);
 }
 
-void ChangeSetHasher::AddRow(const HistoryRow &row) {
-    thread_local std::string bytes;
-    bytes.clear();
-    LengthPrefixed(bytes, row.itemid);
-    LengthPrefixed(bytes, row.condition);
-    LengthPrefixed(bytes, row.paramid);
-    LengthPrefixed(bytes, row.type);
-    LengthPrefixed(bytes, row.itemname);
-    LengthPrefixed(bytes, row.paramname);
-    LengthPrefixed(bytes, row.stdorder);
-    for (const auto *values : {&row.before, &row.after}) {
-        LengthPrefixed(bytes, values->has_value() ? "1" : "0");
-        if (!values->has_value()) continue;
-        LengthPrefixed(bytes, (*values)->hvalue);
-        LengthPrefixed(bytes, (*values)->lvalue);
-    }
-    hash_.Update(bytes);
+void ChangeSetHasher::AddPart(std::int32_t itemBlock, std::string_view condition,
+                              std::string_view changes) {
+    Field(itemBlock);
+    Field(condition);
+    Field(changes);
 }
 
 std::string ChangeSetHasher::Finish() {
@@ -329,19 +317,31 @@ void InsertChangeSet(stationdb::Connection &connection, const ChangeSet &set) {
     st.Execute();
 }
 
+// The stored form of a change set's rows: one part per run of rows of one
+// item block and condition.
+struct StoredPart {
+    std::int32_t itemBlock;
+    const std::string *condition;
+    std::string changes;
+};
+
+std::vector<StoredPart> PackParts(const std::vector<HistoryRow> &rows) {
+    std::vector<StoredPart> parts;
+    std::size_t begin = 0;
+    for (std::size_t r = 1; r <= rows.size(); ++r) {
+        if (r < rows.size() && ItemBlock(rows[r].itemid) == ItemBlock(rows[begin].itemid) &&
+            rows[r].condition == rows[begin].condition)
+            continue;
+        parts.push_back({ItemBlock(rows[begin].itemid), &rows[begin].condition,
+                         PackChanges(rows.data() + begin, rows.data() + r)});
+        begin = r;
+    }
+    return parts;
+}
+
 // The parts in statements of up to kPartsPerInsert parts, 5 parameters each.
 void InsertParts(stationdb::Connection &connection, long long changeset,
-                 const std::vector<HistoryRow> &rows) {
-    struct Part {
-        std::size_t begin, end;
-    };
-    std::vector<Part> parts;
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        if (r == 0 || ItemBlock(rows[r].itemid) != ItemBlock(rows[r - 1].itemid) ||
-            rows[r].condition != rows[r - 1].condition)
-            parts.push_back({r, r});
-        parts.back().end = r + 1;
-    }
+                 const std::vector<StoredPart> &parts) {
     static constexpr char kHead[] =
         "insert into tb_std_history_row(changeset, part, item_block, condition, changes) values ";
     std::unique_ptr<stationdb::Statement> full;
@@ -356,13 +356,11 @@ void InsertParts(stationdb::Connection &connection, long long changeset,
         stationdb::Statement &st = n == kPartsPerInsert ? *full : *partial;
         int i = 1;
         for (std::size_t p = start; p < start + n; ++p, i += 5) {
-            const HistoryRow &first = rows[parts[p].begin];
             st.BindInt(i, changeset);
             st.BindInt(i + 1, static_cast<long long>(p) + 1);
-            st.BindInt(i + 2, ItemBlock(first.itemid));
-            st.BindUtf8(i + 3, first.condition);
-            st.BindUtf8(i + 4,
-                        PackChanges(rows.data() + parts[p].begin, rows.data() + parts[p].end));
+            st.BindInt(i + 2, parts[p].itemBlock);
+            st.BindUtf8(i + 3, *parts[p].condition);
+            st.BindUtf8(i + 4, parts[p].changes);
         }
         st.Execute();
     }
@@ -424,11 +422,13 @@ long long ChangeRecorder::Write(bool always) {
     set_.tableRows = tableRows;
     set_.prevHash = head.hash;
     set_.tableDigest = digest.Hex();
+    const std::vector<StoredPart> parts = PackParts(rows_);
     ChangeSetHasher chain(set_);
-    for (const HistoryRow &row : rows_) chain.AddRow(row);
+    for (const StoredPart &part : parts)
+        chain.AddPart(part.itemBlock, *part.condition, part.changes);
     set_.hash = chain.Finish();
     InsertChangeSet(connection_, set_);
-    InsertParts(connection_, set_.id, rows_);
+    InsertParts(connection_, set_.id, parts);
     head = ChainHead{set_.id, set_.hash, digest, tableRows};
     rows_.clear();
     return set_.id;

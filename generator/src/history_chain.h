@@ -45,12 +45,13 @@ platform::Sha256Digest RowHash(platform::Sha256 &hasher, std::int32_t itemid,
 
 // The chained hash of a change set: SHA-256 over its prevHash, every other
 // field except `hash` and `rows` (id, changedAt, operator, program, kind,
-// scope, comment, reverts, rowCount, tableRows, tableDigest), then each row
-// in recorded order (every field, with whether before and after exist).
+// scope, comment, reverts, rowCount, tableRows, tableDigest), then each
+// stored part in order (item block, condition and its changes text as
+// stored): any edit of what is stored changes it.
 class ChangeSetHasher {
   public:
     explicit ChangeSetHasher(const ChangeSet &header);
-    void AddRow(const HistoryRow &row);
+    void AddPart(std::int32_t itemBlock, std::string_view condition, std::string_view changes);
     std::string Finish();  // lowercase hex
 
   private:
@@ -92,6 +93,7 @@ class ChangeRecorder {
     // A row whose limits are the same before and after is not a change.
     void Add(HistoryRow row);
     std::size_t Size() const { return rows_.size(); }
+    void Reserve(std::size_t rows) { rows_.reserve(rows); }
     // Writes the change set and its rows; nothing when no row changed unless
     // `always`. Returns the change set's id, 0 when nothing was written.
     long long Write(bool always = false);

@@ -1,3 +1,4 @@
+#include <charconv>
 #include <climits>
 #include <string>
 
@@ -111,13 +112,15 @@ bool UnpackLine(std::string_view line, HistoryRow &row) {
 
 std::string PackChanges(const HistoryRow *begin, const HistoryRow *end) {
     std::string text;
+    const auto number = [&](long long value) {
+        char digits[24];
+        text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+        text += '\t';
+    };
     for (const HistoryRow *row = begin; row != end; ++row) {
-        text += std::to_string(row->itemid);
-        text += '\t';
-        text += std::to_string(row->paramid);
-        text += '\t';
-        text += std::to_string(row->stdorder);
-        text += '\t';
+        number(row->itemid);
+        number(row->paramid);
+        number(row->stdorder);
         AppendValues(text, row->before);
         text += '\t';
         AppendValues(text, row->after);
@@ -152,9 +155,10 @@ bool UnpackChanges(const std::string &condition, std::string_view changes,
 
 void ReadHistoryRows(stationdb::Connection &connection, const HistoryRowQuery &query,
                      const std::function<void(long long, HistoryRow &&)> &onRow,
-                     const std::function<void(long long, long long)> &onMalformed) {
+                     const std::function<void(long long, long long)> &onMalformed,
+                     const HistoryPartSink &onPart) {
     std::string sql =
-        "select changeset, part, condition, changes from tb_std_history_row where "
+        "select changeset, part, condition, changes, item_block from tb_std_history_row where "
         "changeset >= ?";
     if (query.changeset) sql += " and changeset = ?";
     if (query.itemid) sql += " and item_block = ?";
@@ -173,8 +177,10 @@ void ReadHistoryRows(stationdb::Connection &connection, const HistoryRowQuery &q
         const long long changeset = platform::IntegerOf(st.View(1));
         const long long part = platform::IntegerOf(st.View(2));
         const std::string condition = st.Utf8(3);
+        const std::string changes = st.Utf8(4);
+        if (onPart) onPart(changeset, platform::IntegerOf(st.View(5)), condition, changes);
         rows.clear();
-        if (!UnpackChanges(condition, st.Utf8(4), rows)) {
+        if (!UnpackChanges(condition, changes, rows)) {
             if (onMalformed) onMalformed(changeset, part);
             continue;
         }

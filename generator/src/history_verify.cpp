@@ -278,31 +278,35 @@ void Verifier::Replay(const HistoryRow &row, long long setId) {
 
 void Verifier::ReadRows(stationdb::Connection &connection) {
     std::size_t next = 0;
-    // A part that does not unpack is left out: its change set's hash then
-    // names it as edited.
-    ReadHistoryRows(connection, {}, [&](long long setId, HistoryRow &&row) {
-        ++report_.historyRows;
-        if (!current_ || headers_[*current_].set.id != setId) {
-            if (current_) End();
-            for (; next < headers_.size() && headers_[next].set.id < setId; ++next) {
-                Begin(next);
-                End();
+    // The hash covers the parts as stored; a part that does not unpack is
+    // left out of the replay.
+    ReadHistoryRows(
+        connection, {},
+        [&](long long setId, HistoryRow &&row) {
+            ++report_.historyRows;
+            if (current_) ++currentRows_;
+            Replay(row, current_ ? headers_[*current_].set.id : setId);
+        },
+        {},
+        [&](long long setId, std::int32_t block, const std::string &condition,
+            const std::string &changes) {
+            if (!current_ || headers_[*current_].set.id != setId) {
+                if (current_) End();
+                for (; next < headers_.size() && headers_[next].set.id < setId; ++next) {
+                    Begin(next);
+                    End();
+                }
+                if (next < headers_.size() && headers_[next].set.id == setId) {
+                    Begin(next++);
+                } else {
+                    // The rows of a deleted change set: still replayed, since
+                    // the later digests count them. A gap before a later
+                    // change set names it; one after the last does not.
+                    lastOrphan_ = std::max(lastOrphan_, setId);
+                }
             }
-            if (next < headers_.size() && headers_[next].set.id == setId) {
-                Begin(next++);
-            } else {
-                // The rows of a deleted change set: still replayed, since the
-                // later digests count them. A gap before a later change set
-                // names it; one after the last does not.
-                lastOrphan_ = std::max(lastOrphan_, setId);
-            }
-        }
-        if (current_) {
-            hasher_->AddRow(row);
-            ++currentRows_;
-        }
-        Replay(row, current_ ? headers_[*current_].set.id : setId);
-    });
+            if (current_) hasher_->AddPart(block, condition, changes);
+        });
     if (current_) End();
     for (; next < headers_.size(); ++next) {
         Begin(next);

@@ -229,40 +229,24 @@ void WriteBatches(stationdb::Connection &connection, const GeneratorStatements &
     }
 }
 
-// A stored row of the series as the history records an update of it.
-HistoryRow StoredRow(stationdb::Statement &st, int32_t itemid, int32_t paramid,
-                     const std::string &utf8Condition) {
-    HistoryRow row;
-    row.itemid = itemid;
-    row.paramid = paramid;
-    row.condition = utf8Condition;
-    // The history keeps no names for a row that stays (see ChangeRecorder::Add).
-    row.before = LimitValues{st.Utf8(3), st.Utf8(4)};
-    return row;
-}
-
-// Every stored row an update rewrote (all rows of its key) and every row
-// inserted, with the limits written.
 void RecordRows(history::ChangeRecorder &recorder, const Pending &pending,
-                std::unordered_map<uint64_t, std::vector<HistoryRow>> &before,
+                std::unordered_map<uint64_t, std::vector<LimitValues>> &before,
                 const std::string &utf8Condition) {
-    for (const PendingRow &written : pending.updates) {
-        for (HistoryRow &row : before[ParamKey(written.itemid, written.paramid)]) {
-            row.after = LimitValues{written.hvalue, written.lvalue};
-            recorder.Add(std::move(row));
-        }
-    }
-    for (const PendingRow &written : pending.inserts) {
+    // The history keeps no names for rows that stay (see ChangeRecorder::Add).
+    recorder.Reserve(pending.updates.size() + pending.inserts.size());
+    const auto add = [&](const PendingRow &written, std::optional<LimitValues> old) {
         HistoryRow row;
         row.itemid = written.itemid;
         row.condition = utf8Condition;
         row.paramid = written.paramid;
-        row.type = *written.devname;
-        row.itemname = *written.itemname;
-        row.paramname = written.paramname;
+        row.before = std::move(old);
         row.after = LimitValues{written.hvalue, written.lvalue};
         recorder.Add(std::move(row));
-    }
+    };
+    for (const PendingRow &written : pending.updates)
+        for (LimitValues &old : before[ParamKey(written.itemid, written.paramid)])
+            add(written, std::move(old));
+    for (const PendingRow &written : pending.inserts) add(written, std::nullopt);
 }
 
 }  // namespace
@@ -324,13 +308,13 @@ GenerationResult WriteSeries(stationdb::Connection &connection, const Catalogue 
     const std::string condition = SeriesCondition(brand, series);
     const std::string utf8Condition = Utf8Of(condition);
     std::unordered_set<uint64_t> stored;
-    std::unordered_map<uint64_t, std::vector<HistoryRow>> before;  // recorded rows only
+    std::unordered_map<uint64_t, std::vector<LimitValues>> before;  // recorded rows only
     ReadSeriesRows(connection, sql, catalogue, condition,
                    [&](int32_t itemid, int32_t paramid, stationdb::Statement &st) {
                        stored.insert(ParamKey(itemid, paramid));
                        if (recorder.Active())
                            before[ParamKey(itemid, paramid)].push_back(
-                               StoredRow(st, itemid, paramid, utf8Condition));
+                               {std::string(st.View(3)), std::string(st.View(4))});
                    });
     Pending pending;
     Classify(catalogue, stored, pending);

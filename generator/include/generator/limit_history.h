@@ -116,10 +116,16 @@ struct HistoryRowQuery {
 // onRow(changeset, row). A part that does not unpack goes to
 // onMalformed(changeset, part) when given and is skipped. Throws
 // stationdb::DatabaseError.
+// onPart, when given, sees every stored part first, as stored (the
+// change sets' hashes cover these texts).
+using HistoryPartSink =
+    std::function<void(long long changeset, std::int32_t itemBlock, const std::string &condition,
+                       const std::string &changes)>;
 void ReadHistoryRows(
     stationdb::Connection &connection, const HistoryRowQuery &query,
     const std::function<void(long long changeset, HistoryRow &&row)> &onRow,
-    const std::function<void(long long changeset, long long part)> &onMalformed = {});
+    const std::function<void(long long changeset, long long part)> &onMalformed = {},
+    const HistoryPartSink &onPart = {});
 
 // True when the database has both history tables. Throws stationdb::DatabaseError.
 bool HistoryPresent(stationdb::Connection &connection);
