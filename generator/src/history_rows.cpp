@@ -94,13 +94,14 @@ bool Values(std::string_view high, std::string_view low, std::optional<LimitValu
 bool UnpackLine(std::string_view line, HistoryRow &row) {
     std::string_view fields[kFields];
     std::size_t count = 0;
-    while (count < kFields) {
+    for (;;) {
         const std::size_t tab = line.find('\t');
+        if (count == kFields) return false;  // a field too many
         fields[count++] = line.substr(0, tab);
         if (tab == std::string_view::npos) break;
         line.remove_prefix(tab + 1);
     }
-    if (count != kFields || fields[kFields - 1].find('\t') != std::string_view::npos) return false;
+    if (count != kFields) return false;
     return Whole(fields[0], row.itemid) && Whole(fields[1], row.paramid) &&
            Whole(fields[2], row.stdorder) && Values(fields[3], fields[4], row.before) &&
            Values(fields[5], fields[6], row.after) && (row.before || row.after) &&
