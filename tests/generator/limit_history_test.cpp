@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "generator/history_check.h"
 #include "generator/limit_history.h"
 #include "generator/series_standard.h"
 #include "generator/series_transfer.h"
@@ -190,6 +191,42 @@ TEST_P(LimitHistory, ConcurrentGenerationsLeaveOneChain) {
     }
     EXPECT_EQ(id, 1 + 2 * kSeries);
     EXPECT_EQ(rows, RowCount());
+}
+
+// An import is one change set over several series; putting it back
+// restores the limits it changed and removes the rows it added, in every
+// series it wrote.
+TEST_P(LimitHistory, ARollbackOfAnImportPutsEverySeriesBack) {
+    catalogue_.FindParam(2231)->hvalue = 60;
+    generator::GenerateSeriesStandard(Connection(), catalogue_, Gbk("大众"), Gbk("捷达"));
+    const long long rows = RowCount();
+    const std::vector<generator::SeriesStandard> standards = {
+        {{Gbk("大众"), Gbk("捷达")}, {{223, 2231, 61, 0}}},
+        {{Gbk("大众"), Gbk("朗逸")}, {{223, 2231, 62, 0}}},
+    };
+    const long long imported =
+        generator::ImportSeriesStandards(*Connection(), catalogue_, standards, {})[0].changeSet;
+    ASSERT_GT(imported, 0);
+    EXPECT_GT(RowCount(), rows);
+    const generator::RollbackResult back =
+        generator::RollbackChangeSet(*Connection(), imported, false, {"", "test", ""});
+    ASSERT_EQ(back.status, generator::RollbackStatus::kDone);
+    EXPECT_EQ(Stored(Gbk("大众_捷达"), 223, 2231), "60.00,0.00");
+    EXPECT_EQ(Stored(Gbk("大众_朗逸"), 223, 2231), "");
+    EXPECT_EQ(RowCount(), rows);
+    EXPECT_EQ(generator::VerifyHistory(*Connection()).outcome,
+              generator::VerifyOutcome::kConsistent);
+}
+
+TEST(ChangeOperator, GivenElseTheEnvironmentElseTheLogin) {
+    ::setenv("STATION_OPERATOR", "  值班员 ", 1);
+    EXPECT_EQ(generator::ResolvedOperator(" 张三 "), "张三");
+    EXPECT_EQ(generator::ResolvedOperator("  "), "值班员");
+    ::setenv("STATION_OPERATOR", " ", 1);
+    const std::string login = generator::ResolvedOperator("");
+    ::unsetenv("STATION_OPERATOR");
+    EXPECT_EQ(generator::ResolvedOperator(""), login);
+    EXPECT_FALSE(login.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, LimitHistory, ::testing::ValuesIn(testdb::Backends()),
