@@ -7,11 +7,13 @@
 
 namespace generator::history {
 
-#define HISTORY_HEADER_COLUMNS                                                               \
-    "select id, changed_at, operator_name, program, kind, scope, note, reverts, row_count, " \
-    "table_rows, prev_hash, hash, table_digest from tb_std_history "
-const char kChangeSetsById[] = HISTORY_HEADER_COLUMNS "order by id";
-const char kChangeSetWhereId[] = HISTORY_HEADER_COLUMNS "where id = ?";
+#define HISTORY_HEADER_COLUMNS                                                                    \
+    "id, changed_at, operator_name, program, kind, scope, note, reverts, row_count, table_rows, " \
+    "prev_hash, hash, table_digest"
+const char kChangeSetColumns[] = HISTORY_HEADER_COLUMNS;
+const char kChangeSetsById[] = "select " HISTORY_HEADER_COLUMNS " from tb_std_history order by id";
+const char kChangeSetWhereId[] =
+    "select " HISTORY_HEADER_COLUMNS " from tb_std_history where id = ?";
 
 long long NumberOf(std::string_view text) {
     text = platform::TrimBlanks(text);

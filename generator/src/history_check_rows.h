@@ -1,6 +1,6 @@
 #pragma once
-// Reading the change sets' headers the way the verification and the
-// rollback both need them, in a fixed column order read with
+// Reading the change sets' headers the way the verification, the rollback
+// and the listings all need them, in a fixed column order read with
 // Statement::View in column order (some drivers read columns only
 // forwards). Their rows come through ReadHistoryRows.
 #include <string>
@@ -14,7 +14,9 @@ class Statement;
 
 namespace generator::history {
 
-// Every header column, ordered by id; kChangeSetWhereId reads one.
+// Every header column, in the order ReadChangeSet reads them; the
+// statements of all change sets ordered by id and of one (? id).
+extern const char kChangeSetColumns[];
 extern const char kChangeSetsById[];
 extern const char kChangeSetWhereId[];
 // The number of a stored integer text; 0 for NULL or no number.

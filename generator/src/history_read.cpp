@@ -4,40 +4,27 @@
 #include <map>
 #include <stdexcept>
 
+#include "history_check_rows.h"
 #include "platform/value_text.h"
 #include "stationdb/stationdb.h"
 
 namespace generator {
 namespace {
 
-const char kSetColumns[] =
-    "id, changed_at, operator_name, program, kind, scope, note, reverts, row_count, table_rows, "
-    "prev_hash, hash, table_digest";
+using history::kChangeSetColumns;
+
 long long Number(stationdb::Statement &st, int column) {
     return platform::IntegerOf(st.View(column));
 }
 
-// The header of the current row of a statement selecting kSetColumns.
+// The header of the current row of a statement selecting kChangeSetColumns;
+// a kind the programs never write is an error here.
 ChangeSet ReadSetHeader(stationdb::Statement &st) {
     ChangeSet set;
-    set.id = Number(st, 1);
-    set.changedAt = st.Utf8(2);
-    set.operatorName = st.Utf8(3);
-    set.program = st.Utf8(4);
-    const std::string kind = st.Utf8(5);
-    const std::optional<ChangeKind> known = ChangeKindFromName(kind);
-    if (!known)
+    std::string kind;
+    if (!history::ReadChangeSet(st, set, kind))
         throw std::runtime_error("change set " + std::to_string(set.id) +
                                  " has the unknown kind \"" + kind + "\"");
-    set.kind = *known;
-    set.scope = st.Utf8(6);
-    set.comment = st.Utf8(7);
-    set.reverts = Number(st, 8);
-    set.rowCount = Number(st, 9);
-    set.tableRows = Number(st, 10);
-    set.prevHash = st.Utf8(11);
-    set.hash = st.Utf8(12);
-    set.tableDigest = st.Utf8(13);
     return set;
 }
 
@@ -76,7 +63,8 @@ std::vector<ChangeSet> ReadUnfiltered(stationdb::Connection &connection,
     rest += " order by id desc";
     std::string sql;
     const int others = static_cast<int>(times.size());
-    const int limitAt = LimitedSelect(connection, kSetColumns, rest, filter.limit > 0, others, sql);
+    const int limitAt =
+        LimitedSelect(connection, kChangeSetColumns, rest, filter.limit > 0, others, sql);
     stationdb::Statement st(connection, sql);
     const int first = limitAt == 1 ? 2 : 1;
     for (int i = 0; i < others; ++i) st.BindUtf8(first + i, times[static_cast<std::size_t>(i)]);
@@ -103,7 +91,8 @@ std::vector<ChangeSet> ReadFiltered(stationdb::Connection &connection,
         bySet[changeset].push_back(std::move(row));
     });
     if (bySet.empty()) return {};
-    std::string sql = std::string("select ") + kSetColumns + " from tb_std_history where id >= ?";
+    std::string sql =
+        std::string("select ") + kChangeSetColumns + " from tb_std_history where id >= ?";
     if (!filter.since.empty()) sql += " and changed_at >= ?";
     if (!filter.until.empty()) sql += " and changed_at <= ?";
     sql += " order by id desc";
@@ -138,8 +127,8 @@ std::vector<ChangeSet> ReadHistory(stationdb::Connection &connection, const Hist
 
 std::optional<ChangeSet> ReadChangeSet(stationdb::Connection &connection, long long id) {
     if (!HistoryPresent(connection)) return std::nullopt;
-    stationdb::Statement st(
-        connection, std::string("select ") + kSetColumns + " from tb_std_history where id = ?");
+    stationdb::Statement st(connection, std::string("select ") + kChangeSetColumns +
+                                            " from tb_std_history where id = ?");
     st.BindInt(1, id);
     st.Execute();
     if (!st.Fetch()) return std::nullopt;
