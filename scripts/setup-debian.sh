@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
     g++ cmake make pkg-config libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14 python3
-    valgrind xxd libssl-dev
+    valgrind xxd libssl-dev libsodium-dev
     unixodbc unixodbc-dev libsqliteodbc odbc-postgresql tdsodbc postgresql sqlite3
     qt6-base-dev libqt6test6 libqt6svg6 fonts-wqy-microhei xvfb xauth libcli11-dev nlohmann-json3-dev
     chromium libxcb1-dev

@@ -40,6 +40,7 @@ struct PackageHeader {
     std::string issuer;     // UTF-8, not empty
     std::size_t rows = 0;   // rows that follow the column line
     std::string sha256;     // of the rows' bytes, lowercase hex
+    bool operator==(const PackageHeader &) const = default;
 };
 
 // One limit row. Texts are UTF-8 (each has a GBK form: the lines judge in
@@ -53,11 +54,13 @@ struct PackageRow {
     std::string upper;
     std::string lower;
     std::size_t line = 0;
+    bool operator==(const PackageRow &) const = default;
 };
 
 struct StandardsPackage {
     PackageHeader header;
     std::vector<PackageRow> rows;  // in file order
+    bool operator==(const StandardsPackage &) const = default;
 };
 
 // Reads a whole package from `bytes`. False with `error` set to
@@ -65,7 +68,7 @@ struct StandardsPackage {
 // LINE and COLUMN left out where the fault is the whole file: empty, not
 // UTF-8, digest or row count that the rows do not give). The header's
 // `rows` and `sha256` must agree with the rows read. A package with no row
-// is refused.
+// is refused. On a fault `package` is left as it was.
 bool ReadStandardsPackage(std::string_view bytes, const std::string &source,
                           StandardsPackage &package, std::string &error);
 

@@ -93,6 +93,10 @@ void AddVerifyCommand(CLI::App &app, CommandLine &line);
 // rollback ID [--yes] [--force] [--operator NAME] [--comment TEXT].
 void AddRollbackCommand(CLI::App &app, CommandLine &line);
 
+// The standards group (standards keygen NAME, standards sign FILE --key
+// SECRET); the other standards commands join the group it returns.
+CLI::App *AddStandardsGroup(CLI::App &app, CommandLine &line);
+
 // editor [--screenshot FILE [--dialog D] [--brand B --series S]] [--size WxH]:
 // the standards editor (libsergen.so) on the station, or a dialog of it as a PNG.
 void AddEditorCommand(CLI::App &app, CommandLine &line);

@@ -27,6 +27,8 @@ int main(int argc, char **argv) {
     stdhost::AddHistoryCommand(app, line);
     stdhost::AddVerifyCommand(app, line);
     stdhost::AddRollbackCommand(app, line);
+    CLI::App *standards = stdhost::AddStandardsGroup(app, line);
+    static_cast<void>(standards);  // export, diff and apply join the group here
     app.footer(
         "A station directory holds plinth.ini, odbc.ini, odbcinst.ini, the SQLite database\n"
         "station.db and config/. Each command has its own --help.\n"

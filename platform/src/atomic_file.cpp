@@ -96,4 +96,16 @@ AtomicWriteResult WriteFileAtomically(const std::string &path, std::string_view 
     return ReplaceRegular(path, bytes);
 }
 
+NewFileResult CreateNewFile(const std::string &path, std::string_view bytes, bool ownerOnly) {
+    // O_EXCL with O_CREAT fails on any existing name, a symbolic link included.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                          ownerOnly ? 0600 : 0666);
+    if (fd < 0) return errno == EEXIST ? NewFileResult::kExists : NewFileResult::kCannotCreate;
+    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) return NewFileResult::kOk;
+    ::unlink(path.c_str());
+    return NewFileResult::kWriteFailed;
+}
+
 }  // namespace platform

@@ -30,6 +30,19 @@ AtomicWriteResult WriteFileAtomically(const std::string &path, std::string_view 
 // Why a write failed, in a few English words ("" for kOk).
 const char *AtomicWriteProblem(AtomicWriteResult result);
 
+enum class NewFileResult {
+    kOk,
+    kExists,        // something is there already (a dangling symbolic link too): left as it is
+    kCannotCreate,  // the directory is missing or not writable
+    kWriteFailed,   // a write or flush failed; the new file is removed
+};
+
+// Creates `path`, which must not exist, with `bytes` in it, flushed to disk;
+// never replaces nor follows anything in its place. `ownerOnly`: readable and
+// writable by its owner alone (mode 0600 on Linux; on Windows the
+// directory's access rules apply), else as the umask leaves it.
+NewFileResult CreateNewFile(const std::string &path, std::string_view bytes, bool ownerOnly);
+
 enum class ReadResult {
     kOk,
     kCut,         // the file holds more than asked: `bytes` has the first maxBytes

@@ -89,4 +89,18 @@ AtomicWriteResult WriteFileAtomically(const std::string &path, std::string_view 
     return ReplaceRegular(path, bytes);
 }
 
+NewFileResult CreateNewFile(const std::string &path, std::string_view bytes, bool) {
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_FILE_EXISTS || ::GetLastError() == ERROR_ALREADY_EXISTS
+                   ? NewFileResult::kExists
+                   : NewFileResult::kCannotCreate;
+    bool ok = WriteAll(h, bytes) && ::FlushFileBuffers(h);
+    ok = ::CloseHandle(h) && ok;
+    if (ok) return NewFileResult::kOk;
+    ::DeleteFileA(path.c_str());
+    return NewFileResult::kWriteFailed;
+}
+
 }  // namespace platform
