@@ -15,6 +15,7 @@
 #include "history_chain.h"
 #include "history_check_rows.h"
 #include "history_replay.h"
+#include "limit_rows_write.h"
 #include "platform/value_text.h"
 #include "series_write.h"
 #include "stationdb/stationdb.h"
@@ -24,10 +25,8 @@ namespace {
 
 using history::KeyView;
 
-// Rows per many-row insert (9 parameters a row: far below every dialect's
-// parameter limit), and the most keys read one by one through the index
-// rather than with one read of the table.
-constexpr std::size_t kRowsPerInsert = 100;
+// The most keys read one by one through the index rather than with one
+// read of the table.
 constexpr std::size_t kKeysReadOneByOne = 200;
 
 // A row as it stands in the table.
@@ -248,44 +247,6 @@ HistoryRow Recorded(const Touched &t, const StoredRow *from, const HistoryRow *t
     return row;
 }
 
-std::string InsertSql(std::size_t rows) {
-    std::string sql =
-        "insert into tb_id_standard (type, itemid, itemname, condition, paramid, paramname, "
-        "hvalue, lvalue, stdorder) values ";
-    for (std::size_t r = 0; r < rows; ++r)
-        sql += r ? ", (?, ?, ?, ?, ?, ?, ?, ?, ?)" : "(?, ?, ?, ?, ?, ?, ?, ?, ?)";
-    return sql;
-}
-
-// Inserts the rows in statements of up to kRowsPerInsert rows; the
-// statement of a full chunk is prepared once.
-void InsertRows(stationdb::Connection &connection, const std::vector<const HistoryRow *> &rows) {
-    std::unique_ptr<stationdb::Statement> full;
-    for (std::size_t start = 0; start < rows.size(); start += kRowsPerInsert) {
-        const std::size_t n = std::min(kRowsPerInsert, rows.size() - start);
-        std::unique_ptr<stationdb::Statement> partial;
-        if (n == kRowsPerInsert && !full)
-            full = std::make_unique<stationdb::Statement>(connection, InsertSql(n));
-        if (n < kRowsPerInsert)
-            partial = std::make_unique<stationdb::Statement>(connection, InsertSql(n));
-        stationdb::Statement &st = partial ? *partial : *full;
-        int i = 1;
-        for (std::size_t r = start; r < start + n; ++r, i += 9) {
-            const HistoryRow &row = *rows[r];
-            st.BindUtf8(i, row.type);
-            st.BindInt(i + 1, row.itemid);
-            st.BindUtf8(i + 2, row.itemname);
-            st.BindUtf8(i + 3, row.condition);
-            st.BindInt(i + 4, row.paramid);
-            st.BindUtf8(i + 5, row.paramname);
-            st.BindUtf8(i + 6, row.before->hvalue);
-            st.BindUtf8(i + 7, row.before->lvalue);
-            st.BindInt(i + 8, row.stdorder);
-        }
-        st.Execute();
-    }
-}
-
 void BindKey(stationdb::Statement &st, int first, const LimitKey &key) {
     st.BindInt(first, key.itemid);
     st.BindUtf8(first + 1, key.condition);
@@ -335,7 +296,7 @@ void PutBack(stationdb::Connection &connection, Plan &plan, history::ChangeRecor
             recorder.Add(Recorded(t, nullptr, &put));
         }
     }
-    InsertRows(connection, inserts);
+    InsertRows(connection, inserts, &HistoryRow::before);
 }
 
 }  // namespace

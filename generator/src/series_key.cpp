@@ -92,4 +92,13 @@ void CheckSeriesKey(const std::vector<SeriesId> &listed, const std::string &bran
     throw std::invalid_argument(text);
 }
 
+SeriesKeys::SeriesKeys(const std::vector<SeriesId> &listed) {
+    for (const SeriesId &id : listed)
+        folded_.insert(store::FoldCondition(SeriesCondition(id.brand, id.series)));
+}
+
+bool SeriesKeys::IsSeries(std::string_view condition) const {
+    return folded_.count(store::FoldCondition(platform::TrimBlanks(condition))) != 0;
+}
+
 }  // namespace generator

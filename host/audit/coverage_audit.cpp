@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "engine/condition_walk.h"
+#include "generator/series_key.h"
 #include "platform/gbk.h"
 #include "store/condition_compare.h"
 #include "store/item_set.h"
@@ -85,9 +86,10 @@ class Audit {
                 for (const store::StdCondition &condition : item.conditions)
                     tableByItem_[item.itemid].push_back({device.devid, &condition});
         if (catalogue_ == nullptr) return;
+        std::vector<generator::SeriesId> listed;
         for (const auto &[brand, names] : catalogue_->series)
-            for (const std::string &series : names)
-                seriesKeys_.insert(store::FoldCondition(brand + "_" + series));
+            for (const std::string &series : names) listed.push_back({brand, series});
+        seriesKeys_ = generator::SeriesKeys(listed);
         for (const std::string &brand : catalogue_->brands)
             brands_.insert(store::FoldCondition(brand));
         for (const auto &entry : catalogue_->series)
@@ -184,7 +186,7 @@ class Audit {
     // A series standard of a brand and series that exist: some '_' splits it
     // into a listed pair.
     bool IsListedSeries(const std::string &condition) const {
-        return seriesKeys_.count(store::FoldCondition(condition)) != 0;
+        return seriesKeys_.IsSeries(condition);
     }
 
     // The longest prefix before a '_' that is a known brand, or "".
@@ -310,7 +312,7 @@ class Audit {
     std::map<int, std::vector<Reachable>> rules_;
     std::map<int, std::unordered_map<std::string, std::string>> reachableFolded_;
     std::map<int, std::size_t> itemIndex_;
-    std::unordered_set<std::string> seriesKeys_;
+    generator::SeriesKeys seriesKeys_{{}};
     std::unordered_set<std::string> brands_;
 };
 

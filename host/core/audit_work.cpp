@@ -2,6 +2,8 @@
 // besides it, and the conditions the limits plug-in gives real vehicles.
 #include "audit_work.h"
 
+#include <memory>
+
 #include "bridges/plinth_bridge.h"
 #include "condition_sources.h"
 #include "ext_family.h"
@@ -127,32 +129,44 @@ bool ReadLists(AuditedStation &s, StationLists &lists, bool &checked) {
     return true;
 }
 
-// Runs the core audit with the conditions of the limits plug-in (or, in
-// series mode, of the same intake and rules in here).
+// The conditions of the limits plug-in, or, in series mode (where the
+// plug-in answers with series keys), of the same intake and rules in here.
+struct ConditionSources {
+    platform::DynamicLibrary library;
+    std::unique_ptr<audit::PluginConditions> plugin;
+    std::unique_ptr<audit::EngineConditions> rules;
+    audit::ConditionSource *chosen = nullptr;
+};
+
+bool OpenSources(const Station &station, const bridges::PlinthBridge &plinth, bool seriesMode,
+                 ConditionSources &sources, AuditSource &info) {
+    if (OpenLimitsPlugin(station, sources.library) != kExitOk) return false;
+    auto initInfo =
+        reinterpret_cast<decltype(&::ExtInitInfo)>(sources.library.Symbol("ExtInitInfo"));
+    auto getCondition =
+        reinterpret_cast<decltype(&::ExtGetCondition)>(sources.library.Symbol("ExtGetCondition"));
+    if (initInfo == nullptr || getCondition == nullptr) {
+        Complain(station.libraryDir + "/" + kLimitsPluginFile +
+                 " has no ExtInitInfo or ExtGetCondition");
+        return false;
+    }
+    sources.plugin = std::make_unique<audit::PluginConditions>(plinth, initInfo, getCondition);
+    sources.rules = std::make_unique<audit::EngineConditions>(plinth);
+    info.seriesMode = seriesMode;
+    info.confirmedBy = seriesMode
+                           ? "the engine's intake and rules (the plug-in serves series)"
+                           : std::string(kLimitsPluginFile) + " (ExtInitInfo, ExtGetCondition)";
+    sources.chosen = seriesMode ? static_cast<audit::ConditionSource *>(sources.rules.get())
+                                : sources.plugin.get();
+    return true;
+}
+
 std::optional<audit::AuditReport> RunWithPlugin(AuditedStation &s,
                                                 const audit::StationCatalogue *catalogue) {
-    platform::DynamicLibrary library;
-    if (OpenLimitsPlugin(s.station, library) != kExitOk) return std::nullopt;
-    auto initInfo = reinterpret_cast<decltype(&::ExtInitInfo)>(library.Symbol("ExtInitInfo"));
-    auto getCondition =
-        reinterpret_cast<decltype(&::ExtGetCondition)>(library.Symbol("ExtGetCondition"));
-    if (initInfo == nullptr || getCondition == nullptr) {
-        Complain(s.station.libraryDir + "/" + kLimitsPluginFile +
-                 " has no ExtInitInfo or ExtGetCondition");
+    ConditionSources sources;
+    if (!OpenSources(s.station, s.plinth, s.settings.seriesMode == 1, sources, s.source))
         return std::nullopt;
-    }
-    audit::PluginConditions plugin(s.plinth, initInfo, getCondition);
-    audit::EngineConditions rules(s.plinth);
-    // In series mode the plug-in answers with series keys: the national
-    // conditions are then confirmed by the same intake and rules in here.
-    const bool seriesMode = s.settings.seriesMode == 1;
-    s.source.seriesMode = seriesMode;
-    s.source.confirmedBy = seriesMode
-                               ? "the engine's intake and rules (the plug-in serves series)"
-                               : std::string(kLimitsPluginFile) + " (ExtInitInfo, ExtGetCondition)";
-    audit::ConditionSource &conditions =
-        seriesMode ? static_cast<audit::ConditionSource &>(rules) : plugin;
-    return audit::RunAudit(s.table, catalogue, conditions);
+    return audit::RunAudit(s.table, catalogue, *sources.chosen);
 }
 
 // A name of the environment library's dictionary, in UTF-8.
@@ -164,6 +178,40 @@ std::string DictionaryName(const bridges::PlinthBridge &plinth, int code) {
 }
 
 }  // namespace
+
+struct StationAudit::State {
+    const Station &station;
+    const bridges::PlinthBridge &plinth;
+    const StationSettings &settings;
+    StationLists lists;
+    ConditionSources sources;
+    AuditSource info;
+};
+
+StationAudit::StationAudit(const Station &station, const bridges::PlinthBridge &plinth,
+                           const StationSettings &settings)
+    : state_(new State{station, plinth, settings, {}, {}, {}}) {}
+
+StationAudit::~StationAudit() = default;
+
+bool StationAudit::Open(stationdb::Connection &connection) {
+    State &s = *state_;
+    try {
+        s.lists.catalogue.itemParams = generator::ReadItemParams(connection);
+        s.lists.catalogue.brands = generator::ReadBrandNames(connection);
+        for (const generator::SeriesId &id : ListedSeries(connection))
+            s.lists.catalogue.series[std::string(platform::TrimBlanks(id.brand))].insert(
+                std::string(platform::TrimBlanks(id.series)));
+    } catch (const stationdb::DatabaseError &e) {
+        Complain(std::string("reading the catalogue failed: ") + e.what());
+        return false;
+    }
+    return OpenSources(s.station, s.plinth, s.settings.seriesMode == 1, s.sources, s.info);
+}
+
+audit::AuditReport StationAudit::Run(const store::StandardTable &table) {
+    return audit::RunAudit(table, &state_->lists.catalogue, *state_->sources.chosen);
+}
 
 std::optional<AuditReport> AuditStation(const std::string &stationOption,
                                         const AuditRequest &request) {

@@ -3,6 +3,7 @@
 // against the rule space, every finding named for the report.
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -11,6 +12,14 @@
 #include "audit_report.h"
 #include "coverage_audit.h"
 #include "generator/series_key.h"
+#include "station.h"
+
+namespace bridges {
+class PlinthBridge;
+}
+namespace stationdb {
+class Connection;
+}
 
 namespace stdhost {
 
@@ -25,6 +34,26 @@ struct AuditRequest {
 // the complaint.
 std::optional<AuditReport> AuditStation(const std::string &stationOption,
                                         const AuditRequest &request);
+
+// Audits tables of a station whose environment is entered and whose
+// database is open: the catalogue and the vehicle list are read once, the
+// limits plug-in is loaded once. The station's objects must outlive it.
+class StationAudit {
+  public:
+    StationAudit(const Station &station, const bridges::PlinthBridge &plinth,
+                 const StationSettings &settings);
+    ~StationAudit();
+    StationAudit(const StationAudit &) = delete;
+    StationAudit &operator=(const StationAudit &) = delete;
+    // False after a complaint when the lists cannot be read or the limits
+    // plug-in cannot be had.
+    bool Open(stationdb::Connection &connection);
+    audit::AuditReport Run(const store::StandardTable &table);
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // What the report needs besides the core's findings.
 struct AuditNames {

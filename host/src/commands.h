@@ -72,6 +72,9 @@ void AddBuildStandardsCommand(CLI::App &app, CommandLine &line);
 // show-standards FILE.sfd: what a standard file holds, in the readable form.
 void AddShowStandardsCommand(CLI::App &app, CommandLine &line);
 
+// standards export, diff and apply, under the standards group.
+void AddStandardsUpdateCommands(CLI::App &standards, CommandLine &line);
+
 // brands, series-list and the series group (show, generate, export,
 // import), mask show|set|clear and clear-standards: the series editor's work.
 void AddSeriesCommands(CLI::App &app, CommandLine &line);

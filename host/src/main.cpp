@@ -28,7 +28,7 @@ int main(int argc, char **argv) {
     stdhost::AddVerifyCommand(app, line);
     stdhost::AddRollbackCommand(app, line);
     CLI::App *standards = stdhost::AddStandardsGroup(app, line);
-    static_cast<void>(standards);  // export, diff and apply join the group here
+    stdhost::AddStandardsUpdateCommands(*standards, line);
     app.footer(
         "A station directory holds plinth.ini, odbc.ini, odbcinst.ini, the SQLite database\n"
         "station.db and config/. Each command has its own --help.\n"

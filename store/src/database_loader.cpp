@@ -204,6 +204,22 @@ int ReadStandardTable(stationdb::Connection &connection, StandardTable &target, 
     return 1;
 }
 
+int ReadStandardTableWithRows(stationdb::Connection &connection,
+                              const std::vector<StoredLimitRow> &rows, StandardTable &target,
+                              std::string *why) {
+    StandardTable fresh;
+    loader::Gathered gathered;
+    try {
+        loader::ReadStagesWithRows(connection, rows, gathered);
+    } catch (const loader::StageError &e) {
+        if (why != nullptr) *why = e.error.what();
+        return e.result;
+    }
+    loader::BuildTable(gathered, fresh);
+    target.Swap(fresh);
+    return 1;
+}
+
 int LoadFromDatabase(StationDatabase &database, StandardTable &served, const LoaderFiles &files,
                      int force, ReadPath path) {
     if (database.OpenDatabase() == 0) return 0;

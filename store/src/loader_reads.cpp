@@ -144,9 +144,8 @@ void TraceDroppedConditions(std::size_t keys) {
 }
 
 // One limit row of a condition.
-void AddLimitRow(std::vector<StdParam> &params, std::string_view paramid, std::string_view hvalue,
+void AddLimitRow(std::vector<StdParam> &params, int32_t id, std::string_view hvalue,
                  std::string_view lvalue) {
-    const int32_t id = IntegerOf(paramid);
     if (id <= 0) return;
     params.push_back({id, FloatOf(hvalue), FloatOf(lvalue)});
 }
@@ -244,7 +243,33 @@ void ReadConditionsAlone(stationdb::Connection &connection, const LoaderStatemen
 
 // The limit rows of the line's items, keyed by condition as they come: every
 // (item, condition) pair of the rows is a condition, with or without a limit
-// that counts (a paramid of 0 or less is no limit).
+// that counts (a paramid of 0 or less is no limit). `next` fills the next
+// row and returns false after the last.
+template <typename NextRow>
+void GatherLimitRows(NextRow &&next, std::unordered_map<int32_t, ItemRows> &rows) {
+    // Rows of one item, and of one condition, usually come together: the
+    // previous row's are checked before any lookup.
+    bool first = true;
+    int32_t lastId = 0;
+    ItemRows *item = nullptr;
+    std::size_t last = SIZE_MAX;
+    StoredLimitRow row;
+    while (next(row)) {
+        if (first || row.itemid != lastId) {
+            auto found = rows.find(row.itemid);
+            item = found == rows.end() ? nullptr : &found->second;
+            first = false;
+            lastId = row.itemid;
+            last = SIZE_MAX;
+        }
+        if (item == nullptr) continue;
+        const std::string_view key = TrimBlanks(row.condition);
+        if (key.empty()) continue;  // blank conditions are not kept
+        if (last == SIZE_MAX || key != item->candidates[last].utf8) last = item->Of(key, true);
+        AddLimitRow(item->candidates[last].params, row.paramid, row.hvalue, row.lvalue);
+    }
+}
+
 void ReadLimitRows(stationdb::Statement &st, std::unordered_map<int32_t, ItemRows> &rows) {
     st.Execute();
     const int itemid = st.Column("itemid");
@@ -252,28 +277,14 @@ void ReadLimitRows(stationdb::Statement &st, std::unordered_map<int32_t, ItemRow
     const int paramid = st.Column("paramid");
     const int hvalue = st.Column("hvalue");
     const int lvalue = st.Column("lvalue");
-    // Rows of one item, and of one condition, usually come together: the
-    // previous row's are checked before any lookup.
-    bool first = true;
-    int32_t lastId = 0;
-    ItemRows *item = nullptr;
-    std::size_t last = SIZE_MAX;
-    while (st.Fetch()) {
-        const int32_t id = IntegerOf(st.View(itemid));
-        if (first || id != lastId) {
-            auto found = rows.find(id);
-            item = found == rows.end() ? nullptr : &found->second;
-            first = false;
-            lastId = id;
-            last = SIZE_MAX;
-        }
-        if (item == nullptr) continue;
-        const std::string_view key = TrimBlanks(st.View(condition));
-        if (key.empty()) continue;  // blank conditions are not kept
-        if (last == SIZE_MAX || key != item->candidates[last].utf8) last = item->Of(key, true);
-        AddLimitRow(item->candidates[last].params, st.View(paramid), st.View(hvalue),
-                    st.View(lvalue));
-    }
+    GatherLimitRows(
+        [&](StoredLimitRow &row) {
+            if (!st.Fetch()) return false;
+            row = {IntegerOf(st.View(itemid)), st.View(condition), IntegerOf(st.View(paramid)),
+                   st.View(hvalue), st.View(lvalue)};
+            return true;
+        },
+        rows);
 }
 
 // The conditions and the limits of the line's items in one read of the limit
@@ -350,7 +361,7 @@ void ReadPerCondition(stationdb::Connection &connection, const LoaderStatements 
                             // The server's own comparison may ignore case or
                             // trailing blanks: only the exact text counts.
                             if (!fill || st.View(condition) != raw) continue;
-                            AddLimitRow(item.conditions[c].params, st.View(paramid),
+                            AddLimitRow(item.conditions[c].params, IntegerOf(st.View(paramid)),
                                         st.View(hvalue), st.View(lvalue));
                         }
                     }
@@ -361,6 +372,26 @@ void ReadPerCondition(stationdb::Connection &connection, const LoaderStatements 
 }
 
 }  // namespace
+
+void ReadStagesWithRows(stationdb::Connection &connection, const std::vector<StoredLimitRow> &given,
+                        Gathered &out) {
+    const LoaderStatements &sql = StatementsFor(connection.GetDialect());
+    ReadDevices(connection, sql, out);
+    ReadItemsStaged(connection, sql, out);
+    platform::Trace(texts::kDbConditionsHeading);
+    std::unordered_map<int32_t, ItemRows> rows;
+    for (int32_t id : ItemsOfLine(out)) rows[id];
+    std::size_t at = 0;
+    GatherLimitRows(
+        [&](StoredLimitRow &row) {
+            if (at == given.size()) return false;
+            row = given[at++];
+            return true;
+        },
+        rows);
+    KeyLineConditions(rows, out);
+    OrderLimits(out);
+}
 
 void ReadStages(stationdb::Connection &connection, ReadPath path, Gathered &out) {
     const LoaderStatements &sql = StatementsFor(connection.GetDialect());

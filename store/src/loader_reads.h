@@ -52,6 +52,10 @@ struct StageError {
 // failing limit read belongs to.
 void ReadStages(stationdb::Connection &connection, ReadPath path, Gathered &out);
 
+// The same with `rows` in place of the limit rows of tb_id_standard.
+void ReadStagesWithRows(stationdb::Connection &connection, const std::vector<StoredLimitRow> &rows,
+                        Gathered &out);
+
 // Appends what was gathered to an empty table, level by level, dropping what
 // exceeds 50 parameters per condition ("超4").
 void BuildTable(const Gathered &gathered, StandardTable &table);

@@ -6,6 +6,8 @@
 // series pairs both form, cannot be served right and is refused before
 // anything is written. Texts are GBK.
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace stationdb {
@@ -45,5 +47,18 @@ std::vector<SeriesId> SeriesKeySharers(const std::vector<SeriesId> &listed,
 // brand and series would be cut, or when another pair of `listed` forms it.
 void CheckSeriesKey(const std::vector<SeriesId> &listed, const std::string &brand,
                     const std::string &series);
+
+// The series keys of the listed brand and series pairs, as the lines find
+// a condition (blanks at both ends and ASCII case ignored). A row of
+// tb_id_standard stored under one of them is a series standard of the
+// station; every other row is national.
+class SeriesKeys {
+  public:
+    explicit SeriesKeys(const std::vector<SeriesId> &listed);
+    bool IsSeries(std::string_view condition) const;  // GBK
+
+  private:
+    std::unordered_set<std::string> folded_;
+};
 
 }  // namespace generator

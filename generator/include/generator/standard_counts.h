@@ -16,9 +16,9 @@ struct StandardCounts {
     long long Total() const { return national + series; }
 };
 
-// Counts the rows per condition in one grouped query; a condition (blanks
-// at its end ignored) is a series one when it equals SeriesCondition of one
-// (CPMC, CXXL) pair of tb_type_vehicle. Throws stationdb::DatabaseError.
+// Counts the rows per condition in one grouped query; a condition is a
+// series one when SeriesKeys of the (CPMC, CXXL) pairs of tb_type_vehicle
+// holds it. Throws stationdb::DatabaseError.
 StandardCounts CountStandards(stationdb::Connection &connection);
 
 }  // namespace generator

@@ -3,8 +3,11 @@
 // the line, the items of each device, the conditions of each item and the
 // limits of each condition, then the standard file and the stamp of the
 // database in memstd.ini.
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "stationdb/stationdb.h"
 #include "store/standard_table.h"
@@ -84,5 +87,22 @@ int LoadFromDatabase(StationDatabase &database, StandardTable &served, const Loa
 // paths, and for telling why a pass of the plug-in failed.
 int ReadStandardTable(stationdb::Connection &connection, StandardTable &target, ReadPath path,
                       std::string *why = nullptr);
+
+// One row of tb_id_standard as stored (texts UTF-8), for building a table
+// from rows that are not, or not yet, in the database.
+struct StoredLimitRow {
+    int32_t itemid = 0;
+    std::string_view condition;
+    int32_t paramid = 0;
+    std::string_view hvalue;
+    std::string_view lvalue;
+};
+
+// ReadStandardTable with `rows` read in place of tb_id_standard's limit rows:
+// the table a pass would build if the database held exactly those rows
+// (the devices and items are the database's). 1, or -1/-2 as above.
+int ReadStandardTableWithRows(stationdb::Connection &connection,
+                              const std::vector<StoredLimitRow> &rows, StandardTable &target,
+                              std::string *why = nullptr);
 
 }  // namespace store
