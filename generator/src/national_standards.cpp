@@ -16,14 +16,23 @@
 #include "platform/gbk.h"
 #include "platform/value_text.h"
 #include "series_write.h"
+#include "statements.h"
 #include "stationdb/stationdb.h"
 
 namespace generator {
 namespace {
 
 using history::KeyView;
-using KeyIndex =
-    std::unordered_map<KeyView, std::vector<std::size_t>, history::KeyHash, history::KeyEqual>;
+constexpr std::size_t kNone = NationalPlan::kNoChange;
+
+// The national rows of the table by key: the first row of each key, and
+// for each row the next one of the same key (a table may repeat a key).
+struct KeyIndex {
+    std::unordered_map<KeyView, std::size_t, history::KeyHash, history::KeyEqual> first;
+    std::vector<std::size_t> next;
+};
+
+enum RowState : char { kSeriesRow, kNationalRow, kMatchedRow };
 
 KeyView KeyOf(std::int32_t itemid, const std::string &condition, std::int32_t paramid) {
     return {itemid, platform::TrimBlanks(condition), paramid};
@@ -35,6 +44,8 @@ class SeriesRule {
     explicit SeriesRule(stationdb::Connection &connection)
         : keys_(ReadSeriesList(connection).series) {}
     bool IsSeries(const std::string &utf8) {
+        // A series key joins brand and series with '_'.
+        if (utf8.find('_') == std::string::npos) return false;
         const auto [at, added] = seen_.try_emplace(utf8, false);
         if (added) {
             std::string gbk;
@@ -52,36 +63,37 @@ std::string LineOf(const NationalRow &row) {
     return row.line ? "line " + std::to_string(row.line) + ": " : "";
 }
 
-// Names for added rows: those of a stored row of the same item and
-// parameter, else the catalogue's (read once, when first needed).
-class RowNames {
+void CheckSeries(const std::vector<NationalRow> &rows, SeriesRule &rule) {
+    for (const NationalRow &row : rows)
+        if (rule.IsSeries(row.condition))
+            throw NationalRowRefused(LineOf(row) + "the condition \"" + row.condition +
+                                     "\" is a series key of this station (brand_series of "
+                                     "tb_type_vehicle): a national update cannot write it");
+}
+
+[[noreturn]] void RefuseRepeat(const NationalRow &row, const NationalRow &first) {
+    throw NationalRowRefused(LineOf(row) + "item " + std::to_string(row.itemid) + ", condition \"" +
+                             row.condition + "\", parameter " + std::to_string(row.paramid) +
+                             " again (" + LineOf(first) + "the first)");
+}
+
+// The catalogue's names of items (tb_id_item) and parameters (tb_id_param),
+// UTF-8, read once when first needed.
+class CatalogueNames {
   public:
-    RowNames(stationdb::Connection &connection, const std::vector<HistoryRow> &table)
-        : connection_(connection) {
-        for (const HistoryRow &row : table) {
-            items_.try_emplace(row.itemid, row.itemname);
-            params_.try_emplace(Key(row.itemid, row.paramid), row.paramname);
-        }
-    }
+    explicit CatalogueNames(stationdb::Connection &connection) : connection_(connection) {}
     void Fill(HistoryRow &row) {
-        auto param = params_.find(Key(row.itemid, row.paramid));
-        auto item = items_.find(row.itemid);
-        if ((param == params_.end() || item == items_.end()) && !catalogueRead_) {
-            ReadCatalogue();
-            param = params_.find(Key(row.itemid, row.paramid));
-            item = items_.find(row.itemid);
-        }
-        if (item != items_.end()) row.itemname = item->second;
-        if (param != params_.end()) row.paramname = param->second;
+        if (!read_) Read();
+        if (const auto item = items_.find(row.itemid); item != items_.end())
+            row.itemname = item->second;
+        if (const auto param = params_.find(ParamKey(row.itemid, row.paramid));
+            param != params_.end())
+            row.paramname = param->second;
     }
 
   private:
-    static std::uint64_t Key(std::int32_t item, std::int32_t param) {
-        return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(item)) << 32) |
-               static_cast<std::uint32_t>(param);
-    }
-    void ReadCatalogue() {
-        catalogueRead_ = true;
+    void Read() {
+        read_ = true;
         for (const auto &[id, name] : ReadItemNames(connection_))
             items_.try_emplace(id, platform::GbkToUtf8Lossy(name));
         stationdb::Statement st(connection_, "select ItemId, ParamId, ParamName from tb_id_param",
@@ -89,19 +101,64 @@ class RowNames {
         st.Execute();
         while (st.Fetch())
             params_.try_emplace(
-                Key(platform::IntegerOf(st.View(1)), platform::IntegerOf(st.View(2))),
+                ParamKey(platform::IntegerOf(st.View(1)), platform::IntegerOf(st.View(2))),
                 std::string(platform::TrimBlanks(st.View(3))));
     }
     stationdb::Connection &connection_;
     std::unordered_map<std::int32_t, std::string> items_;
     std::unordered_map<std::uint64_t, std::string> params_;
-    bool catalogueRead_ = false;
+    bool read_ = false;
 };
 
+// What a plan compares of every row: its key and limits (the names and
+// type are read for the rows an update removes, see FillRemovedRows).
+std::vector<HistoryRow> ReadLimitRows(stationdb::Connection &connection) {
+    std::vector<HistoryRow> rows;
+    stationdb::Statement st(connection,
+                            "select itemid, condition, paramid, hvalue, lvalue from tb_id_standard",
+                            stationdb::Statement::Direct{});
+    st.Execute();
+    while (st.Fetch()) {
+        HistoryRow &row = rows.emplace_back();
+        row.itemid = platform::IntegerOf(st.View(1));
+        row.condition = st.View(2);
+        row.paramid = platform::IntegerOf(st.View(3));
+        row.after = LimitValues{std::string(st.View(4)), std::string(st.View(5))};
+    }
+    return rows;
+}
+
+// The type, names and order of each removed row, which the history keeps
+// so that a rollback can insert the row again.
+void FillRemovedRows(stationdb::Connection &connection, std::vector<HistoryRow> &changes) {
+    std::unique_ptr<stationdb::Statement> st;
+    for (HistoryRow &row : changes) {
+        if (row.after) continue;
+        if (!st)
+            st = std::make_unique<stationdb::Statement>(
+                connection,
+                "select type, itemname, paramname, stdorder from tb_id_standard where itemid = ? "
+                "and condition = ? and paramid = ?");
+        st->BindInt(1, row.itemid);
+        st->BindUtf8(2, row.condition);
+        st->BindInt(3, row.paramid);
+        st->Execute();
+        if (st->Fetch()) {
+            row.type = st->View(1);
+            row.itemname = st->View(2);
+            row.paramname = st->View(3);
+            row.stdorder = platform::IntegerOf(st->View(4));
+        }
+        st->CloseCursor();
+    }
+}
+
 // The national rows of the table by key, the series rows counted.
-KeyIndex IndexNational(NationalPlan &plan, SeriesRule &rule) {
+KeyIndex IndexNational(NationalPlan &plan, SeriesRule &rule, std::vector<RowState> &state) {
     KeyIndex index;
-    index.reserve(plan.table.size());
+    index.first.reserve(plan.table.size());
+    index.next.assign(plan.table.size(), kNone);
+    state.assign(plan.table.size(), kSeriesRow);
     for (std::size_t i = 0; i < plan.table.size(); ++i) {
         const HistoryRow &row = plan.table[i];
         if (rule.IsSeries(row.condition)) {
@@ -109,7 +166,13 @@ KeyIndex IndexNational(NationalPlan &plan, SeriesRule &rule) {
             continue;
         }
         ++plan.nationalBefore;
-        index[KeyOf(row.itemid, row.condition, row.paramid)].push_back(i);
+        state[i] = kNationalRow;
+        const auto [at, added] =
+            index.first.try_emplace(KeyOf(row.itemid, row.condition, row.paramid), i);
+        if (added) continue;
+        std::size_t tail = at->second;
+        while (index.next[tail] != kNone) tail = index.next[tail];
+        index.next[tail] = i;
     }
     return index;
 }
@@ -119,21 +182,30 @@ void AddChange(NationalPlan &plan, HistoryRow row, std::size_t tableRow) {
     plan.changes.push_back(std::move(row));
 }
 
-// Each row of the update against the stored rows of its key.
+// Each row of the update against the stored rows of its key. A key the
+// update gives twice (blanks at both ends ignored) is refused.
 void MatchRows(const std::vector<NationalRow> &rows, const KeyIndex &index, NationalPlan &plan,
-               RowNames &names, std::vector<bool> &matched) {
+               CatalogueNames &names, std::vector<RowState> &state) {
+    std::vector<const NationalRow *> matchedBy(plan.table.size(), nullptr);
+    std::unordered_map<KeyView, const NationalRow *, history::KeyHash, history::KeyEqual> addedKeys;
     for (const NationalRow &row : rows) {
-        const auto found = index.find(KeyOf(row.itemid, row.condition, row.paramid));
+        const KeyView key = KeyOf(row.itemid, row.condition, row.paramid);
+        const auto found = index.first.find(key);
         const LimitValues values{row.hvalue, row.lvalue};
-        if (found == index.end()) {
+        if (found != index.first.end() && matchedBy[found->second] != nullptr)
+            RefuseRepeat(row, *matchedBy[found->second]);
+        if (found == index.first.end()) {
+            if (const auto [at, fresh] = addedKeys.try_emplace(key, &row); !fresh)
+                RefuseRepeat(row, *at->second);
             HistoryRow added{row.itemid, row.condition, row.paramid, row.type, "", "",
                              0,          std::nullopt,  values};
             names.Fill(added);
             AddChange(plan, std::move(added), NationalPlan::kNoChange);
             continue;
         }
-        for (std::size_t i : found->second) {
-            matched[i] = true;
+        matchedBy[found->second] = &row;
+        for (std::size_t i = found->second; i != kNone; i = index.next[i]) {
+            state[i] = kMatchedRow;
             const HistoryRow &stored = plan.table[i];
             if (*stored.after == values) {
                 ++plan.unchanged;
@@ -142,26 +214,9 @@ void MatchRows(const std::vector<NationalRow> &rows, const KeyIndex &index, Nati
             HistoryRow changed = stored;
             changed.before = stored.after;
             changed.after = values;
+            names.Fill(changed);
             AddChange(plan, std::move(changed), i);
         }
-    }
-}
-
-void CheckRows(const std::vector<NationalRow> &rows, SeriesRule &rule) {
-    std::unordered_map<KeyView, const NationalRow *, history::KeyHash, history::KeyEqual> seen;
-    seen.reserve(rows.size());
-    for (const NationalRow &row : rows) {
-        if (rule.IsSeries(row.condition))
-            throw NationalRowRefused(LineOf(row) + "the condition \"" + row.condition +
-                                     "\" is a series key of this station (brand_series of "
-                                     "tb_type_vehicle): a national update cannot write it");
-        const auto [at, added] =
-            seen.try_emplace(KeyOf(row.itemid, row.condition, row.paramid), &row);
-        if (!added)
-            throw NationalRowRefused(LineOf(row) + "item " + std::to_string(row.itemid) +
-                                     ", condition \"" + row.condition + "\", parameter " +
-                                     std::to_string(row.paramid) + " again (" +
-                                     LineOf(*at->second) + "the first)");
     }
 }
 
@@ -250,21 +305,22 @@ std::vector<NationalRow> ReadNationalRows(stationdb::Connection &connection,
 NationalPlan PlanNationalUpdate(stationdb::Connection &connection,
                                 const std::vector<NationalRow> &rows) {
     SeriesRule rule(connection);
-    CheckRows(rows, rule);
+    CheckSeries(rows, rule);
     NationalPlan plan;
-    plan.table = history::ReadTableRows(connection, false);
+    plan.table = ReadLimitRows(connection);
     plan.changeOfRow.assign(plan.table.size(), NationalPlan::kNoChange);
-    const KeyIndex index = IndexNational(plan, rule);
-    RowNames names(connection, plan.table);
-    std::vector<bool> matched(plan.table.size(), false);
-    MatchRows(rows, index, plan, names, matched);
+    std::vector<RowState> state;
+    const KeyIndex index = IndexNational(plan, rule, state);
+    CatalogueNames names(connection);
+    MatchRows(rows, index, plan, names, state);
     for (std::size_t i = 0; i < plan.table.size(); ++i)
-        if (!matched[i] && !rule.IsSeries(plan.table[i].condition)) {
+        if (state[i] == kNationalRow) {
             HistoryRow removed = plan.table[i];
             removed.before = std::move(removed.after);
             removed.after.reset();
             AddChange(plan, std::move(removed), i);
         }
+    FillRemovedRows(connection, plan.changes);
     plan.nationalAfter = plan.nationalBefore;
     for (const HistoryRow &row : plan.changes)
         plan.nationalAfter += (row.after ? 1 : 0) - (row.before ? 1 : 0);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 #include <tuple>
 #include <unordered_set>
 
@@ -64,22 +63,44 @@ std::string ItemName(const UpdateStation &s, int itemid) {
     return found == s.itemNames.end() ? "" : found->second;
 }
 
-using ConditionKey = std::pair<int, std::string_view>;
+struct ConditionKey {
+    int itemid;
+    std::string_view condition;
+    bool operator==(const ConditionKey &) const = default;
+};
+struct ConditionKeyHash {
+    std::size_t operator()(const ConditionKey &k) const {
+        return std::hash<std::string_view>()(k.condition) ^ static_cast<std::size_t>(k.itemid);
+    }
+};
+using ConditionKeys = std::unordered_set<ConditionKey, ConditionKeyHash>;
 
-std::set<ConditionKey> ConditionsOf(const std::vector<store::StoredLimitRow> &rows) {
-    std::set<ConditionKey> out;
-    for (const store::StoredLimitRow &row : rows)
-        out.emplace(row.itemid, platform::TrimBlanks(row.condition));
-    return out;
+// Of `keys`, those that some row of `rows` has.
+ConditionKeys Held(const ConditionKeys &keys, const std::vector<store::StoredLimitRow> &rows) {
+    ConditionKeys held;
+    for (const store::StoredLimitRow &row : rows) {
+        const ConditionKey key{row.itemid, platform::TrimBlanks(row.condition)};
+        if (keys.count(key) != 0) held.insert(key);
+    }
+    return held;
 }
+
+// The table's rows before and after a plan.
+struct PlanRows {
+    std::vector<store::StoredLimitRow> before, after;
+    explicit PlanRows(const generator::NationalPlan &plan)
+        : before(plan.RowsBefore()), after(plan.RowsAfter()) {}
+};
 
 // The plan's rows per item, with the conditions the item gains or loses.
 void DescribeChanges(const UpdateStation &s, const generator::NationalPlan &plan,
-                     StandardsDiff &diff) {
-    const std::vector<store::StoredLimitRow> before = plan.RowsBefore(), after = plan.RowsAfter();
-    const std::set<ConditionKey> had = ConditionsOf(before), has = ConditionsOf(after);
+                     const PlanRows &rows, StandardsDiff &diff) {
+    ConditionKeys touched;
+    for (const generator::HistoryRow &row : plan.changes)
+        touched.insert({row.itemid, platform::TrimBlanks(row.condition)});
+    const ConditionKeys had = Held(touched, rows.before), has = Held(touched, rows.after);
     std::map<int, ItemChanges> items;
-    std::set<ConditionKey> named;
+    ConditionKeys named;
     for (const generator::HistoryRow &row : plan.changes) {
         ItemChanges &item = items[row.itemid];
         item.itemid = row.itemid;
@@ -125,12 +146,12 @@ CoverageSide CoverageOf(const UpdateStation &s, const audit::AuditReport &report
 
 // The coverage audit of the table before and after the plan. False after a
 // complaint in `problem`.
-bool AuditPlan(UpdateStation &s, StationAudit &audit, const generator::NationalPlan &plan,
-               StandardsDiff &diff, std::string &problem) {
+bool AuditPlan(UpdateStation &s, StationAudit &audit, const PlanRows &rows, StandardsDiff &diff,
+               std::string &problem) {
     store::StandardTable before, after;
     std::string why;
-    if (store::ReadStandardTableWithRows(s.connection, plan.RowsBefore(), before, &why) != 1 ||
-        store::ReadStandardTableWithRows(s.connection, plan.RowsAfter(), after, &why) != 1) {
+    if (store::ReadStandardTableWithRows(s.connection, rows.before, before, &why) != 1 ||
+        store::ReadStandardTableWithRows(s.connection, rows.after, after, &why) != 1) {
         problem = "reading the line's devices and items failed: " + why;
         return false;
     }
@@ -187,9 +208,10 @@ StandardsDiffResult DiffStandards(const std::string &stationOption, const std::s
     try {
         const generator::NationalPlan plan =
             generator::PlanNationalUpdate(s.connection, NationalRowsOf(read.package));
-        DescribeChanges(s, plan, diff);
+        const PlanRows rows(plan);
+        DescribeChanges(s, plan, rows, diff);
         if (!audit.Open(s.connection)) return {kExitFailure, "", {}};
-        if (!AuditPlan(s, audit, plan, diff, result.problem)) result.exitCode = kExitFailure;
+        if (!AuditPlan(s, audit, rows, diff, result.problem)) result.exitCode = kExitFailure;
     } catch (const generator::NationalRowRefused &e) {
         return {kExitBadFile, file + ": " + e.what(), {}};
     } catch (const stationdb::DatabaseError &e) {
@@ -261,8 +283,9 @@ StandardsApplyResult ApplyStandards(const std::string &stationOption, const std:
         const generator::NationalUpdateResult done = generator::ApplyNationalUpdate(
             s.connection, NationalRowsOf(read.package), OriginOf(options, read.package.header),
             options.dryRun, [&](const generator::NationalPlan &plan) {
-                DescribeChanges(s, plan, result.diff);
-                if (!AuditPlan(s, audit, plan, result.diff, auditProblem)) return false;
+                const PlanRows rows(plan);
+                DescribeChanges(s, plan, rows, result.diff);
+                if (!AuditPlan(s, audit, rows, result.diff, auditProblem)) return false;
                 result.forced = !result.diff.newlyWithoutLimits.empty();
                 return !result.forced || options.force;
             });
@@ -271,7 +294,7 @@ StandardsApplyResult ApplyStandards(const std::string &stationOption, const std:
             result.problem = auditProblem + "; nothing was written";
         } else if (done.plan.Empty()) {
             result.outcome = ApplyOutcome::kNothingToDo;
-            DescribeChanges(s, done.plan, result.diff);
+            DescribeChanges(s, done.plan, PlanRows(done.plan), result.diff);
         } else if (!done.approved) {
             result.outcome = ApplyOutcome::kCoverageLoss;
             result.exitCode = kExitFailure;
