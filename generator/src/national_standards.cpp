@@ -12,7 +12,7 @@
 #include "generator/station_lists.h"
 #include "history_chain.h"
 #include "history_replay.h"
-#include "limit_rows_write.h"
+#include "national_write.h"
 #include "platform/gbk.h"
 #include "platform/value_text.h"
 #include "series_write.h"
@@ -128,31 +128,6 @@ std::vector<HistoryRow> ReadLimitRows(stationdb::Connection &connection) {
     return rows;
 }
 
-// The type, names and order of each removed row, which the history keeps
-// so that a rollback can insert the row again.
-void FillRemovedRows(stationdb::Connection &connection, std::vector<HistoryRow> &changes) {
-    std::unique_ptr<stationdb::Statement> st;
-    for (HistoryRow &row : changes) {
-        if (row.after) continue;
-        if (!st)
-            st = std::make_unique<stationdb::Statement>(
-                connection,
-                "select type, itemname, paramname, stdorder from tb_id_standard where itemid = ? "
-                "and condition = ? and paramid = ?");
-        st->BindInt(1, row.itemid);
-        st->BindUtf8(2, row.condition);
-        st->BindInt(3, row.paramid);
-        st->Execute();
-        if (st->Fetch()) {
-            row.type = st->View(1);
-            row.itemname = st->View(2);
-            row.paramname = st->View(3);
-            row.stdorder = platform::IntegerOf(st->View(4));
-        }
-        st->CloseCursor();
-    }
-}
-
 // The national rows of the table by key, the series rows counted.
 KeyIndex IndexNational(NationalPlan &plan, SeriesRule &rule, std::vector<RowState> &state) {
     KeyIndex index;
@@ -218,37 +193,6 @@ void MatchRows(const std::vector<NationalRow> &rows, const KeyIndex &index, Nati
             AddChange(plan, std::move(changed), i);
         }
     }
-}
-
-void WriteChanges(stationdb::Connection &connection, const NationalPlan &plan,
-                  history::ChangeRecorder &recorder) {
-    constexpr char kWhere[] = " where itemid = ? and condition = ? and paramid = ?";
-    std::unique_ptr<stationdb::Statement> update, remove;
-    std::vector<const HistoryRow *> inserts;
-    for (const HistoryRow &row : plan.changes) {
-        recorder.Add(row);
-        if (!row.before) {
-            inserts.push_back(&row);
-            continue;
-        }
-        std::unique_ptr<stationdb::Statement> &st = row.after ? update : remove;
-        if (!st)
-            st = std::make_unique<stationdb::Statement>(
-                connection,
-                row.after ? std::string("update tb_id_standard set hvalue = ?, lvalue = ?") + kWhere
-                          : std::string("delete from tb_id_standard") + kWhere);
-        int at = 1;
-        if (row.after) {
-            st->BindUtf8(1, row.after->hvalue);
-            st->BindUtf8(2, row.after->lvalue);
-            at = 3;
-        }
-        st->BindInt(at, row.itemid);
-        st->BindUtf8(at + 1, row.condition);
-        st->BindInt(at + 2, row.paramid);
-        st->Execute();
-    }
-    InsertRows(connection, inserts, &HistoryRow::after);
 }
 
 }  // namespace
