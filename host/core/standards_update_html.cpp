@@ -114,6 +114,9 @@ std::string StandardsDiffHtml(const StandardsDiff &diff) {
             " added</span>, <span class=\"del\">" + N(diff.removed) + " removed</span>, " +
             N(diff.changed) + " changed, " + N(diff.unchanged) + " unchanged; " +
             N(diff.seriesRows) + " rows of the station's series untouched</p>\n";
+    if (!diff.HasChanges())
+        page += "<p class=\"meta\">The package changes nothing: the national rows already are "
+                "its rows.</p>\n";
     Coverage(page, diff);
     for (const ItemChanges &item : diff.items) Item(page, item);
     page += "</body></html>\n";
