@@ -40,7 +40,7 @@ std::string List(std::size_t n, const char *one) {
 
 // Deletes the rows of one item and condition, by parameter.
 void DeleteRows(stationdb::Connection &connection, const Condition &key,
-                const std::vector<HistoryRow *> &rows) {
+                const std::vector<const HistoryRow *> &rows) {
     for (std::size_t start = 0; start < rows.size(); start += kRowsPerStatement) {
         const std::size_t n = std::min(kRowsPerStatement, rows.size() - start);
         stationdb::Statement st(connection,
@@ -131,7 +131,7 @@ void FillRemovedRows(stationdb::Connection &connection, std::vector<HistoryRow> 
 void WriteChanges(stationdb::Connection &connection, const NationalPlan &plan,
                   history::ChangeRecorder &recorder) {
     std::vector<const HistoryRow *> inserts, updates;
-    std::map<Condition, std::vector<HistoryRow *>> deletes;
+    std::map<Condition, std::vector<const HistoryRow *>> deletes;
     for (const HistoryRow &row : plan.changes) {
         recorder.Add(row);
         if (!row.before)
@@ -139,7 +139,7 @@ void WriteChanges(stationdb::Connection &connection, const NationalPlan &plan,
         else if (row.after)
             updates.push_back(&row);
         else
-            deletes[{row.itemid, row.condition}].push_back(const_cast<HistoryRow *>(&row));
+            deletes[{row.itemid, row.condition}].push_back(&row);
     }
     for (const auto &[key, rows] : deletes) DeleteRows(connection, key, rows);
     UpdateRows(connection, updates);
