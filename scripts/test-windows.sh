@@ -321,6 +321,25 @@ else
 fi
 if [ "$mismatches" != 0 ] || [ "$db_mismatches" != 0 ]; then status=1; fi
 
+# --- stdhost.exe standards apply: no signatures without libsodium -------
+step "stdhost.exe standards apply: refused, signatures need the Linux build"
+package=$work/national.pkg
+"$linux_stdhost" --station "$compare" standards export "$package" >/dev/null
+history_before=$("$linux_stdhost" --station "$compare" history --limit 1 --json)
+apply_status=0
+apply_out=$( (cd "$work/tmp" && env -u STATION_SYSDIR ODBCINI="$compare/odbc.ini" \
+    wine "$win_stdhost" --station "$compare" standards apply "$(winpath "$package")") 2>&1) ||
+    apply_status=$?
+history_after=$("$linux_stdhost" --station "$compare" history --limit 1 --json)
+if [ "$apply_status" = 1 ] && grep -q "needs the Linux build" <<<"$apply_out" &&
+    [ "$history_before" = "$history_after" ]; then
+    echo "refused with exit 1, nothing recorded: $(grep -m1 "Linux build" <<<"$apply_out" | tr -d '\r')"
+else
+    echo "stdhost.exe standards apply: exit $apply_status, expected 1 and nothing written:"
+    printf '%s\n' "$apply_out" | head -5
+    status=1
+fi
+
 step ""
 echo "== timings"
 printf '%s\n' "${timings[@]}"

@@ -223,19 +223,12 @@ StandardsDiffResult DiffStandards(const std::string &stationOption, const std::s
 namespace {
 
 // Whether the package may be applied at all: its signature, unless the
-// operator takes it unsigned.
+// operator takes it unsigned. Signatures are available here.
 bool SignatureAccepted(const PackageRead &read, const std::string &file, const Station &station,
                        const ApplyOptions &options, StandardsApplyResult &result) {
     if (options.unsignedOk) {
         result.diff.signature = "not checked (--unsigned)";
         return true;
-    }
-    if (!SignaturesAvailable()) {
-        result.exitCode = kExitFailure;
-        result.problem =
-            "verifying the package's signature needs the Linux build of stdhost; nothing was "
-            "done (--unsigned applies it without the check)";
-        return false;
     }
     const SignatureCheck check =
         CheckPackageSignature(read.bytes, file + ".sig", TrustedKeysDirectory(station.directory));
@@ -267,11 +260,18 @@ StandardsApplyResult ApplyStandards(const std::string &stationOption, const std:
         result.problem = read.problem;
         return result;
     }
+    result.diff.file = file;
+    result.diff.header = read.package.header;
+    if (!options.unsignedOk && !SignaturesAvailable()) {
+        result.exitCode = kExitFailure;
+        result.problem =
+            "verifying the package's signature needs the Linux build of stdhost; nothing was "
+            "done (--unsigned applies it without the check)";
+        return result;
+    }
     UpdateStation s;
     result.exitCode = OpenStation(stationOption, s, result.problem);
     if (result.exitCode != kExitOk) return result;
-    result.diff.file = file;
-    result.diff.header = read.package.header;
     if (!SignatureAccepted(read, file, s.station, options, result)) return result;
     StationAudit audit(s.station, s.plinth, s.settings);
     if (!audit.Open(s.connection)) {
