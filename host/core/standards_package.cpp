@@ -65,7 +65,8 @@ class Reader {
     bool ReadMagic();
     bool ReadHeaderLine(std::size_t index, std::string_view line);
     bool ReadColumnLine();
-    bool ReadRow(std::string_view line);
+    // Appends the row of `line`; `condition` views its condition in the bytes.
+    bool ReadRow(std::string_view line, std::string_view &condition);
     bool CheckWhole(std::size_t rowsStart);
 
     std::string_view bytes_;
@@ -195,7 +196,7 @@ bool Reader::ReadColumnLine() {
                                      "<TAB>param<TAB>upper<TAB>lower\""));
 }
 
-bool Reader::ReadRow(std::string_view line) {
+bool Reader::ReadRow(std::string_view line, std::string_view &condition) {
     if (!CheckBytes(line)) return false;
     const Fields fields = Split(line);
     if (!CheckCount(fields, kRowFields)) return false;
@@ -215,6 +216,7 @@ bool Reader::ReadRow(std::string_view line) {
     row.upper = f[4];
     row.lower = f[5];
     row.line = lineNo_;
+    condition = f[2];
     package_.rows.push_back(std::move(row));
     return true;
 }
@@ -249,16 +251,17 @@ bool Reader::Read() {
     const std::size_t rowsStart = next_;
     // A row is at least 8 bytes ("1\t\tc\t1\t\t"): a lying header reserves no more.
     package_.rows.reserve(std::min(package_.header.rows, (bytes_.size() - rowsStart) / 8 + 1));
-    RowKeys keys(package_.rows, package_.rows.capacity());
+    RowKeys keys(package_.rows.capacity());
     for (std::string_view line; NextLine(line);) {
-        if (!ReadRow(line)) return false;
-        if (const std::size_t earlier = keys.Add(package_.rows.size() - 1);
-            earlier != std::string::npos) {
-            const PackageRow &row = package_.rows.back();
+        std::string_view condition;
+        if (!ReadRow(line, condition)) return false;
+        const PackageRow &row = package_.rows.back();
+        if (const std::size_t earlier =
+                keys.Add(row.itemid, condition, row.paramid, package_.rows.size() - 1);
+            earlier != std::string::npos)
             return Fault(1, "item " + std::to_string(row.itemid) + ", condition \"" +
                                 row.condition + "\", parameter " + std::to_string(row.paramid) +
                                 " repeats line " + std::to_string(package_.rows[earlier].line));
-        }
     }
     return CheckWhole(rowsStart);
 }

@@ -91,26 +91,18 @@ std::size_t GbkLengths::Of(std::string_view utf8) {
     return length;
 }
 
-RowKeys::RowKeys(const std::vector<PackageRow> &rows, std::size_t expected)
-    : set_(expected, Hash{&rows}, Equal{&rows}) {}
-
-std::size_t RowKeys::Add(std::size_t index) {
-    const auto [at, fresh] = set_.insert(index);
-    return fresh ? std::string::npos : *at;
+std::size_t RowKeys::Add(std::int32_t itemid, std::string_view condition, std::int32_t paramid,
+                         std::size_t index) {
+    const auto [at, fresh] = set_.insert(Key{itemid, paramid, condition, index});
+    return fresh ? std::string::npos : at->index;
 }
 
-std::size_t RowKeys::Hash::operator()(std::size_t i) const {
-    const PackageRow &row = (*rows)[i];
+std::size_t RowKeys::Hash::operator()(const Key &key) const noexcept {
     const std::uint64_t ids =
-        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row.itemid)) << 32) |
-        static_cast<std::uint32_t>(row.paramid);
-    return std::hash<std::string_view>()(row.condition) ^
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(key.itemid)) << 32) |
+        static_cast<std::uint32_t>(key.paramid);
+    return std::hash<std::string_view>()(key.condition) ^
            static_cast<std::size_t>(ids * 0x9E3779B97F4A7C15ull);
-}
-
-bool RowKeys::Equal::operator()(std::size_t a, std::size_t b) const {
-    const PackageRow &x = (*rows)[a], &y = (*rows)[b];
-    return x.itemid == y.itemid && x.paramid == y.paramid && x.condition == y.condition;
 }
 
 }  // namespace stdhost::package

@@ -9,9 +9,6 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
-#include <vector>
-
-#include "standards_package.h"
 
 namespace stdhost::package {
 
@@ -54,24 +51,30 @@ class GbkLengths {
     std::string gbk_;
 };
 
-// The rows of a package by (item, condition, parameter): Add() answers the
-// index of an earlier row with the same key, or npos after taking the row.
-// The rows are held by index, so `rows` may grow while the set lives.
+// The rows of a package by (item, condition, parameter). The set holds the
+// keys themselves (the condition as a view the caller keeps alive), so a
+// lookup reads no row.
 class RowKeys {
   public:
-    RowKeys(const std::vector<PackageRow> &rows, std::size_t expected);
-    std::size_t Add(std::size_t index);
+    explicit RowKeys(std::size_t expected) : set_(expected) {}
+    // Takes the key of row `index`; npos, or the index of the earlier row
+    // with the same key (then nothing is taken).
+    std::size_t Add(std::int32_t itemid, std::string_view condition, std::int32_t paramid,
+                    std::size_t index);
 
   private:
+    struct Key {
+        std::int32_t itemid, paramid;
+        std::string_view condition;
+        std::size_t index;
+        bool operator==(const Key &o) const {
+            return itemid == o.itemid && paramid == o.paramid && condition == o.condition;
+        }
+    };
     struct Hash {
-        const std::vector<PackageRow> *rows;
-        std::size_t operator()(std::size_t i) const;
+        std::size_t operator()(const Key &key) const noexcept;
     };
-    struct Equal {
-        const std::vector<PackageRow> *rows;
-        bool operator()(std::size_t a, std::size_t b) const;
-    };
-    std::unordered_set<std::size_t, Hash, Equal> set_;
+    std::unordered_set<Key, Hash> set_;
 };
 
 }  // namespace stdhost::package
