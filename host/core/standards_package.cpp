@@ -75,7 +75,7 @@ class Reader {
     std::size_t next_ = 0;  // offset of the next line
     std::size_t lineNo_ = 0;
     std::array<std::size_t, kHeaderKeyCount> keyLines_{};
-    GbkLengths gbk_;
+    GbkLengths types_, conditions_;
     std::string error_;
 };
 
@@ -205,8 +205,9 @@ bool Reader::ReadRow(std::string_view line, std::string_view &condition) {
     std::string problem;
     if (problem = IdProblem(f[0], "an item id", row.itemid); !problem.empty())
         return Fault(1, problem);
-    if (problem = TypeProblem(f[1], gbk_.Of(f[1])); !problem.empty()) return Fault(2, problem);
-    if (problem = ConditionProblem(f[2], gbk_.Of(f[2])); !problem.empty()) return Fault(3, problem);
+    if (problem = TypeProblem(f[1], types_.Of(f[1])); !problem.empty()) return Fault(2, problem);
+    if (problem = ConditionProblem(f[2], conditions_.Of(f[2])); !problem.empty())
+        return Fault(3, problem);
     if (problem = IdProblem(f[3], "a parameter id", row.paramid); !problem.empty())
         return Fault(4, problem);
     if (problem = LimitProblem(f[4], "upper limit"); !problem.empty()) return Fault(5, problem);

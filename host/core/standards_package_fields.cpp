@@ -83,7 +83,7 @@ std::string ConditionProblem(std::string_view utf8, std::size_t gbkBytes) {
     return "";
 }
 
-std::size_t GbkLengths::Of(std::string_view utf8) {
+std::size_t GbkLengths::Lookup(std::string_view utf8) {
     const auto found = known_.find(utf8);
     if (found != known_.end()) return found->second;
     const std::size_t length = platform::Utf8ToGbk(utf8, gbk_) ? gbk_.size() : std::string::npos;

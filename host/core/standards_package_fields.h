@@ -41,14 +41,25 @@ std::string ConditionProblem(std::string_view utf8, std::size_t gbkBytes);
 
 // The length of the GBK form of `utf8`, npos when it has none. Remembers
 // the texts it has seen (a package repeats its types and conditions by the
-// thousand); the views it keeps must outlive it.
+// thousand, mostly on neighbouring lines: one object per column keeps the
+// last text at hand); the views it keeps must outlive it.
 class GbkLengths {
   public:
-    std::size_t Of(std::string_view utf8);
+    std::size_t Of(std::string_view utf8) {
+        if (utf8 != last_) {
+            last_ = utf8;
+            lastLength_ = Lookup(utf8);
+        }
+        return lastLength_;
+    }
 
   private:
+    std::size_t Lookup(std::string_view utf8);
+
     std::unordered_map<std::string_view, std::size_t> known_;
     std::string gbk_;
+    std::string_view last_;
+    std::size_t lastLength_ = 0;  // of the empty text
 };
 
 // The rows of a package by (item, condition, parameter). The set holds the

@@ -37,7 +37,7 @@ std::string RowTextProblem(const std::string &text) {
     return "";
 }
 
-void CheckRow(const PackageRow &row, GbkLengths &gbk) {
+void CheckRow(const PackageRow &row, GbkLengths &types, GbkLengths &conditions) {
     const auto refuse = [&row](const std::string &problem) {
         throw std::invalid_argument("standards package: row item " + std::to_string(row.itemid) +
                                     ", condition \"" + row.condition + "\", parameter " +
@@ -49,9 +49,9 @@ void CheckRow(const PackageRow &row, GbkLengths &gbk) {
     for (const auto &[what, text] : texts)
         if (std::string problem = RowTextProblem(*text); !problem.empty())
             refuse(std::string("the ") + what + " " + problem);
-    if (std::string problem = TypeProblem(row.type, gbk.Of(row.type)); !problem.empty())
+    if (std::string problem = TypeProblem(row.type, types.Of(row.type)); !problem.empty())
         refuse(problem);
-    if (std::string problem = ConditionProblem(row.condition, gbk.Of(row.condition));
+    if (std::string problem = ConditionProblem(row.condition, conditions.Of(row.condition));
         !problem.empty())
         refuse(problem);
     if (std::string problem = LimitProblem(row.upper, "upper limit"); !problem.empty())
@@ -89,10 +89,10 @@ std::string WriteStandardsPackage(const PackageHeader &header,
                                   const std::vector<PackageRow> &rows) {
     CheckHeader(header);
     if (rows.empty()) Refuse("rows", "a package holds at least one row");
-    GbkLengths gbk;
+    GbkLengths types, conditions;
     RowKeys keys(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        CheckRow(rows[i], gbk);
+        CheckRow(rows[i], types, conditions);
         if (const std::size_t earlier =
                 keys.Add(rows[i].itemid, rows[i].condition, rows[i].paramid, i);
             earlier != std::string::npos)
