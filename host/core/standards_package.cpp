@@ -65,8 +65,8 @@ class Reader {
     bool ReadMagic();
     bool ReadHeaderLine(std::size_t index, std::string_view line);
     bool ReadColumnLine();
-    // Appends the row of `line`; `condition` views its condition in the bytes.
-    bool ReadRow(std::string_view line, std::string_view &condition);
+    // Appends the row of `line`; `condition` is its condition's number.
+    bool ReadRow(std::string_view line, std::uint32_t &condition);
     bool CheckWhole(std::size_t rowsStart);
 
     std::string_view bytes_;
@@ -75,7 +75,7 @@ class Reader {
     std::size_t next_ = 0;  // offset of the next line
     std::size_t lineNo_ = 0;
     std::array<std::size_t, kHeaderKeyCount> keyLines_{};
-    GbkLengths types_, conditions_;
+    ColumnTexts types_, conditions_;
     std::string error_;
 };
 
@@ -196,7 +196,7 @@ bool Reader::ReadColumnLine() {
                                      "<TAB>param<TAB>upper<TAB>lower\""));
 }
 
-bool Reader::ReadRow(std::string_view line, std::string_view &condition) {
+bool Reader::ReadRow(std::string_view line, std::uint32_t &condition) {
     if (!CheckBytes(line)) return false;
     const Fields fields = Split(line);
     if (!CheckCount(fields, kRowFields)) return false;
@@ -205,8 +205,10 @@ bool Reader::ReadRow(std::string_view line, std::string_view &condition) {
     std::string problem;
     if (problem = IdProblem(f[0], "an item id", row.itemid); !problem.empty())
         return Fault(1, problem);
-    if (problem = TypeProblem(f[1], types_.Of(f[1])); !problem.empty()) return Fault(2, problem);
-    if (problem = ConditionProblem(f[2], conditions_.Of(f[2])); !problem.empty())
+    if (problem = TypeProblem(f[1], types_.Of(f[1]).gbkBytes); !problem.empty())
+        return Fault(2, problem);
+    const KnownText &known = conditions_.Of(f[2]);
+    if (problem = ConditionProblem(f[2], known.gbkBytes); !problem.empty())
         return Fault(3, problem);
     if (problem = IdProblem(f[3], "a parameter id", row.paramid); !problem.empty())
         return Fault(4, problem);
@@ -217,7 +219,7 @@ bool Reader::ReadRow(std::string_view line, std::string_view &condition) {
     row.upper = f[4];
     row.lower = f[5];
     row.line = lineNo_;
-    condition = f[2];
+    condition = known.id;
     package_.rows.push_back(std::move(row));
     return true;
 }
@@ -254,7 +256,7 @@ bool Reader::Read() {
     package_.rows.reserve(std::min(package_.header.rows, (bytes_.size() - rowsStart) / 8 + 1));
     RowKeys keys(package_.rows.capacity());
     for (std::string_view line; NextLine(line);) {
-        std::string_view condition;
+        std::uint32_t condition = 0;
         if (!ReadRow(line, condition)) return false;
         const PackageRow &row = package_.rows.back();
         if (const std::size_t earlier =

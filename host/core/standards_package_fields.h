@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -39,44 +40,51 @@ std::string LimitProblem(std::string_view text, const char *what);
 std::string TypeProblem(std::string_view utf8, std::size_t gbkBytes);
 std::string ConditionProblem(std::string_view utf8, std::size_t gbkBytes);
 
-// The length of the GBK form of `utf8`, npos when it has none. Remembers
-// the texts it has seen (a package repeats its types and conditions by the
-// thousand, mostly on neighbouring lines: one object per column keeps the
-// last text at hand); the views it keeps must outlive it.
-class GbkLengths {
+// What a column's texts are known by: the length of the GBK form (npos when
+// there is none) and a number of its own (from 1), the same for equal texts.
+struct KnownText {
+    std::size_t gbkBytes = 0;
+    std::uint32_t id = 0;
+};
+
+// The texts of one column. Remembers those it has seen (a package repeats
+// its types and conditions by the thousand, mostly on neighbouring lines:
+// the last one is kept at hand); the views it keeps must outlive it.
+class ColumnTexts {
   public:
-    std::size_t Of(std::string_view utf8) {
-        if (utf8 != last_) {
+    const KnownText &Of(std::string_view utf8) {
+        if (!hasLast_ || utf8 != last_) {
             last_ = utf8;
-            lastLength_ = Lookup(utf8);
+            lastText_ = Lookup(utf8);
+            hasLast_ = true;
         }
-        return lastLength_;
+        return lastText_;
     }
 
   private:
-    std::size_t Lookup(std::string_view utf8);
+    KnownText Lookup(std::string_view utf8);
 
-    std::unordered_map<std::string_view, std::size_t> known_;
+    std::unordered_map<std::string_view, KnownText> known_;
     std::string gbk_;
+    bool hasLast_ = false;
     std::string_view last_;
-    std::size_t lastLength_ = 0;  // of the empty text
+    KnownText lastText_;
 };
 
-// The rows of a package by (item, condition, parameter). The set holds the
-// keys themselves (the condition as a view the caller keeps alive), so a
-// lookup reads no row.
+// The rows of a package by (item, condition, parameter), the condition by
+// its number in its ColumnTexts: a lookup compares three integers.
 class RowKeys {
   public:
-    explicit RowKeys(std::size_t expected) : set_(expected) {}
+    explicit RowKeys(std::size_t expected) : set_(expected, Hash(), std::equal_to<Key>(), &pool_) {}
     // Takes the key of row `index`; npos, or the index of the earlier row
     // with the same key (then nothing is taken).
-    std::size_t Add(std::int32_t itemid, std::string_view condition, std::int32_t paramid,
+    std::size_t Add(std::int32_t itemid, std::uint32_t condition, std::int32_t paramid,
                     std::size_t index);
 
   private:
     struct Key {
         std::int32_t itemid, paramid;
-        std::string_view condition;
+        std::uint32_t condition;
         std::size_t index;
         bool operator==(const Key &o) const {
             return itemid == o.itemid && paramid == o.paramid && condition == o.condition;
@@ -85,7 +93,9 @@ class RowKeys {
     struct Hash {
         std::size_t operator()(const Key &key) const noexcept;
     };
-    std::unordered_set<Key, Hash> set_;
+    // The nodes of one read live and die together: one pool, no free each.
+    std::pmr::monotonic_buffer_resource pool_;
+    std::pmr::unordered_set<Key, Hash> set_;
 };
 
 }  // namespace stdhost::package

@@ -37,7 +37,8 @@ std::string RowTextProblem(const std::string &text) {
     return "";
 }
 
-void CheckRow(const PackageRow &row, GbkLengths &types, GbkLengths &conditions) {
+// The row's condition number in `conditions`.
+std::uint32_t CheckRow(const PackageRow &row, ColumnTexts &types, ColumnTexts &conditions) {
     const auto refuse = [&row](const std::string &problem) {
         throw std::invalid_argument("standards package: row item " + std::to_string(row.itemid) +
                                     ", condition \"" + row.condition + "\", parameter " +
@@ -49,15 +50,16 @@ void CheckRow(const PackageRow &row, GbkLengths &types, GbkLengths &conditions) 
     for (const auto &[what, text] : texts)
         if (std::string problem = RowTextProblem(*text); !problem.empty())
             refuse(std::string("the ") + what + " " + problem);
-    if (std::string problem = TypeProblem(row.type, types.Of(row.type)); !problem.empty())
+    if (std::string problem = TypeProblem(row.type, types.Of(row.type).gbkBytes); !problem.empty())
         refuse(problem);
-    if (std::string problem = ConditionProblem(row.condition, conditions.Of(row.condition));
-        !problem.empty())
+    const KnownText &condition = conditions.Of(row.condition);
+    if (std::string problem = ConditionProblem(row.condition, condition.gbkBytes); !problem.empty())
         refuse(problem);
     if (std::string problem = LimitProblem(row.upper, "upper limit"); !problem.empty())
         refuse(problem);
     if (std::string problem = LimitProblem(row.lower, "lower limit"); !problem.empty())
         refuse(problem);
+    return condition.id;
 }
 
 std::string RowsText(const std::vector<PackageRow> &rows) {
@@ -89,12 +91,11 @@ std::string WriteStandardsPackage(const PackageHeader &header,
                                   const std::vector<PackageRow> &rows) {
     CheckHeader(header);
     if (rows.empty()) Refuse("rows", "a package holds at least one row");
-    GbkLengths types, conditions;
+    ColumnTexts types, conditions;
     RowKeys keys(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        CheckRow(rows[i], types, conditions);
-        if (const std::size_t earlier =
-                keys.Add(rows[i].itemid, rows[i].condition, rows[i].paramid, i);
+        const std::uint32_t condition = CheckRow(rows[i], types, conditions);
+        if (const std::size_t earlier = keys.Add(rows[i].itemid, condition, rows[i].paramid, i);
             earlier != std::string::npos)
             Refuse("row " + std::to_string(i + 1),
                    "the same item, condition and parameter as row " + std::to_string(earlier + 1));
