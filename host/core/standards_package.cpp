@@ -1,7 +1,7 @@
 // The standards package's reader. One pass over the bytes: lines are found
-// with memchr, fields are views into the bytes, and a text's GBK form is
-// computed once per distinct text, so a package of 200 000 rows reads in a
-// few tens of milliseconds.
+// with memchr, fields are views into the bytes, a text's GBK form is computed
+// once per distinct text and the duplicate check compares numbers, so that a
+// package of 200 000 rows reads in about 0.2 s (standards_package_bench).
 #include "standards_package.h"
 
 #include <algorithm>
