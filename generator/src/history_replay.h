@@ -22,9 +22,12 @@ struct KeyView {
 struct KeyHash {
     using is_transparent = void;
     std::size_t operator()(const KeyView &k) const {
-        const std::size_t ids = (static_cast<std::size_t>(static_cast<uint32_t>(k.itemid)) << 32) ^
-                                static_cast<uint32_t>(k.paramid);
-        return std::hash<std::string_view>()(k.condition) ^ (ids * 0x9e3779b97f4a7c15ULL);
+        // 64 bits on every target (a 32-bit size_t cannot take the shift).
+        const std::uint64_t ids =
+            (static_cast<std::uint64_t>(static_cast<uint32_t>(k.itemid)) << 32) ^
+            static_cast<uint32_t>(k.paramid);
+        return std::hash<std::string_view>()(k.condition) ^
+               static_cast<std::size_t>(ids * 0x9e3779b97f4a7c15ULL);
     }
     std::size_t operator()(const LimitKey &k) const {
         return (*this)(KeyView{k.itemid, k.condition, k.paramid});

@@ -1,7 +1,7 @@
 // The standards package's reader. One pass over the bytes: lines are found
-// with memchr, fields are views into the bytes, and a text's GBK form is
-// computed once per distinct text, so a package of 200 000 rows reads in a
-// few tens of milliseconds.
+// with memchr, fields are views into the bytes, a text's GBK form is computed
+// once per distinct text and the duplicate check compares numbers, so that a
+// package of 200 000 rows reads in about 0.2 s (standards_package_bench).
 #include "standards_package.h"
 
 #include <algorithm>
@@ -65,7 +65,8 @@ class Reader {
     bool ReadMagic();
     bool ReadHeaderLine(std::size_t index, std::string_view line);
     bool ReadColumnLine();
-    bool ReadRow(std::string_view line);
+    // Appends the row of `line`; `condition` is its condition's number.
+    bool ReadRow(std::string_view line, std::uint32_t &condition);
     bool CheckWhole(std::size_t rowsStart);
 
     std::string_view bytes_;
@@ -74,7 +75,7 @@ class Reader {
     std::size_t next_ = 0;  // offset of the next line
     std::size_t lineNo_ = 0;
     std::array<std::size_t, kHeaderKeyCount> keyLines_{};
-    GbkLengths gbk_;
+    ColumnTexts types_, conditions_;
     std::string error_;
 };
 
@@ -195,7 +196,7 @@ bool Reader::ReadColumnLine() {
                                      "<TAB>param<TAB>upper<TAB>lower\""));
 }
 
-bool Reader::ReadRow(std::string_view line) {
+bool Reader::ReadRow(std::string_view line, std::uint32_t &condition) {
     if (!CheckBytes(line)) return false;
     const Fields fields = Split(line);
     if (!CheckCount(fields, kRowFields)) return false;
@@ -204,8 +205,11 @@ bool Reader::ReadRow(std::string_view line) {
     std::string problem;
     if (problem = IdProblem(f[0], "an item id", row.itemid); !problem.empty())
         return Fault(1, problem);
-    if (problem = TypeProblem(f[1], gbk_.Of(f[1])); !problem.empty()) return Fault(2, problem);
-    if (problem = ConditionProblem(f[2], gbk_.Of(f[2])); !problem.empty()) return Fault(3, problem);
+    if (problem = TypeProblem(f[1], types_.Of(f[1]).gbkBytes); !problem.empty())
+        return Fault(2, problem);
+    const KnownText &known = conditions_.Of(f[2]);
+    if (problem = ConditionProblem(f[2], known.gbkBytes); !problem.empty())
+        return Fault(3, problem);
     if (problem = IdProblem(f[3], "a parameter id", row.paramid); !problem.empty())
         return Fault(4, problem);
     if (problem = LimitProblem(f[4], "upper limit"); !problem.empty()) return Fault(5, problem);
@@ -215,6 +219,7 @@ bool Reader::ReadRow(std::string_view line) {
     row.upper = f[4];
     row.lower = f[5];
     row.line = lineNo_;
+    condition = known.id;
     package_.rows.push_back(std::move(row));
     return true;
 }
@@ -249,16 +254,17 @@ bool Reader::Read() {
     const std::size_t rowsStart = next_;
     // A row is at least 8 bytes ("1\t\tc\t1\t\t"): a lying header reserves no more.
     package_.rows.reserve(std::min(package_.header.rows, (bytes_.size() - rowsStart) / 8 + 1));
-    RowKeys keys(package_.rows, package_.rows.capacity());
+    RowKeys keys(package_.rows.capacity());
     for (std::string_view line; NextLine(line);) {
-        if (!ReadRow(line)) return false;
-        if (const std::size_t earlier = keys.Add(package_.rows.size() - 1);
-            earlier != std::string::npos) {
-            const PackageRow &row = package_.rows.back();
+        std::uint32_t condition = 0;
+        if (!ReadRow(line, condition)) return false;
+        const PackageRow &row = package_.rows.back();
+        if (const std::size_t earlier =
+                keys.Add(row.itemid, condition, row.paramid, package_.rows.size() - 1);
+            earlier != std::string::npos)
             return Fault(1, "item " + std::to_string(row.itemid) + ", condition \"" +
                                 row.condition + "\", parameter " + std::to_string(row.paramid) +
                                 " repeats line " + std::to_string(package_.rows[earlier].line));
-        }
     }
     return CheckWhole(rowsStart);
 }

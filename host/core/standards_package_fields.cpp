@@ -83,34 +83,30 @@ std::string ConditionProblem(std::string_view utf8, std::size_t gbkBytes) {
     return "";
 }
 
-std::size_t GbkLengths::Of(std::string_view utf8) {
+KnownText ColumnTexts::Lookup(std::string_view utf8) {
     const auto found = known_.find(utf8);
     if (found != known_.end()) return found->second;
-    const std::size_t length = platform::Utf8ToGbk(utf8, gbk_) ? gbk_.size() : std::string::npos;
-    known_.emplace(utf8, length);
-    return length;
+    KnownText text;
+    text.gbkBytes = platform::Utf8ToGbk(utf8, gbk_) ? gbk_.size() : std::string::npos;
+    text.id = static_cast<std::uint32_t>(known_.size() + 1);
+    known_.emplace(utf8, text);
+    return text;
 }
 
-RowKeys::RowKeys(const std::vector<PackageRow> &rows, std::size_t expected)
-    : set_(expected, Hash{&rows}, Equal{&rows}) {}
-
-std::size_t RowKeys::Add(std::size_t index) {
-    const auto [at, fresh] = set_.insert(index);
-    return fresh ? std::string::npos : *at;
+std::size_t RowKeys::Add(std::int32_t itemid, std::uint32_t condition, std::int32_t paramid,
+                         std::size_t index) {
+    const auto [at, fresh] = set_.insert(Key{itemid, paramid, condition, index});
+    return fresh ? std::string::npos : at->index;
 }
 
-std::size_t RowKeys::Hash::operator()(std::size_t i) const {
-    const PackageRow &row = (*rows)[i];
+std::size_t RowKeys::Hash::operator()(const Key &key) const noexcept {
     const std::uint64_t ids =
-        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row.itemid)) << 32) |
-        static_cast<std::uint32_t>(row.paramid);
-    return std::hash<std::string_view>()(row.condition) ^
-           static_cast<std::size_t>(ids * 0x9E3779B97F4A7C15ull);
-}
-
-bool RowKeys::Equal::operator()(std::size_t a, std::size_t b) const {
-    const PackageRow &x = (*rows)[a], &y = (*rows)[b];
-    return x.itemid == y.itemid && x.paramid == y.paramid && x.condition == y.condition;
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(key.itemid)) << 32) |
+        static_cast<std::uint32_t>(key.paramid);
+    std::uint64_t h = (ids ^ (static_cast<std::uint64_t>(key.condition) * 0xC2B2AE3D27D4EB4Full)) *
+                      0x9E3779B97F4A7C15ull;
+    h ^= h >> 29;
+    return static_cast<std::size_t>(h ^ (h >> 32));
 }
 
 }  // namespace stdhost::package

@@ -5,13 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
-#include <vector>
-
-#include "standards_package.h"
 
 namespace stdhost::package {
 
@@ -42,36 +40,62 @@ std::string LimitProblem(std::string_view text, const char *what);
 std::string TypeProblem(std::string_view utf8, std::size_t gbkBytes);
 std::string ConditionProblem(std::string_view utf8, std::size_t gbkBytes);
 
-// The length of the GBK form of `utf8`, npos when it has none. Remembers
-// the texts it has seen (a package repeats its types and conditions by the
-// thousand); the views it keeps must outlive it.
-class GbkLengths {
-  public:
-    std::size_t Of(std::string_view utf8);
-
-  private:
-    std::unordered_map<std::string_view, std::size_t> known_;
-    std::string gbk_;
+// What a column's texts are known by: the length of the GBK form (npos when
+// there is none) and a number of its own (from 1), the same for equal texts.
+struct KnownText {
+    std::size_t gbkBytes = 0;
+    std::uint32_t id = 0;
 };
 
-// The rows of a package by (item, condition, parameter): Add() answers the
-// index of an earlier row with the same key, or npos after taking the row.
-// The rows are held by index, so `rows` may grow while the set lives.
-class RowKeys {
+// The texts of one column. Remembers those it has seen (a package repeats
+// its types and conditions by the thousand, mostly on neighbouring lines:
+// the last one is kept at hand); the views it keeps must outlive it.
+class ColumnTexts {
   public:
-    RowKeys(const std::vector<PackageRow> &rows, std::size_t expected);
-    std::size_t Add(std::size_t index);
+    const KnownText &Of(std::string_view utf8) {
+        if (!hasLast_ || utf8 != last_) {
+            last_ = utf8;
+            lastText_ = Lookup(utf8);
+            hasLast_ = true;
+        }
+        return lastText_;
+    }
 
   private:
+    KnownText Lookup(std::string_view utf8);
+
+    std::unordered_map<std::string_view, KnownText> known_;
+    std::string gbk_;
+    bool hasLast_ = false;
+    std::string_view last_;
+    KnownText lastText_;
+};
+
+// The rows of a package by (item, condition, parameter), the condition by
+// its number in its ColumnTexts: a lookup compares three integers.
+class RowKeys {
+  public:
+    explicit RowKeys(std::size_t expected) : set_(expected, Hash(), std::equal_to<Key>(), &pool_) {}
+    // Takes the key of row `index`; npos, or the index of the earlier row
+    // with the same key (then nothing is taken).
+    std::size_t Add(std::int32_t itemid, std::uint32_t condition, std::int32_t paramid,
+                    std::size_t index);
+
+  private:
+    struct Key {
+        std::int32_t itemid, paramid;
+        std::uint32_t condition;
+        std::size_t index;
+        bool operator==(const Key &o) const {
+            return itemid == o.itemid && paramid == o.paramid && condition == o.condition;
+        }
+    };
     struct Hash {
-        const std::vector<PackageRow> *rows;
-        std::size_t operator()(std::size_t i) const;
+        std::size_t operator()(const Key &key) const noexcept;
     };
-    struct Equal {
-        const std::vector<PackageRow> *rows;
-        bool operator()(std::size_t a, std::size_t b) const;
-    };
-    std::unordered_set<std::size_t, Hash, Equal> set_;
+    // The nodes of one read live and die together: one pool, no free each.
+    std::pmr::monotonic_buffer_resource pool_;
+    std::pmr::unordered_set<Key, Hash> set_;
 };
 
 }  // namespace stdhost::package

@@ -37,27 +37,29 @@ std::string RowTextProblem(const std::string &text) {
     return "";
 }
 
-void CheckRow(const PackageRow &row, GbkLengths &gbk) {
-    const std::string where = "row item " + std::to_string(row.itemid) + ", condition \"" +
-                              row.condition + "\", parameter " + std::to_string(row.paramid);
-    std::int32_t id = 0;
-    for (const std::int32_t value : {row.itemid, row.paramid})
-        if (std::string problem = IdProblem(std::to_string(value), "an id", id); !problem.empty())
-            Refuse(where, problem);
+// The row's condition number in `conditions`.
+std::uint32_t CheckRow(const PackageRow &row, ColumnTexts &types, ColumnTexts &conditions) {
+    const auto refuse = [&row](const std::string &problem) {
+        throw std::invalid_argument("standards package: row item " + std::to_string(row.itemid) +
+                                    ", condition \"" + row.condition + "\", parameter " +
+                                    std::to_string(row.paramid) + ": " + problem);
+    };
+    if (row.itemid < 1 || row.paramid < 1) refuse("an item or parameter id below 1");
     const std::pair<const char *, const std::string *> texts[] = {{"type", &row.type},
                                                                   {"condition", &row.condition}};
     for (const auto &[what, text] : texts)
         if (std::string problem = RowTextProblem(*text); !problem.empty())
-            Refuse(where, std::string("the ") + what + " " + problem);
-    if (std::string problem = TypeProblem(row.type, gbk.Of(row.type)); !problem.empty())
-        Refuse(where, problem);
-    if (std::string problem = ConditionProblem(row.condition, gbk.Of(row.condition));
-        !problem.empty())
-        Refuse(where, problem);
+            refuse(std::string("the ") + what + " " + problem);
+    if (std::string problem = TypeProblem(row.type, types.Of(row.type).gbkBytes); !problem.empty())
+        refuse(problem);
+    const KnownText &condition = conditions.Of(row.condition);
+    if (std::string problem = ConditionProblem(row.condition, condition.gbkBytes); !problem.empty())
+        refuse(problem);
     if (std::string problem = LimitProblem(row.upper, "upper limit"); !problem.empty())
-        Refuse(where, problem);
+        refuse(problem);
     if (std::string problem = LimitProblem(row.lower, "lower limit"); !problem.empty())
-        Refuse(where, problem);
+        refuse(problem);
+    return condition.id;
 }
 
 std::string RowsText(const std::vector<PackageRow> &rows) {
@@ -89,11 +91,12 @@ std::string WriteStandardsPackage(const PackageHeader &header,
                                   const std::vector<PackageRow> &rows) {
     CheckHeader(header);
     if (rows.empty()) Refuse("rows", "a package holds at least one row");
-    GbkLengths gbk;
-    RowKeys keys(rows, rows.size());
+    ColumnTexts types, conditions;
+    RowKeys keys(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        CheckRow(rows[i], gbk);
-        if (const std::size_t earlier = keys.Add(i); earlier != std::string::npos)
+        const std::uint32_t condition = CheckRow(rows[i], types, conditions);
+        if (const std::size_t earlier = keys.Add(rows[i].itemid, condition, rows[i].paramid, i);
+            earlier != std::string::npos)
             Refuse("row " + std::to_string(i + 1),
                    "the same item, condition and parameter as row " + std::to_string(earlier + 1));
     }
