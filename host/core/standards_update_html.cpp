@@ -115,8 +115,9 @@ std::string StandardsDiffHtml(const StandardsDiff &diff) {
             N(diff.changed) + " changed, " + N(diff.unchanged) + " unchanged; " +
             N(diff.seriesRows) + " rows of the station's series untouched</p>\n";
     if (!diff.HasChanges())
-        page += "<p class=\"meta\">The package changes nothing: the national rows already are "
-                "its rows.</p>\n";
+        page +=
+            "<p class=\"meta\">The package changes nothing: the national rows already are "
+            "its rows.</p>\n";
     Coverage(page, diff);
     for (const ItemChanges &item : diff.items) Item(page, item);
     page += "</body></html>\n";
