@@ -54,7 +54,7 @@ if [ "$reportonly" = 0 ]; then
     dialects=sqlite
     [ -n "${STATION_TEST_PG:-}" ] && dialects="sqlite postgresql"
 
-    programs="standard_table_bench judging_pass_bench database_loader_bench series_generation_bench limit_history_bench endurance_bench"
+    programs="standard_table_bench judging_pass_bench database_loader_bench series_generation_bench limit_history_bench standards_package_bench standards_update_bench endurance_bench"
     # Written by someone else; run when the tree defines it.
     grep -q 'coverage_audit_bench' "$root/bench/CMakeLists.txt" && programs="$programs coverage_audit_bench"
 
@@ -101,6 +101,8 @@ if [ "$reportonly" = 0 ]; then
     gbench database_loader_bench --benchmark_repetitions="$repetitions"
     gbench series_generation_bench --benchmark_repetitions="$repetitions"
     gbench limit_history_bench --benchmark_repetitions="$repetitions"
+    gbench standards_package_bench
+    gbench standards_update_bench
     if [ "$quick" = 1 ]; then
         run endurance_bench --summary "$results/endurance.tsv" --passes 20000 --reloads 20 --generations 10
     else
@@ -290,6 +292,23 @@ for d in dialects if lh else []:
     hits = counter(lh, f"ReadHistory/{d}", "change_sets")
     row(sec, f"ReadHistory of one item, condition and parameter ({fmt(hits, '', 0)} change sets)",
         fmt(hist, "ms", 2), "under 50 ms", None if hist is None else hist < 50)
+
+# standards_package_bench and standards_update_bench
+sp = load("standards_package_bench")
+if sp:
+    sec = "standards package"
+    row(sec, "reading and checking a 200 000-row package", fmt(ms(sp, "BM_ReadPackage"), "ms"))
+    row(sec, "writing it", fmt(ms(sp, "BM_WritePackage"), "ms"))
+su = load("standards_update_bench")
+for d in dialects if su else []:
+    sec = f"standards update ({d})"
+    for name, what in (
+            ("Diff", "stdhost standards diff: 200 000-row package against a table of the same "
+             "size, about 6 000 rows changed, audit before and after"),
+            ("Apply", "stdhost standards apply of it: signature, plan, audit, recorded write"),
+            ("ApplySame", "stdhost standards apply of the package the table already holds")):
+        t = ms(su, f"{name}/{d}")
+        row(sec, what, fmt(t, "ms"), "under 3 s", None if t is None else t < 3000)
 
 # endurance_bench: plug-in and editor
 def growth(prefix, g):
