@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -228,6 +229,18 @@ TEST_P(StandardsUpdate, AnUpdateThatLeavesVehiclesWithoutLimitsNeedsForce) {
     EXPECT_TRUE(Has(refused, "vehicles that would lose their limits (1):")) << refused.out;
     EXPECT_TRUE(Has(refused, "item 204 自由加速不透光烟度: 2001年10月1日起(包含)/自然进气"))
         << refused.out;
+    Outcome json = target_->Stdhost("standards diff " + Package() + " --json");
+    EXPECT_EQ(json.exitCode, 1) << json.out;
+    const nlohmann::json diff = nlohmann::json::parse(json.out);
+    EXPECT_EQ(diff["rows"]["removed"], 1);
+    EXPECT_EQ(diff["items"][0]["conditionsRemoved"][0], "2001年10月1日起(包含)/自然进气");
+    EXPECT_EQ(diff["items"][0]["rows"][0]["after"], nullptr);
+    EXPECT_EQ(diff["coverage"]["newlyWithoutLimits"][0]["item"], 204);
+    Outcome html =
+        target_->Stdhost("standards diff " + Package() + " --html " + dir_.File("d.html"));
+    EXPECT_EQ(html.exitCode, 1) << html.out;
+    EXPECT_NE(ReadBytes(dir_.File("d.html")).find("Vehicles that would lose their limits (1)"),
+              std::string::npos);
     Outcome dryRun = target_->Stdhost("standards apply " + Package() + " --force --dry-run");
     EXPECT_EQ(dryRun.exitCode, 0) << dryRun.out;
     EXPECT_TRUE(Has(dryRun, "rolled back, nothing was written")) << dryRun.out;
