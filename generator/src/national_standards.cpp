@@ -32,43 +32,55 @@ struct KeyIndex {
     std::vector<std::size_t> next;
 };
 
-enum RowState : char { kSeriesRow, kNationalRow, kMatchedRow };
+enum RowState : char { kKeptRow, kNationalRow, kMatchedRow };
 
 KeyView KeyOf(std::int32_t itemid, const std::string &condition, std::int32_t paramid) {
     return {itemid, platform::TrimBlanks(condition), paramid};
 }
 
-// Which stored conditions are series keys; each text converted once.
-class SeriesRule {
+enum class RowKind : char { kNational, kSeries, kOther };
+
+// Which rows an update may write: not those under a series key of the
+// station, nor those whose condition is blank or has no GBK form (the
+// lines never judge by them). Each text is looked at once.
+class RowRule {
   public:
-    explicit SeriesRule(stationdb::Connection &connection)
+    explicit RowRule(stationdb::Connection &connection)
         : keys_(ReadSeriesList(connection).series) {}
-    bool IsSeries(const std::string &utf8) {
-        // A series key joins brand and series with '_'.
-        if (utf8.find('_') == std::string::npos) return false;
-        const auto [at, added] = seen_.try_emplace(utf8, false);
-        if (added) {
-            std::string gbk;
-            at->second = platform::Utf8ToGbk(utf8, gbk) && keys_.IsSeries(gbk);
-        }
+    RowKind KindOf(const std::string &utf8) {
+        const std::string_view text = platform::TrimBlanks(utf8);
+        if (text.empty()) return RowKind::kOther;
+        // A series key joins brand and series with '_'; ASCII has a GBK form.
+        if (text.find('_') == std::string_view::npos &&
+            std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; }))
+            return RowKind::kNational;
+        const auto [at, added] = seen_.try_emplace(utf8, RowKind::kOther);
+        std::string gbk;
+        if (added && platform::Utf8ToGbk(utf8, gbk))
+            at->second = keys_.IsSeries(gbk) ? RowKind::kSeries : RowKind::kNational;
         return at->second;
     }
 
   private:
     SeriesKeys keys_;
-    std::unordered_map<std::string, bool> seen_;
+    std::unordered_map<std::string, RowKind> seen_;
 };
 
 std::string LineOf(const NationalRow &row) {
     return row.line ? "line " + std::to_string(row.line) + ": " : "";
 }
 
-void CheckSeries(const std::vector<NationalRow> &rows, SeriesRule &rule) {
-    for (const NationalRow &row : rows)
-        if (rule.IsSeries(row.condition))
+void CheckKinds(const std::vector<NationalRow> &rows, RowRule &rule) {
+    for (const NationalRow &row : rows) {
+        const RowKind kind = rule.KindOf(row.condition);
+        if (kind == RowKind::kSeries)
             throw NationalRowRefused(LineOf(row) + "the condition \"" + row.condition +
                                      "\" is a series key of this station (brand_series of "
                                      "tb_type_vehicle): a national update cannot write it");
+        if (kind == RowKind::kOther)
+            throw NationalRowRefused(LineOf(row) + "the condition \"" + row.condition +
+                                     "\" is blank or has no GBK form: no line judges by it");
+    }
 }
 
 [[noreturn]] void RefuseRepeat(const NationalRow &row, const NationalRow &first) {
@@ -129,15 +141,16 @@ std::vector<HistoryRow> ReadLimitRows(stationdb::Connection &connection) {
 }
 
 // The national rows of the table by key, the series rows counted.
-KeyIndex IndexNational(NationalPlan &plan, SeriesRule &rule, std::vector<RowState> &state) {
+KeyIndex IndexNational(NationalPlan &plan, RowRule &rule, std::vector<RowState> &state) {
     KeyIndex index;
     index.first.reserve(plan.table.size());
     index.next.assign(plan.table.size(), kNone);
-    state.assign(plan.table.size(), kSeriesRow);
+    state.assign(plan.table.size(), kKeptRow);
     for (std::size_t i = 0; i < plan.table.size(); ++i) {
         const HistoryRow &row = plan.table[i];
-        if (rule.IsSeries(row.condition)) {
-            ++plan.seriesRows;
+        const RowKind kind = rule.KindOf(row.condition);
+        if (kind != RowKind::kNational) {
+            ++(kind == RowKind::kSeries ? plan.seriesRows : plan.otherRows);
             continue;
         }
         ++plan.nationalBefore;
@@ -155,6 +168,44 @@ KeyIndex IndexNational(NationalPlan &plan, SeriesRule &rule, std::vector<RowStat
 void AddChange(NationalPlan &plan, HistoryRow row, std::size_t tableRow) {
     if (tableRow != NationalPlan::kNoChange) plan.changeOfRow[tableRow] = plan.changes.size();
     plan.changes.push_back(std::move(row));
+}
+
+// The stored rows of one key against the update's row. One row changes in
+// place. A key stored more than once is written as one row, unless every
+// copy holds the update's limits already: the copies are removed and the
+// row added, so that the history records each copy as it was.
+void MatchStored(const NationalRow &row, std::size_t first, const KeyIndex &index,
+                 NationalPlan &plan, CatalogueNames &names, std::vector<RowState> &state) {
+    const LimitValues values{row.hvalue, row.lvalue};
+    std::size_t copies = 0;
+    bool same = true;
+    for (std::size_t i = first; i != kNone; i = index.next[i]) {
+        state[i] = kMatchedRow;
+        ++copies;
+        same = same && *plan.table[i].after == values;
+    }
+    if (same) {
+        plan.unchanged += copies;
+        return;
+    }
+    if (copies == 1) {
+        HistoryRow changed = plan.table[first];
+        changed.before = changed.after;
+        changed.after = values;
+        names.Fill(changed);
+        AddChange(plan, std::move(changed), first);
+        return;
+    }
+    for (std::size_t i = first; i != kNone; i = index.next[i]) {
+        HistoryRow removed = plan.table[i];
+        removed.before = std::move(removed.after);
+        removed.after.reset();
+        AddChange(plan, std::move(removed), i);
+    }
+    HistoryRow added{row.itemid, row.condition, row.paramid, row.type, "", "",
+                     0,          std::nullopt,  values};
+    names.Fill(added);
+    AddChange(plan, std::move(added), NationalPlan::kNoChange);
 }
 
 // Each row of the update against the stored rows of its key. A key the
@@ -179,19 +230,7 @@ void MatchRows(const std::vector<NationalRow> &rows, const KeyIndex &index, Nati
             continue;
         }
         matchedBy[found->second] = &row;
-        for (std::size_t i = found->second; i != kNone; i = index.next[i]) {
-            state[i] = kMatchedRow;
-            const HistoryRow &stored = plan.table[i];
-            if (*stored.after == values) {
-                ++plan.unchanged;
-                continue;
-            }
-            HistoryRow changed = stored;
-            changed.before = stored.after;
-            changed.after = values;
-            names.Fill(changed);
-            AddChange(plan, std::move(changed), i);
-        }
+        MatchStored(row, found->second, index, plan, names, state);
     }
 }
 
@@ -225,13 +264,13 @@ std::vector<store::StoredLimitRow> NationalPlan::RowsAfter() const {
 }
 
 std::vector<NationalRow> ReadNationalRows(stationdb::Connection &connection,
-                                          std::size_t *seriesRows) {
-    SeriesRule rule(connection);
+                                          std::size_t *keptRows) {
+    RowRule rule(connection);
     std::vector<NationalRow> rows;
-    std::size_t series = 0;
+    std::size_t kept = 0;
     for (HistoryRow &row : history::ReadTableRows(connection, false)) {
-        if (rule.IsSeries(row.condition)) {
-            ++series;
+        if (rule.KindOf(row.condition) != RowKind::kNational) {
+            ++kept;
             continue;
         }
         rows.push_back({row.itemid, std::move(row.type),
@@ -239,17 +278,31 @@ std::vector<NationalRow> ReadNationalRows(stationdb::Connection &connection,
                         std::move(row.after->hvalue), std::move(row.after->lvalue), 0});
     }
     std::sort(rows.begin(), rows.end(), [](const NationalRow &a, const NationalRow &b) {
-        return std::tie(a.itemid, a.condition, a.paramid) <
-               std::tie(b.itemid, b.condition, b.paramid);
+        return std::tie(a.itemid, a.condition, a.paramid, a.hvalue, a.lvalue) <
+               std::tie(b.itemid, b.condition, b.paramid, b.hvalue, b.lvalue);
     });
-    if (seriesRows != nullptr) *seriesRows = series;
+    // A key stored more than once: one row when the copies agree.
+    auto same = [](const NationalRow &a, const NationalRow &b) {
+        return a.itemid == b.itemid && a.condition == b.condition && a.paramid == b.paramid;
+    };
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        if (same(rows[i - 1], rows[i]) &&
+            (rows[i - 1].hvalue != rows[i].hvalue || rows[i - 1].lvalue != rows[i].lvalue))
+            throw NationalRowRefused(
+                "the table holds item " + std::to_string(rows[i].itemid) + ", condition \"" +
+                rows[i].condition + "\", parameter " + std::to_string(rows[i].paramid) +
+                " more than once with different limits (" + rows[i - 1].hvalue + "/" +
+                rows[i - 1].lvalue + " and " + rows[i].hvalue + "/" + rows[i].lvalue +
+                "): which one a line judges by is not certain; correct the table first");
+    rows.erase(std::unique(rows.begin(), rows.end(), same), rows.end());
+    if (keptRows != nullptr) *keptRows = kept;
     return rows;
 }
 
 NationalPlan PlanNationalUpdate(stationdb::Connection &connection,
                                 const std::vector<NationalRow> &rows) {
-    SeriesRule rule(connection);
-    CheckSeries(rows, rule);
+    RowRule rule(connection);
+    CheckKinds(rows, rule);
     NationalPlan plan;
     plan.table = ReadLimitRows(connection);
     plan.changeOfRow.assign(plan.table.size(), NationalPlan::kNoChange);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <unordered_map>
@@ -15,6 +16,16 @@
 
 namespace generator {
 namespace {
+
+// A statement that wrote other rows than the plan's: a collation that
+// matches more than the bytes (SQL Server's ignores case), a row changed
+// since it was read. The transaction must not commit.
+void CheckWritten(long long written, std::size_t planned, const char *what) {
+    if (written == static_cast<long long>(planned)) return;
+    throw std::runtime_error(std::string(what) + " reached " + std::to_string(written) +
+                             " rows of tb_id_standard where the update planned " +
+                             std::to_string(planned));
+}
 
 // Keys per statement: 5 parameters a key for the updates, 1 for the
 // deletes, far below every dialect's parameter limit.
@@ -32,33 +43,45 @@ std::map<Condition, std::vector<HistoryRow *>> ByCondition(std::vector<HistoryRo
     return groups;
 }
 
-std::string List(std::size_t n, const char *one) {
+std::string List(std::size_t n, const char *one, const char *separator = ", ") {
     std::string list;
-    for (std::size_t i = 0; i < n; ++i) list += (i ? ", " : "") + std::string(one);
+    for (std::size_t i = 0; i < n; ++i) list += (i ? separator : "") + std::string(one);
     return list;
 }
 
-// Deletes the rows of one item and condition, by parameter.
+// Deletes the rows of one item and condition, by parameter (a parameter
+// stored more than once goes with all its copies, each one planned).
 void DeleteRows(stationdb::Connection &connection, const Condition &key,
                 const std::vector<const HistoryRow *> &rows) {
-    for (std::size_t start = 0; start < rows.size(); start += kRowsPerStatement) {
-        const std::size_t n = std::min(kRowsPerStatement, rows.size() - start);
+    std::map<std::int32_t, std::size_t> copies;
+    for (const HistoryRow *row : rows) ++copies[row->paramid];
+    auto next = copies.begin();
+    while (next != copies.end()) {
+        std::vector<std::int32_t> params;
+        std::size_t planned = 0;
+        for (; next != copies.end() && params.size() < kRowsPerStatement; ++next) {
+            params.push_back(next->first);
+            planned += next->second;
+        }
         stationdb::Statement st(connection,
                                 "delete from tb_id_standard where itemid = ? and condition = ? "
                                 "and paramid in (" +
-                                    List(n, "?") + ")",
+                                    List(params.size(), "?") + ")",
                                 stationdb::Statement::Direct{});
         st.BindInt(1, key.first);
         st.BindUtf8(2, key.second);
-        for (std::size_t i = 0; i < n; ++i)
-            st.BindInt(static_cast<int>(i) + 3, rows[start + i]->paramid);
+        for (std::size_t i = 0; i < params.size(); ++i)
+            st.BindInt(static_cast<int>(i) + 3, params[i]);
         st.Execute();
+        CheckWritten(st.RowsAffected(), planned, "a delete");
     }
 }
 
 // The new limits of changed rows: many rows a statement where the dialect
-// has UPDATE ... FROM a list of values, else one by one. A prepared list's
-// values may reach the server as text: the ids are cast.
+// has UPDATE ... FROM (SQLite, PostgreSQL), else one by one. The rows are a
+// UNION ALL of selects rather than a WITH list, whose affected rows the
+// SQLite driver does not count; their values may reach the server as text,
+// so the ids are cast.
 void UpdateRows(stationdb::Connection &connection, const std::vector<const HistoryRow *> &rows) {
     const bool many = GeneratorStatementsFor(connection.GetDialect()).updateManyHead != nullptr;
     const std::size_t perStatement = many ? kRowsPerStatement : 1;
@@ -66,10 +89,12 @@ void UpdateRows(stationdb::Connection &connection, const std::vector<const Histo
     for (std::size_t start = 0; start < rows.size(); start += perStatement) {
         const std::size_t n = std::min(perStatement, rows.size() - start);
         const std::string sql =
-            many ? "with v(itemid, condition, paramid, hvalue, lvalue) as (values " +
-                       List(n, "(?, ?, ?, ?, ?)") +
-                       ") update tb_id_standard set hvalue = v.hvalue, lvalue = v.lvalue from v "
-                       "where tb_id_standard.itemid = cast(v.itemid as integer) and "
+            many ? "update tb_id_standard set hvalue = v.hvalue, lvalue = v.lvalue from (" +
+                       List(n,
+                            "select ? as itemid, ? as condition, ? as paramid, ? as hvalue, "
+                            "? as lvalue",
+                            " union all ") +
+                       ") as v where tb_id_standard.itemid = cast(v.itemid as integer) and "
                        "tb_id_standard.condition = v.condition and tb_id_standard.paramid = "
                        "cast(v.paramid as integer)"
                  : "update tb_id_standard set hvalue = ?, lvalue = ? where itemid = ? and "
@@ -97,6 +122,7 @@ void UpdateRows(stationdb::Connection &connection, const std::vector<const Histo
             }
         }
         st.Execute();
+        CheckWritten(st.RowsAffected(), n, "an update");
     }
 }
 
@@ -109,20 +135,21 @@ void FillRemovedRows(stationdb::Connection &connection, std::vector<HistoryRow> 
                             "select paramid, type, itemname, paramname, stdorder from "
                             "tb_id_standard where itemid = ? and condition = ?");
     for (const auto &[key, rows] : groups) {
-        std::unordered_map<std::int32_t, HistoryRow *> byParam;
-        for (HistoryRow *row : rows) byParam.emplace(row->paramid, row);
+        // A key stored more than once: each removed copy takes one stored row.
+        std::unordered_map<std::int32_t, std::vector<HistoryRow *>> byParam;
+        for (HistoryRow *row : rows) byParam[row->paramid].push_back(row);
         st.BindInt(1, key.first);
         st.BindUtf8(2, key.second);
         st.Execute();
         while (st.Fetch()) {
             const auto found = byParam.find(platform::IntegerOf(st.View(1)));
-            if (found == byParam.end()) continue;
-            HistoryRow &row = *found->second;
+            if (found == byParam.end() || found->second.empty()) continue;
+            HistoryRow &row = *found->second.back();
+            found->second.pop_back();
             row.type = st.View(2);
             row.itemname = st.View(3);
             row.paramname = st.View(4);
             row.stdorder = platform::IntegerOf(st.View(5));
-            byParam.erase(found);
         }
         st.CloseCursor();
     }

@@ -252,8 +252,12 @@ bool Reader::Read() {
     }
     if (!ReadColumnLine()) return false;
     const std::size_t rowsStart = next_;
-    // A row is at least 8 bytes ("1\t\tc\t1\t\t"): a lying header reserves no more.
-    package_.rows.reserve(std::min(package_.header.rows, (bytes_.size() - rowsStart) / 8 + 1));
+    // A row is at least 8 bytes ("1\t\tc\t1\t\t"), and a header that lies
+    // about its rows gets no more than a first block: the vector grows
+    // with the rows really read.
+    constexpr std::size_t kFirstBlock = 65536;
+    package_.rows.reserve(
+        std::min({package_.header.rows, (bytes_.size() - rowsStart) / 8 + 1, kFirstBlock}));
     RowKeys keys(package_.rows.capacity());
     for (std::string_view line; NextLine(line);) {
         std::uint32_t condition = 0;

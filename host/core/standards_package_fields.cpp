@@ -5,6 +5,7 @@
 
 #include "platform/gbk.h"
 #include "platform/number_text.h"
+#include "platform/value_text.h"
 
 namespace stdhost::package {
 namespace {
@@ -78,6 +79,10 @@ std::string TypeProblem(std::string_view utf8, std::size_t gbkBytes) {
 
 std::string ConditionProblem(std::string_view utf8, std::size_t gbkBytes) {
     if (utf8.empty()) return "the condition is empty";
+    // The lines trim blanks off a condition: a stored text with them is
+    // another row for the table and the same for every line.
+    if (platform::TrimBlanks(utf8).size() != utf8.size())
+        return "the condition " + Quoted(utf8) + " has blanks at its start or end";
     if (gbkBytes == std::string::npos) return "the condition " + Quoted(utf8) + " has no GBK form";
     if (gbkBytes > kConditionGbkBytes) return "the condition is longer than 149 bytes in GBK";
     return "";

@@ -25,7 +25,7 @@
 namespace stdhost {
 namespace {
 
-constexpr std::size_t kMaxPackageBytes = 256u << 20;
+constexpr std::size_t kMaxPackageBytes = 512u << 20;  // as much as sign takes
 
 // The station as the update holds it open.
 struct UpdateStation {
@@ -126,6 +126,7 @@ void DescribeChanges(const UpdateStation &s, const generator::NationalPlan &plan
     diff.nationalBefore = plan.nationalBefore;
     diff.nationalAfter = plan.nationalAfter;
     diff.seriesRows = plan.seriesRows;
+    diff.otherRows = plan.otherRows;
 }
 
 CoverageSide CoverageOf(const UpdateStation &s, const audit::AuditReport &report) {
@@ -188,8 +189,13 @@ PackageRead ReadPackageFile(const std::string &path) {
             platform::InputFileProblem(got, path, "the standards package", kMaxPackageBytes);
         return read;
     }
-    if (!ReadStandardsPackage(read.bytes, path, read.package, read.problem))
+    try {
+        if (!ReadStandardsPackage(read.bytes, path, read.package, read.problem))
+            read.exitCode = kExitBadFile;
+    } catch (const std::exception &e) {  // no memory for the rows
         read.exitCode = kExitBadFile;
+        read.problem = path + ": cannot be read whole: " + e.what();
+    }
     return read;
 }
 
@@ -214,7 +220,7 @@ StandardsDiffResult DiffStandards(const std::string &stationOption, const std::s
         if (!AuditPlan(s, audit, rows, diff, result.problem)) result.exitCode = kExitFailure;
     } catch (const generator::NationalRowRefused &e) {
         return {kExitBadFile, file + ": " + e.what(), {}};
-    } catch (const stationdb::DatabaseError &e) {
+    } catch (const std::exception &e) {
         return {kExitFailure, std::string("reading the standard table failed: ") + e.what(), {}};
     }
     return result;
@@ -307,7 +313,7 @@ StandardsApplyResult ApplyStandards(const std::string &stationOption, const std:
     } catch (const generator::NationalRowRefused &e) {
         result.exitCode = kExitBadFile;
         result.problem = file + ": " + e.what() + "; nothing was written";
-    } catch (const stationdb::DatabaseError &e) {
+    } catch (const std::exception &e) {
         result.exitCode = kExitFailure;
         result.problem = std::string("the update failed, nothing was written: ") + e.what();
     }
@@ -325,10 +331,10 @@ StandardsExportResult ExportStandards(const std::string &stationOption, const st
     std::vector<PackageRow> rows;
     try {
         for (generator::NationalRow &r :
-             generator::ReadNationalRows(s.connection, &result.seriesRowsLeftOut))
+             generator::ReadNationalRows(s.connection, &result.rowsLeftOut))
             rows.push_back({r.itemid, std::move(r.type), std::move(r.condition), r.paramid,
                             std::move(r.hvalue), std::move(r.lvalue), 0});
-    } catch (const stationdb::DatabaseError &e) {
+    } catch (const std::exception &e) {  // NationalRowRefused names the row
         return {kExitFailure,
                 std::string("reading the standard table failed: ") + e.what(),
                 file,

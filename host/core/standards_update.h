@@ -62,6 +62,7 @@ struct StandardsDiff {
     std::vector<ItemChanges> items;  // the items with a change, by id
     std::size_t added = 0, removed = 0, changed = 0, unchanged = 0;
     std::size_t nationalBefore = 0, nationalAfter = 0, seriesRows = 0;
+    std::size_t otherRows = 0;  // blank conditions or none with a GBK form, untouched
     CoverageSide before, after;
     std::vector<CoverageEntry> newlyWithoutLimits;  // without limits after, not before
     bool HasChanges() const { return added + removed + changed != 0; }
@@ -109,7 +110,7 @@ struct StandardsExportResult {
     std::string problem;
     std::string file;
     std::size_t rows = 0;
-    std::size_t seriesRowsLeftOut = 0;
+    std::size_t rowsLeftOut = 0;  // series rows, blank conditions, none with a GBK form
     PackageHeader header;
 };
 StandardsExportResult ExportStandards(const std::string &stationOption, const std::string &file,

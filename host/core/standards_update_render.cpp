@@ -69,6 +69,9 @@ std::string StandardsDiffText(const StandardsDiff &diff) {
            " added, " + std::to_string(diff.removed) + " removed, " + std::to_string(diff.changed) +
            " changed, " + std::to_string(diff.unchanged) + " unchanged; " +
            Plural(diff.seriesRows, "series row", "series rows") + " untouched\n";
+    if (diff.otherRows)
+        out += Plural(diff.otherRows, "row", "rows") +
+               " with a blank condition or one without a GBK form left as they are\n";
     for (const ItemChanges &item : diff.items) ItemText(out, item);
     out += "\ncoverage                                  now    after\n";
     auto line = [&](const char *what, std::size_t a, std::size_t b) {
@@ -124,7 +127,8 @@ Json StandardsDiffJson(const StandardsDiff &diff) {
               {"unchanged", diff.unchanged},
               {"nationalBefore", diff.nationalBefore},
               {"nationalAfter", diff.nationalAfter},
-              {"seriesRows", diff.seriesRows}}},
+              {"seriesRows", diff.seriesRows},
+              {"otherRows", diff.otherRows}}},
             {"items", std::move(items)},
             {"coverage",
              {{"before", SideJson(diff.before)},
@@ -164,9 +168,10 @@ std::string StandardsExportText(const StandardsExportResult &result) {
                       result.header.version + ", " +
                       Plural(result.rows, "national row", "national rows") + ", sha256 " +
                       result.header.sha256 + "\n";
-    if (result.seriesRowsLeftOut)
-        out += Plural(result.seriesRowsLeftOut, "series row", "series rows") +
-               " of the station's own series left out\n";
+    if (result.rowsLeftOut)
+        out += Plural(result.rowsLeftOut, "row", "rows") +
+               " left out: the station's own series, and conditions that are blank or have no "
+               "GBK form\n";
     return out;
 }
 

@@ -277,12 +277,17 @@ void ReadLimitRows(stationdb::Statement &st, std::unordered_map<int32_t, ItemRow
     const int paramid = st.Column("paramid");
     const int hvalue = st.Column("hvalue");
     const int lvalue = st.Column("lvalue");
+    // The other columns of a row are read only for the line's items.
     GatherLimitRows(
         [&](StoredLimitRow &row) {
-            if (!st.Fetch()) return false;
-            row = {IntegerOf(st.View(itemid)), st.View(condition), IntegerOf(st.View(paramid)),
-                   st.View(hvalue), st.View(lvalue)};
-            return true;
+            while (st.Fetch()) {
+                const int32_t id = IntegerOf(st.View(itemid));
+                if (rows.find(id) == rows.end()) continue;
+                row = {id, st.View(condition), IntegerOf(st.View(paramid)), st.View(hvalue),
+                       st.View(lvalue)};
+                return true;
+            }
+            return false;
         },
         rows);
 }

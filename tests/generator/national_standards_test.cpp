@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "generator/history_check.h"
+#include "generator/limit_history.h"
 #include "generator/national_standards.h"
 #include "stationdb/stationdb.h"
 #include "test_database.h"
@@ -25,8 +27,11 @@ class NationalStandards : public ::testing::TestWithParam<std::string> {
         Insert(201, "B  ", 1, "30.00", "3.00");
         Insert(202, "D", 1, "40.00", "4.00");
         Insert(202, "D", 1, "40.00", "4.00");  // a key stored twice
+        Insert(202, "E", 1, "7.00", "0.00");
+        Insert(202, "E", 1, "8.00", "0.00");  // twice, with different limits
         Insert(201, "VW_Golf", 1, "5.00", "0.00");
         Insert(201, "vw_golf", 2, "6.00", "0.00");
+        generator::UpgradeHistory(Db(), {"tester", "test", ""});
     }
     void Insert(int item, const std::string &condition, int param, const std::string &upper,
                 const std::string &lower) {
@@ -51,17 +56,22 @@ class NationalStandards : public ::testing::TestWithParam<std::string> {
     std::unique_ptr<testdb::TestDatabase> db_;
 };
 
-TEST_P(NationalStandards, SeriesRowsStayAndBlanksAroundAConditionAreIgnored) {
+// The history of an update must let a rollback give every stored row back,
+// copies of one key included.
+TEST_P(NationalStandards, SeriesRowsStayAndKeysStoredTwiceBecomeOneRow) {
+    const std::string before = Rows();
     const std::vector<NationalRow> rows = {{201, "dev", "A", 1, "10.00", "1.00", 1},
                                            {201, "dev", "A", 2, "21.00", "2.00", 2},
                                            {201, "dev", "B", 1, "30.00", "3.00", 3},
-                                           {203, "dev", "C", 1, "50.00", "5.00", 4}};
+                                           {203, "dev", "C", 1, "50.00", "5.00", 4},
+                                           {202, "dev", "E", 1, "7.00", "0.00", 5}};
     const generator::NationalPlan plan = generator::PlanNationalUpdate(Db(), rows);
     EXPECT_EQ(plan.seriesRows, 2u);  // "vw_golf" too: the lines ignore case
-    EXPECT_EQ(plan.nationalBefore, 5u);
+    EXPECT_EQ(plan.nationalBefore, 7u);
     EXPECT_EQ(plan.unchanged, 2u);  // A/1 and "B  "/1
-    EXPECT_EQ(plan.nationalAfter, 4u);
-    ASSERT_EQ(plan.changes.size(), 4u);  // A/2 changed, C added, both rows of D removed
+    EXPECT_EQ(plan.nationalAfter, 5u);
+    // A/2 changed, C added, both copies of D removed, both of E removed and one added.
+    EXPECT_EQ(plan.changes.size(), 7u);
 
     const generator::NationalUpdateResult done =
         generator::ApplyNationalUpdate(Db(), rows, {"tester", "test", ""}, false,
@@ -69,8 +79,15 @@ TEST_P(NationalStandards, SeriesRowsStayAndBlanksAroundAConditionAreIgnored) {
     EXPECT_TRUE(done.committed);
     EXPECT_EQ(Rows(),
               "201|A|1|10.00|1.00\n201|A|2|21.00|2.00\n201|B  |1|30.00|3.00\n"
-              "201|VW_Golf|1|5.00|0.00\n201|vw_golf|2|6.00|0.00\n203|C|1|50.00|5.00\n");
+              "201|VW_Golf|1|5.00|0.00\n201|vw_golf|2|6.00|0.00\n202|E|1|7.00|0.00\n"
+              "203|C|1|50.00|5.00\n");
     EXPECT_TRUE(generator::PlanNationalUpdate(Db(), rows).Empty());
+
+    const generator::RollbackResult back =
+        generator::RollbackChangeSet(Db(), done.changeSet, false, {"tester", "test", ""});
+    EXPECT_EQ(back.status, generator::RollbackStatus::kDone);
+    EXPECT_EQ(Rows(), before);
+    EXPECT_EQ(generator::VerifyHistory(Db()).outcome, generator::VerifyOutcome::kConsistent);
 }
 
 TEST_P(NationalStandards, RowsTheStationCannotTakeAreRefusedBeforeAnyWrite) {
@@ -84,6 +101,7 @@ TEST_P(NationalStandards, RowsTheStationCannotTakeAreRefusedBeforeAnyWrite) {
                      generator::NationalRowRefused);
     try {
         generator::PlanNationalUpdate(Db(), refused[1]);
+        ADD_FAILURE() << "a key given twice was taken";
     } catch (const generator::NationalRowRefused &e) {
         EXPECT_STREQ(e.what(),
                      "line 9: item 203, condition \" C\", parameter 1 again (line 3: the first)");

@@ -158,6 +158,8 @@ std::vector<Refusal> Refusals() {
          "p:10:4: \"2147483648\" is not a parameter id (a whole number from 1 to 2147483647)"},
         {"an emoji", row("201\tx\t😀\t2011\t\t"), "p:10:3: the condition \"😀\" has no GBK form"},
         {"an empty condition", row("201\tx\t\t2011\t\t"), "p:10:3: the condition is empty"},
+        {"a condition ending in a blank", row("201\tx\tc \t2011\t\t"),
+         "p:10:3: the condition \"c \" has blanks at its start or end"},
         {"a condition of 150 GBK bytes", row("201\tx\t" + std::string(150, 'c') + "\t2011\t\t"),
          "p:10:3: the condition is longer than 149 bytes in GBK"},
         {"a type of 65 GBK bytes", row("201\t" + std::string(65, 't') + "\tc\t2011\t\t"),

@@ -254,6 +254,13 @@ TEST_P(StandardsUpdate, AnUpdateThatLeavesVehiclesWithoutLimitsNeedsForce) {
     EXPECT_EQ(target_->Sql("select count(*) from tb_id_standard where itemid = 204 and "
                            "condition = '2001年10月1日起(包含)/自然进气'"),
               "0\n");
+    // Rolling it back inserts the removed rows again, names and all.
+    Outcome rollback = target_->Stdhost("rollback 2 --yes");
+    ASSERT_EQ(rollback.exitCode, 0) << rollback.out;
+    EXPECT_EQ(target_->NationalRows(), rows);
+    EXPECT_EQ(target_->Sql("select type, itemname, paramname from tb_id_standard where itemid = "
+                           "204 and condition = '2001年10月1日起(包含)/自然进气'"),
+              "不透光烟度计|自由加速不透光烟度|自由加速光吸收系数\n");
 }
 
 // Packages the station must not take: nothing is written for any of them.

@@ -49,6 +49,7 @@ struct NationalPlan {
     std::size_t nationalBefore = 0;   // national rows before
     std::size_t nationalAfter = 0;    // and after
     std::size_t seriesRows = 0;       // rows under a series key, untouched
+    std::size_t otherRows = 0;        // rows whose condition is blank or has no GBK form, untouched
     // Per row of `table`, the index of its change, or kNoChange.
     static constexpr std::size_t kNoChange = static_cast<std::size_t>(-1);
     std::vector<std::size_t> changeOfRow;
@@ -60,15 +61,20 @@ struct NationalPlan {
 };
 
 // The national rows of the table (conditions without blanks at both ends),
-// ordered by item, condition bytes and parameter; `seriesRows` (when given)
-// counts the rows left out. Throws stationdb::DatabaseError.
+// ordered by item, condition bytes and parameter; a key stored more than
+// once with the same limits is one row. `keptRows` (when given) counts the
+// rows left out: series rows, and rows whose condition is blank or has no
+// GBK form. Throws NationalRowRefused for a key stored with different
+// limits, stationdb::DatabaseError.
 std::vector<NationalRow> ReadNationalRows(stationdb::Connection &connection,
-                                          std::size_t *seriesRows = nullptr);
+                                          std::size_t *keptRows = nullptr);
 
 // Reads the table and the station's series and plans the update to `rows`.
-// Names of added rows come from a row of the table with the same item and
-// parameter, else from tb_id_item and tb_id_param. Throws
-// NationalRowRefused, stationdb::DatabaseError.
+// Added rows take the names of tb_id_item and tb_id_param and stdorder 0.
+// A key stored more than once becomes one row when the update changes it.
+// Throws NationalRowRefused (a row under a series key, with a blank
+// condition or one without a GBK form, a key given twice),
+// stationdb::DatabaseError.
 NationalPlan PlanNationalUpdate(stationdb::Connection &connection,
                                 const std::vector<NationalRow> &rows);
 
