@@ -73,9 +73,11 @@ bool ReadStandardsPackage(std::string_view bytes, const std::string &source,
                           StandardsPackage &package, std::string &error);
 
 // The text of a package holding `rows` in the given order; `header.rows`
-// and `header.sha256` are computed here (the given values are ignored).
+// and `header.sha256` are computed here (the given values are ignored) and,
+// when `written` is given, put there with the rest of the header.
 // Throws std::invalid_argument for a header or row field that the reader
 // would refuse (a TAB in a text, a bad date, ...).
-std::string WriteStandardsPackage(const PackageHeader &header, const std::vector<PackageRow> &rows);
+std::string WriteStandardsPackage(const PackageHeader &header, const std::vector<PackageRow> &rows,
+                                  PackageHeader *written = nullptr);
 
 }  // namespace stdhost

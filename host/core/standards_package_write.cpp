@@ -87,8 +87,8 @@ std::string RowsText(const std::vector<PackageRow> &rows) {
 
 }  // namespace
 
-std::string WriteStandardsPackage(const PackageHeader &header,
-                                  const std::vector<PackageRow> &rows) {
+std::string WriteStandardsPackage(const PackageHeader &header, const std::vector<PackageRow> &rows,
+                                  PackageHeader *written) {
     CheckHeader(header);
     if (rows.empty()) Refuse("rows", "a package holds at least one row");
     ColumnTexts types, conditions;
@@ -115,6 +115,11 @@ std::string WriteStandardsPackage(const PackageHeader &header,
     text += kColumnLine;
     text += '\n';
     text += body;
+    if (written != nullptr) {
+        *written = header;
+        written->rows = rows.size();
+        written->sha256 = values[5];
+    }
     return text;
 }
 

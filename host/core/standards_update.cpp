@@ -344,7 +344,7 @@ StandardsExportResult ExportStandards(const std::string &stationOption, const st
     }
     std::string text;
     try {
-        text = WriteStandardsPackage(options.header, rows);
+        text = WriteStandardsPackage(options.header, rows, &result.header);
     } catch (const std::invalid_argument &e) {
         return {kExitFailure,
                 std::string("the package cannot hold the table: ") + e.what(),
@@ -356,9 +356,6 @@ StandardsExportResult ExportStandards(const std::string &stationOption, const st
     const platform::AtomicWriteResult written = platform::WriteFileAtomically(file, text);
     if (written != platform::AtomicWriteResult::kOk)
         return {kExitFailure, file + ": " + platform::AtomicWriteProblem(written), file, 0, 0, {}};
-    StandardsPackage check;
-    std::string problem;
-    if (ReadStandardsPackage(text, file, check, problem)) result.header = check.header;
     result.rows = rows.size();
     return result;
 }

@@ -8,23 +8,13 @@
 #include "generator/modify_stamp.h"
 #include "json_output.h"
 #include "platform/atomic_file.h"
+#include "standards_package_fields.h"
 #include "standards_update.h"
 #include "standards_update_render.h"
 #include "station.h"
 
 namespace stdhost {
 namespace {
-
-// A date of the form YYYY-MM-DD that the calendar has.
-bool IsDate(const std::string &text) {
-    int y = 0, m = 0, d = 0;
-    char end = 0;
-    if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &end) != 3)
-        return false;
-    static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    return m >= 1 && m <= 12 && d >= 1 && d <= kDays[m - 1] && (m != 2 || d <= 28 || leap);
-}
 
 std::string Today() {
     const std::string t = generator::TodayStamp();  // YYYYMMDD
@@ -96,8 +86,9 @@ void AddStandardsUpdateCommands(CLI::App &standards, CommandLine &line) {
         [ex, &line] { return Export(line.station, ex->file, ex->options); },
         [ex](const CLI::App &) {
             const std::string &date = ex->options.header.effective;
-            if (!date.empty() && !IsDate(date))
-                throw CLI::ValidationError("--effective", "\"" + date + "\" is no date YYYY-MM-DD");
+            if (!date.empty())
+                if (std::string problem = package::DateProblem(date); !problem.empty())
+                    throw CLI::ValidationError("--effective", problem);
         });
     exportCommand->add_option("FILE", ex->file, "the package to write (\"-\": standard output)")
         ->type_name("")

@@ -160,6 +160,24 @@ void KeepPresentItems(const StandardTable &served, StandardTable &fresh) {
         if (flags[i] == 0) flags[i] = old[i];
 }
 
+// Runs the reading stages through `read` and, when they complete, replaces
+// `target` with the table built from what they gathered: 1, or the failing
+// stage's result with `target` untouched and its message in `why`.
+template <typename Read>
+int BuildFromStages(Read &&read, StandardTable &target, std::string *why) {
+    StandardTable fresh;
+    loader::Gathered gathered;
+    try {
+        read(gathered);
+    } catch (const loader::StageError &e) {
+        if (why != nullptr) *why = e.error.what();
+        return e.result;
+    }
+    loader::BuildTable(gathered, fresh);
+    target.Swap(fresh);
+    return 1;
+}
+
 }  // namespace
 
 int StationDatabase::OpenDatabase() {
@@ -191,33 +209,17 @@ LoaderFiles FilesIn(const std::string &configDirectory) {
 
 int ReadStandardTable(stationdb::Connection &connection, StandardTable &target, ReadPath path,
                       std::string *why) {
-    StandardTable fresh;
-    loader::Gathered gathered;
-    try {
-        loader::ReadStages(connection, path, gathered);
-    } catch (const loader::StageError &e) {
-        if (why != nullptr) *why = e.error.what();
-        return e.result;
-    }
-    loader::BuildTable(gathered, fresh);
-    target.Swap(fresh);
-    return 1;
+    return BuildFromStages(
+        [&](loader::Gathered &gathered) { loader::ReadStages(connection, path, gathered); }, target,
+        why);
 }
 
 int ReadStandardTableWithRows(stationdb::Connection &connection,
                               const std::vector<StoredLimitRow> &rows, StandardTable &target,
                               std::string *why) {
-    StandardTable fresh;
-    loader::Gathered gathered;
-    try {
-        loader::ReadStagesWithRows(connection, rows, gathered);
-    } catch (const loader::StageError &e) {
-        if (why != nullptr) *why = e.error.what();
-        return e.result;
-    }
-    loader::BuildTable(gathered, fresh);
-    target.Swap(fresh);
-    return 1;
+    return BuildFromStages(
+        [&](loader::Gathered &gathered) { loader::ReadStagesWithRows(connection, rows, gathered); },
+        target, why);
 }
 
 int LoadFromDatabase(StationDatabase &database, StandardTable &served, const LoaderFiles &files,
