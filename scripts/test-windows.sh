@@ -11,7 +11,13 @@
 #   3. runs the line program tests/windows/line_host.cpp as a station does:
 #      Plinth.dll and plinth.ini in the Windows system directory, the module
 #      Zk2GBStdALL.std beside the program;
-#   4. compares `stdhost.exe judge --json` with the Linux `stdhost judge
+#   4. runs the series editor: tests/windows/sergen_host.cpp loads Sergen.dll
+#      with a connection to a SQLite station and drives its dialogs under
+#      Xvfb; the rows it generated must equal those the Linux `stdhost series
+#      generate` stores for the same vehicle and edit, and CXmask.cfg must
+#      hold the one parameter it masked ($STATION_WINE_SCREENS=DIR: the
+#      dialogs' pictures as DIR/windows-*.png);
+#   5. compares `stdhost.exe judge --json` with the Linux `stdhost judge
 #      --json` on one station, for the four sample vehicles and a few
 #      hundred generated ones ($STATION_WINE_VEHICLES, default 300): from the
 #      standard file, then each straight from the SQLite database (whose
@@ -61,7 +67,8 @@ build_packages=(g++-mingw-w64-i686 mingw-w64-i686-dev googletest cmake make g++ 
     nlohmann-json3-dev)
 # libodbcinst2:i386: the SQLite driver reads a data source's settings (its
 # Database=) through it; without it a DSN connects to an empty database.
-wine_packages=(wine wine32:i386 libodbc2:i386 libodbcinst2:i386 libsqliteodbc:i386)
+wine_packages=(wine wine32:i386 libodbc2:i386 libodbcinst2:i386 libsqliteodbc:i386 xvfb xauth
+    fonts-wqy-microhei)
 missing_of() {
     local p
     missing=()
@@ -74,7 +81,7 @@ if ((${#missing[@]} > 0)); then
 fi
 wine_runs=1
 missing_of "${wine_packages[@]}"
-if ((${#missing[@]} > 0)) && ! apt_install_retry "${missing[@]}"; then
+if ((${#missing[@]} > 0)) && ! apt_install_multiarch "${missing[@]}"; then
     wine_runs=0
 fi
 sqlite_driver=/usr/lib/i386-linux-gnu/odbc/libsqlite3odbc.so
@@ -87,7 +94,8 @@ check_exports() {
         "$win_build/Limbank.dll" plugins/limbank/limbank.def \
         "$win_build/Zk2GBStdALL.std" plugins/limbank/limbank.def \
         "$win_build/Plinth.dll" plinth/plinth.def \
-        "$win_build/stationdb.dll" stationdb/stationdb.def
+        "$win_build/stationdb.dll" stationdb/stationdb.def \
+        "$win_build/Sergen.dll" plugins/sergen/sergen.def
 }
 if [ "$wine_runs" = 0 ]; then
     status=0
@@ -148,7 +156,7 @@ step "export tables and imports (i686-w64-mingw32-objdump -p)"
 if ! check_exports; then
     status=1
 fi
-for f in Limbank.dll Plinth.dll stationdb.dll stdhost.exe; do
+for f in Limbank.dll Sergen.dll Plinth.dll stationdb.dll stdhost.exe; do
     echo "$f imports: $(i686-w64-mingw32-objdump -p "$win_build/$f" | awk '/DLL Name:/ {printf "%s ", $3}')"
 done
 cmp -s "$win_build/Limbank.dll" "$win_build/Zk2GBStdALL.std" &&
@@ -161,7 +169,7 @@ summary=()
 total_pass=0 total_skip=0 total_fail=0
 for exe in "$win_build"/tests/*.exe; do
     name=$(basename "$exe" .exe)
-    [ "$name" = line_host ] && continue
+    case "$name" in line_host | sergen_host) continue ;; esac
     # Each program adds its own data sources to an odbc.ini of its own.
     : >"$work/odbc/$name.ini"
     xml=$work/results/$name.xml
@@ -230,6 +238,81 @@ if [ "$rc" != 0 ] || ! grep -q "ExtGetStand *[1-9]" "$work/line/output.txt"; the
     status=1
 fi
 rm -f "$sysdir/Plinth.dll" "$sysdir/plinth-codes.tsv" "$sysdir/plinth.ini"
+
+# --- the series editor: Sergen.dll's dialogs under Xvfb -----------------
+step "the series editor: Sergen.dll driven by control IDs (tests/windows/sergen_host.cpp)"
+editor_station=$work/editor-station
+reference_station=$work/editor-reference
+sedan=$root/host/sample-station/vehicles/1-sedan.vehicle
+"$linux_stdhost" init-station "$editor_station" >/dev/null
+"$linux_stdhost" init-station "$reference_station" >/dev/null
+# The station's moduleDirectory holds the full standard module of its
+# platform: here the Windows one.
+cp "$win_build/Zk2GBStdALL.std" "$editor_station/modules/Zk2GBStdALL.std"
+# A display of its own for the dialogs.
+display=$((100 + $$ % 400))
+Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+# Chinese in every dialog whatever the prefix's locale: the dialog font
+# "幼圆" (a Windows font) and the faces of Wine's own dialogs and message
+# boxes are taken from WenQuanYi Micro Hei.
+for face in 幼圆 Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+    DISPLAY=":$display" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" \
+        /t REG_SZ /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+done
+mkdir -p "$work/editor" "$work/screens"
+screens=()
+[ -n "${STATION_WINE_SCREENS:-}" ] && screens=("$(winpath "$work/screens")")
+rc=0
+(cd "$work/editor" && DISPLAY=":$display" ODBCINI="$editor_station/odbc.ini" \
+    STATION_TRACE="$work/editor/trace.log" timeout 600 wine "$win_build/tests/sergen_host.exe" \
+    "$editor_station" "$sedan" "${screens[@]}" >"$work/editor/output.txt" 2>&1) || rc=$?
+kill "$xvfb_pid" 2>/dev/null || true
+editor_out=$(sed 's/\r$//' "$work/editor/output.txt" | grep -v '^[0-9a-f]*:\(err\|fixme\)' || true)
+printf '%s\n' "$editor_out"
+editor_ok=1
+if [ "$rc" != 0 ] || ! grep -qx ok <<<"$editor_out"; then
+    echo "the editor's drive failed (exit $rc)"
+    [ -f "$work/editor/trace.log" ] && iconv -f GBK -t UTF-8 "$work/editor/trace.log" | tail -20
+    editor_ok=0
+fi
+if [ "$editor_ok" = 1 ]; then
+    # The same vehicle and edit through the Linux command line on a second
+    # station: every series row of both stations must be the same.
+    edited=$(sed -n 's/^edited //p' <<<"$editor_out")
+    "$linux_stdhost" --station "$reference_station" series generate 大众 桑塔纳 \
+        --default "$sedan" --set "$edited" >/dev/null
+    "$linux_stdhost" --station "$editor_station" series export "$work/editor/windows.tsv" >/dev/null
+    "$linux_stdhost" --station "$reference_station" series export "$work/editor/linux.tsv" >/dev/null
+    if cmp -s "$work/editor/windows.tsv" "$work/editor/linux.tsv"; then
+        echo "series rows: the Windows editor's generation equals Linux series generate" \
+            "($(grep -c 桑塔纳 "$work/editor/windows.tsv") rows of 大众_桑塔纳, $edited)"
+    else
+        echo "series rows differ between the Windows editor and Linux series generate:"
+        diff "$work/editor/windows.tsv" "$work/editor/linux.tsv" | head -20
+        editor_ok=0
+    fi
+    # CXmask.cfg: a count, then {parameter, active} slots; one parameter
+    # masked.
+    masked=$(sed -n 's/^masked \([0-9]*\).*/\1/p' <<<"$editor_out")
+    read -r count first flag < <(od -An -t d4 -N 12 "$editor_station/config/CXmask.cfg")
+    if [ "$count $first $flag" = "1 $masked 1" ] &&
+        [ "$(stat -c %s "$editor_station/config/CXmask.cfg")" = 40004 ]; then
+        echo "CXmask.cfg: parameter $masked masked, alone"
+    else
+        echo "CXmask.cfg holds count $count, first slot $first/$flag; expected 1, $masked/1"
+        editor_ok=0
+    fi
+fi
+if [ -n "${STATION_WINE_SCREENS:-}" ] && [ "$editor_ok" = 1 ]; then
+    mkdir -p "$STATION_WINE_SCREENS"
+    for bmp in "$work/screens"/*.bmp; do
+        convert "$bmp" "$STATION_WINE_SCREENS/$(basename "$bmp" .bmp).png"
+    done
+    echo "pictures: $(cd "$STATION_WINE_SCREENS" && ls windows-*.png | tr '\n' ' ')"
+fi
+[ "$editor_ok" = 1 ] || status=1
 
 # --- stdhost.exe judge --json against the Linux stdhost ------------------
 step "stdhost judge --json: Windows against Linux"

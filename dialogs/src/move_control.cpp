@@ -18,23 +18,12 @@
 #include <cmath>
 #include <string>
 
+#include "generator/dialog_layout.h"
 #include "platform/gbk.h"
-#include "platform/ini_file.h"
 
 namespace dialogs {
 
 namespace {
-
-constexpr char kLoginSet[] = "./loginset.ini";
-constexpr char kSection[] = "DLGFONT";
-constexpr int kDefaultTenths = 120;
-constexpr char kDefaultFaceGbk[] = "\xD3\xD7\xD4\xB2";  // 幼圆 in GBK
-constexpr std::size_t kMaxFaceBytes = 29;               // a 30-byte buffer with its terminator
-
-// Controls at least this tall are scaled like any other; shorter labels,
-// edits and buttons keep their height.
-constexpr int kShortControl = 50;
-constexpr int kDropDownRows = 10;
 
 // Installed in place of a face the machine lacks (幼圆 is a Windows font);
 // every one covers Simplified Chinese.
@@ -50,32 +39,16 @@ QString DefaultFace() {
     return QStringLiteral("幼圆");
 }
 
-// One edge scaled by `factor`, its truncation loss added to `carry` and given
-// back as a whole pixel once the carry passes one; `carry` may be null.
-int ScaleEdge(int edge, float factor, float *carry) {
-    const float exact = static_cast<float>(edge) * factor;
-    int scaled = static_cast<int>(exact);
-    if (carry == nullptr) return scaled;
-    *carry += exact - static_cast<float>(scaled);
-    if (std::fabs(*carry) > 1.0f) {
-        const int whole = static_cast<int>(*carry);
-        scaled += whole;
-        *carry -= static_cast<float>(whole);
-    }
-    return scaled;
-}
-
 }  // namespace
 
 DialogFont DialogFont::FromLoginSet() {
+    const generator::DialogFontSetting setting = generator::ReadDialogFont();
     DialogFont font;
-    font.tenthsOfPoint = platform::GetProfileInt(kLoginSet, kSection, "FONTSIZE", kDefaultTenths);
-    std::string gbk =
-        platform::GetProfileString(kLoginSet, kSection, "FONTFOCENAME", kDefaultFaceGbk);
-    gbk.resize(platform::GbkCutLength(gbk, kMaxFaceBytes));
+    font.tenthsOfPoint = setting.tenthsOfPoint;
     std::string utf8;
     // A face that is not GBK names no font; the default one is the closest.
-    font.face = platform::GbkToUtf8(gbk, utf8) ? QString::fromStdString(utf8) : DefaultFace();
+    font.face =
+        platform::GbkToUtf8(setting.faceGbk, utf8) ? QString::fromStdString(utf8) : DefaultFace();
     return font;
 }
 
@@ -151,9 +124,9 @@ void MoveControl::Layout() {
         const int h = rect.height();
         const int kind = ControlKind(child);
 
-        const int top = ScaleEdge(rect.y(), sy, carry(top_));
-        const int left = ScaleEdge(rect.x(), sx, carry(left_));
-        const int right = ScaleEdge(rect.x() + rect.width(), sx, carry(right_));
+        const int top = generator::ScaleEdge(rect.y(), sy, carry(top_));
+        const int left = generator::ScaleEdge(rect.x(), sx, carry(left_));
+        const int right = generator::ScaleEdge(rect.x() + rect.width(), sx, carry(right_));
 
         child->setFont(qfont_);
 
@@ -161,7 +134,7 @@ void MoveControl::Layout() {
         // A Win32 combo box's height includes its open list; a QComboBox's
         // geometry is the closed box alone, so it keeps its height like a
         // short edit and only the list's width follows the strings.
-        const bool keepHeight = (kind <= 2 && h < kShortControl) || kind == 3;
+        const bool keepHeight = (kind <= 2 && h < generator::kShortControlHeight) || kind == 3;
         if (keepHeight) {
             bottom = top + h;
             const int textHeight = QFontMetrics(child->font())
@@ -170,7 +143,7 @@ void MoveControl::Layout() {
             if (!(rect.x() == 0 && rect.y() == 0 && rect.width() == 0 && h == 0) && h < textHeight)
                 bottom = top + textHeight + 2;
         } else {
-            bottom = ScaleEdge(rect.y() + h, sy, carry(bottom_));
+            bottom = generator::ScaleEdge(rect.y() + h, sy, carry(bottom_));
         }
         if (kind == 3) SizeDropDown(static_cast<QComboBox *>(child));
 
@@ -190,7 +163,7 @@ int MoveControl::SizeDropDown(QComboBox *box) {
     for (int i = 0; i < box->count(); ++i) {
         const QString text = box->itemText(i);
         widest = std::max(widest, metrics.horizontalAdvance(text) + metrics.averageCharWidth());
-        if (i < kDropDownRows) extra += metrics.height() + 5;
+        if (i < generator::kDropDownRows) extra += metrics.height() + 5;
     }
     QStyle *style = box->style();
     const int width = widest + style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, box) +

@@ -11,6 +11,9 @@
 #ifdef SERGEN_WITH_EDITOR
 #include "dialogs/editor.h"
 #endif
+#ifdef SERGEN_WITH_WIN32_EDITOR
+#include "dialogs/win32_editor.h"
+#endif
 #include "generator/sergen_module.h"
 #include "platform/trace.h"
 
@@ -45,13 +48,16 @@ int ExtInit(void *initRecord) {
     return Guarded([&] { return generator::InitModule(Module(), initRecord); });
 }
 
-// Runs the editor modally (see dialogs/editor.h); -1002 without a display. A
-// build without Qt only keeps the rectangle.
+// Runs the editor modally (see dialogs/editor.h, on Windows
+// dialogs/win32_editor.h); -1002 without a display. A build without dialogs
+// only keeps the rectangle.
 int ExtShow(int show, ExtRect rect) {
     return Guarded([&] {
         if (show == 0) return EXT_DONE;
 #ifdef SERGEN_WITH_EDITOR
         return dialogs::ShowEditor(Module(), rect, reinterpret_cast<const void *>(&ExtShow));
+#elif defined(SERGEN_WITH_WIN32_EDITOR)
+        return dialogs::win32::ShowEditor(Module(), rect, reinterpret_cast<const void *>(&ExtShow));
 #else
         Module().editorRect = {rect.left, rect.top, rect.right, rect.bottom};
         return EXT_DONE;

@@ -9,6 +9,8 @@
 #include <QString>
 #include <array>
 
+#include "generator/dialog_layout.h"
+
 class QComboBox;
 class QWidget;
 
@@ -30,7 +32,7 @@ int ControlKind(const QWidget *child);
 
 class MoveControl {
   public:
-    static constexpr int kMaxControls = 500;
+    static constexpr int kMaxControls = generator::kMaxLayoutControls;
 
     MoveControl();  // reads the dialog font
     // Clears the error accumulators, remembers `parent` and its client
