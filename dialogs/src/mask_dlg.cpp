@@ -3,11 +3,10 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <unordered_set>
-
 #include "dialog_units.h"
 #include "dialogs/qt_text.h"
 #include "dialogs/resource_ids.h"
+#include "generator/editor_flow.h"
 #include "widgets/report_ctrl.h"
 
 namespace dialogs {
@@ -79,12 +78,9 @@ void MaskDlg::FillList() {
     list_->SetRedraw(false);
     list_->DeleteAllRows();
     int row = 0;
-    catalogue.ForEachParam(
-        [&](const generator::CatalogueDevice &, const generator::CatalogueItem &item,
-            const generator::CatalogueParam &param, const generator::ParamPosition &) {
-            list_->AppendRow({QString::number(row++), GbkToQString(item.itemname),
-                              GbkToQString(param.paramname), QString::number(param.paramid)});
-        });
+    for (const generator::MaskRow &shown : generator::MaskRows(catalogue))
+        list_->AppendRow({QString::number(row++), GbkToQString(shown.item),
+                          GbkToQString(shown.param), QString::number(shown.paramid)});
     const generator::MaskTable &mask = session_.State().mask;
     if (mask.Count() > 0) {
         for (int n = 0; n < list_->RowCount(); ++n)
@@ -109,13 +105,10 @@ void MaskDlg::CheckChanged(QTableWidgetItem *item) {
 }
 
 std::vector<generator::MaskChoice> MaskDlg::ParamChoices() const {
-    std::vector<generator::MaskChoice> choices;
-    std::unordered_set<int32_t> seen;
-    for (int n = 0; n < list_->RowCount(); ++n) {
-        const int32_t id = list_->CellText(n, kIdColumn).toInt();
-        if (seen.insert(id).second) choices.push_back({id, list_->IsChecked(n)});
-    }
-    return choices;
+    std::vector<generator::MaskChoice> rows;
+    for (int n = 0; n < list_->RowCount(); ++n)
+        rows.push_back({list_->CellText(n, kIdColumn).toInt(), list_->IsChecked(n)});
+    return generator::UniqueChoices(rows);
 }
 
 std::vector<int32_t> MaskDlg::RowParams(bool checked) const {

@@ -3,6 +3,11 @@
 #include "platform/gbk.h"
 
 namespace dialogs {
+namespace {
+
+constexpr char kNoGbkMark = '\x01';
+
+}  // namespace
 
 QString GbkToQString(const std::string &gbk) {
     std::string utf8;
@@ -33,6 +38,25 @@ bool QStringToGbk(const QString &text, std::string &gbk) {
     if (platform::Utf8ToGbk(text.toStdString(), gbk)) return true;
     gbk.clear();
     return false;
+}
+
+std::string GbkKey(const QString &text) {
+    std::string gbk;
+    if (QStringToGbk(text, gbk)) return gbk;
+    return '\xFF' + text.toStdString();
+}
+
+std::string TypedGbk(const QString &typed) {
+    std::string gbk;
+    if (QStringToGbk(typed, gbk)) return gbk;
+    return std::string(1, kNoGbkMark);
+}
+
+QString TypedMessage(const std::string &gbkMessage, const QString &typed) {
+    QString text = GbkToQString(gbkMessage);
+    std::string gbk;
+    if (!QStringToGbk(typed, gbk)) text.replace(QChar(char16_t(kNoGbkMark)), typed.trimmed());
+    return text;
 }
 
 }  // namespace dialogs

@@ -27,6 +27,8 @@
 #include "dialogs/std_info_dlg.h"
 #include "dialogs/val_set.h"
 #include "engine/registration_params.h"
+#include "gbk_texts.h"
+#include "generator/editor_flow.h"
 #include "stationdb/stationdb.h"
 #include "widgets/btn_st.h"
 #include "widgets/report_ctrl.h"
@@ -56,36 +58,15 @@ const QColor kListBackground(240, 247, 233);
 const QColor kHoverText(200, 128, 0);
 constexpr int kHoverOffset = 30;
 
-QString LimitText(float value) {
-    return QString::fromStdString(generator::LimitText(value));
+QString Prompt() {
+    return GbkToQString(texts::kPromptCaption);
 }
 
-// A default standard's limit as the module gave it ("%g").
-QString DefaultLimitText(float value) {
-    return QString::asprintf("%g", static_cast<double>(value));
-}
-
-// What a generation wrote, and when the lines see it.
-QString GenerationText(const QString &condition, const generator::GenerationResult &result) {
-    QString rows;
-    if (result.inserted > 0 && result.updated > 0)
-        rows = QStringLiteral("%1 条已新增, %2 条已更新").arg(result.inserted).arg(result.updated);
-    else if (result.inserted > 0)
-        rows = QStringLiteral("%1 条已新增").arg(result.inserted);
-    else
-        rows = QStringLiteral("%1 条已更新").arg(result.updated);
-    return QStringLiteral("%1: %2\n检测线在下次重新加载标准时启用新的限值 (DBModifyTime %3 → %4)")
-        .arg(condition, rows, QString::fromStdString(result.stamp.before),
-             QString::fromStdString(result.stamp.after));
-}
-
-QString ErrorText(const stationdb::DatabaseError &error) {
-    return QString::fromUtf8(error.what());
-}
-
-void ShowError(QWidget *parent, const QString &what, const stationdb::DatabaseError &error) {
-    ShowBox(parent, {what + QChar(u'\n') + ErrorText(error), QStringLiteral("提示"),
-                     generator::MessageIcon::kExclamation, false});
+// `what` (GBK) and the database's error (UTF-8) below it.
+void ShowError(QWidget *parent, const char *what, const stationdb::DatabaseError &error) {
+    ShowBox(parent,
+            {GbkToQString(generator::ErrorReport(what, "")) + QString::fromUtf8(error.what()),
+             Prompt(), generator::MessageIcon::kExclamation, false});
 }
 
 QLabel *AddLabel(QWidget *parent, const QString &text, const QString &name, int id, QRect place,
@@ -178,8 +159,7 @@ void StandarForCX::ShowStartProblems() {
         return;
     }
     for (const std::string &problem : report.problems)
-        ShowBox(this, {GbkToQString(problem), QStringLiteral("提示"),
-                       generator::MessageIcon::kExclamation});
+        ShowBox(this, {GbkToQString(problem), Prompt(), generator::MessageIcon::kExclamation});
 }
 
 // The controls at the template's 345 x 263 dialog units.
@@ -303,11 +283,11 @@ void StandarForCX::FirstLoad() {
     try {
         session_.LoadCatalogue();
     } catch (const stationdb::DatabaseError &error) {
-        ShowError(this, QStringLiteral("读取检测参数失败!"), error);
+        ShowError(this, texts::kReadParamsFailed, error);
     }
     FillList(QString());
     content_->clear();
-    content_->addItem(QStringLiteral("所有"));
+    content_->addItem(GbkToQString(generator::AllDevicesText()));
     for (const generator::CatalogueDevice &device : session_.State().catalogue.devices)
         content_->addItem(GbkToQString(device.devname));
     MoveControl::SizeDropDown(content_);
@@ -316,46 +296,22 @@ void StandarForCX::FirstLoad() {
 void StandarForCX::FillList(const QString &filter) {
     const generator::Catalogue &catalogue = session_.State().catalogue;
     if (catalogue.devices.empty()) return;
-    list_->SetRedraw(false);
-    list_->DeleteAllRows();
-    const bool all = filter.isEmpty() || filter == QStringLiteral("所有");
-    const generator::MaskTable &mask = session_.State().mask;
-    for (std::size_t d = 0; d < catalogue.devices.size(); ++d) {
-        const generator::CatalogueDevice &device = catalogue.devices[d];
-        const QString deviceName = GbkToQString(device.devname);
-        if (!all && deviceName != filter) continue;
-        for (std::size_t i = 0; i < device.items.size(); ++i) {
-            const generator::CatalogueItem &item = device.items[i];
-            const QString itemName = GbkToQString(item.itemname);
-            for (std::size_t p = 0; p < item.params.size(); ++p) {
-                const generator::CatalogueParam &param = item.params[p];
-                if (mask.IsMasked(param.paramid)) continue;
-                list_->AppendRow({deviceName, QString::number(d), itemName, QString::number(i),
-                                  GbkToQString(param.paramname), QString::number(p),
-                                  LimitText(param.hvalue), LimitText(param.lvalue),
-                                  QString::number(param.paramid)});
-            }
-        }
-    }
-    list_->SetRedraw(true);
+    ShowRows(generator::ListRows(catalogue, session_.State().mask, GbkKey(filter)));
 }
 
 void StandarForCX::ShowDefaultRows(const std::vector<generator::StandardRow> &rows) {
-    generator::Catalogue &catalogue = session_.State().catalogue;
+    ShowRows(generator::DefaultRows(session_.State().catalogue, rows));
+}
+
+void StandarForCX::ShowRows(const std::vector<generator::ListRow> &rows) {
     list_->SetRedraw(false);
     list_->DeleteAllRows();
-    for (const generator::StandardRow &row : rows) {
-        const generator::CatalogueParam *param = catalogue.Find(row.at);
-        if (param == nullptr) continue;
-        const generator::CatalogueDevice &device =
-            catalogue.devices[static_cast<std::size_t>(row.at.device)];
-        const generator::CatalogueItem &item = device.items[static_cast<std::size_t>(row.at.item)];
-        list_->AppendRow({GbkToQString(device.devname), QString::number(row.at.device),
-                          GbkToQString(item.itemname), QString::number(row.at.item),
-                          GbkToQString(param->paramname), QString::number(row.at.param),
-                          DefaultLimitText(row.hvalue), DefaultLimitText(row.lvalue),
+    for (const generator::ListRow &row : rows)
+        list_->AppendRow({GbkToQString(row.device), QString::number(row.at.device),
+                          GbkToQString(row.item), QString::number(row.at.item),
+                          GbkToQString(row.param), QString::number(row.at.param),
+                          QString::fromStdString(row.upper), QString::fromStdString(row.lower),
                           QString::number(row.paramid)});
-    }
     list_->SetRedraw(true);
 }
 
@@ -366,21 +322,15 @@ generator::ParamPosition StandarForCX::RowPosition(int row) const {
 }
 
 void StandarForCX::RefreshLimits(const generator::ParamPosition &at) {
-    generator::Catalogue &catalogue = session_.State().catalogue;
-    const auto itemOf = [&catalogue](const generator::ParamPosition &p) {
-        return catalogue.devices[static_cast<std::size_t>(p.device)]
-            .items[static_cast<std::size_t>(p.item)]
-            .itemid;
-    };
-    const generator::CatalogueParam *edited = catalogue.Find(at);
-    if (edited == nullptr) return;
-    const int32_t itemid = itemOf(at), paramid = edited->paramid;
+    const generator::Catalogue &catalogue = session_.State().catalogue;
     for (int row = 0; row < list_->RowCount(); ++row) {
         const generator::ParamPosition place = RowPosition(row);
-        const generator::CatalogueParam *param = catalogue.Find(place);
-        if (param == nullptr || param->paramid != paramid || itemOf(place) != itemid) continue;
-        list_->SetCellText(row, kUpperColumn, LimitText(param->hvalue));
-        list_->SetCellText(row, kLowerColumn, LimitText(param->lvalue));
+        std::string upper, lower;
+        if (!generator::SameParameter(catalogue, at, place) ||
+            !generator::LimitTexts(catalogue, place, upper, lower))
+            continue;
+        list_->SetCellText(row, kUpperColumn, QString::fromStdString(upper));
+        list_->SetCellText(row, kLowerColumn, QString::fromStdString(lower));
     }
 }
 
@@ -414,7 +364,7 @@ void StandarForCX::BrandEdited(const QString &text) {
 
 bool StandarForCX::MayDiscardEdits() {
     if (!session_.Dirty()) return true;
-    BoxRequest question{QStringLiteral("修改尚未生成,是否放弃?"), QStringLiteral("提示"),
+    BoxRequest question{GbkToQString(texts::kDiscardEdits), Prompt(),
                         generator::MessageIcon::kQuestion};
     question.yesNo = true;
     question.negativeDefault = true;
@@ -455,7 +405,7 @@ void StandarForCX::LoadSeries(const QString &brand, const QString &series) {
     try {
         session_.LoadSeries(brandGbk, seriesGbk);
     } catch (const stationdb::DatabaseError &error) {
-        ShowError(this, QStringLiteral("读取车型标准失败!"), error);
+        ShowError(this, texts::kReadSeriesFailed, error);
     }
     loadedBrand_ = brand;
     loadedSeries_ = series;
@@ -513,53 +463,45 @@ void StandarForCX::EditLimit() {
     const generator::ParamPosition at = RowPosition(row);
     if (session_.SetLimits(at, upper.value, lower.value) == 0) return;
     RefreshLimits(at);
-    QStringList rounded;
-    const auto note = [&rounded](const QString &field, const QString &typed,
-                                 const generator::LimitInput &limit) {
-        if (limit.rounded)
-            rounded << QStringLiteral("%1 %2 存为 %3")
-                           .arg(field, typed.trimmed(), QString::fromStdString(limit.stored));
-    };
-    note(QStringLiteral("上限"), limitEdit_->Upper(), upper);
-    note(QStringLiteral("下限"), limitEdit_->Lower(), lower);
-    if (!rounded.isEmpty())
-        ShowBox(this, {QStringLiteral("限值只保留两位小数:\n") + rounded.join(QChar(u'\n')),
-                       QStringLiteral("提示"), generator::MessageIcon::kInformation});
+    std::string upperTyped, lowerTyped;  // OK took them: both have a GBK form
+    QStringToGbk(limitEdit_->Upper(), upperTyped);
+    QStringToGbk(limitEdit_->Lower(), lowerTyped);
+    const std::string note = generator::RoundingNote(upperTyped, upper, lowerTyped, lower);
+    if (!note.empty())
+        ShowBox(this, {GbkToQString(note), Prompt(), generator::MessageIcon::kInformation});
 }
 
 void StandarForCX::Generate() {
-    const QString caption = QStringLiteral("提示");
-    if (brand_->currentText().isEmpty()) {
-        ShowBox(this,
-                {QStringLiteral("没有厂牌名称!"), caption, generator::MessageIcon::kExclamation});
-        brand_->setFocus();
-        return;
-    }
-    if (series_->currentText().isEmpty()) {
-        ShowBox(this, {QStringLiteral("没有车型!"), caption, generator::MessageIcon::kExclamation});
-        series_->setFocus();
-        return;
-    }
-    // The list holds the limits of the series last loaded: a brand or series
-    // typed or chosen since is loaded first (asking about pending edits), so
-    // that what is stored is what the operator saw under that name.
-    if (brand_->currentText() != loadedBrand_) {
-        CascadeSeries();
-        return;
-    }
-    if (series_->currentText() != loadedSeries_) {
-        ModelChanged();
-        return;
+    switch (generator::NextGenerateStep(GbkKey(brand_->currentText()),
+                                        GbkKey(series_->currentText()), GbkKey(loadedBrand_),
+                                        GbkKey(loadedSeries_))) {
+        case generator::GenerateStep::kNoBrand:
+            ShowBox(this, {GbkToQString(texts::kNoBrandName), Prompt(),
+                           generator::MessageIcon::kExclamation});
+            brand_->setFocus();
+            return;
+        case generator::GenerateStep::kNoSeries:
+            ShowBox(this, {GbkToQString(texts::kNoSeriesName), Prompt(),
+                           generator::MessageIcon::kExclamation});
+            series_->setFocus();
+            return;
+        case generator::GenerateStep::kLoadBrand:
+            CascadeSeries();
+            return;
+        case generator::GenerateStep::kLoadSeries:
+            ModelChanged();
+            return;
+        case generator::GenerateStep::kGenerate:
+            break;
     }
     generate_->setEnabled(false);
-    generate_->setText(QStringLiteral("请稍候..."));
+    generate_->setText(GbkToQString(texts::kPleaseWait));
     const std::string brand = BoxTextGbk(brand_), series = BoxTextGbk(series_);
     std::optional<generator::GenerationResult> written;
     {
         // One call that cannot report progress: a busy bar while it runs.
-        QProgressDialog progress(QStringLiteral("正在生成车型标准,请稍候..."), QString(), 0, 0,
-                                 this);
-        progress.setWindowTitle(QStringLiteral("生成"));
+        QProgressDialog progress(GbkToQString(texts::kGeneratingSeries), QString(), 0, 0, this);
+        progress.setWindowTitle(GbkToQString(texts::kGenerateCaption));
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(0);
         progress.show();
@@ -568,20 +510,20 @@ void StandarForCX::Generate() {
             written = session_.Generate(brand, series);
         } catch (const stationdb::DatabaseError &error) {
             progress.hide();
-            ShowError(this, QStringLiteral("生成标准失败,数据库未改变!"), error);
+            ShowError(this, texts::kGenerateFailed, error);
         } catch (const std::invalid_argument &refused) {
             // The generation refused to write; its text says why.
             progress.hide();
-            ShowBox(this, {GbkToQString(refused.what()), QStringLiteral("提示"),
-                           generator::MessageIcon::kExclamation});
+            ShowBox(this,
+                    {GbkToQString(refused.what()), Prompt(), generator::MessageIcon::kExclamation});
         }
     }
-    generate_->setText(QStringLiteral("生成"));
+    generate_->setText(GbkToQString(texts::kGenerateCaption));
     generate_->setEnabled(true);
     if (written && written->ran)
-        ShowBox(this,
-                {GenerationText(GbkToQString(generator::SeriesCondition(brand, series)), *written),
-                 QStringLiteral("提示"), generator::MessageIcon::kInformation});
+        ShowBox(this, {GbkToQString(generator::GenerationReport(
+                           generator::SeriesCondition(brand, series), *written)),
+                       Prompt(), generator::MessageIcon::kInformation});
 }
 
 // Shows the conditions dialog and waits, with the other controls usable,
@@ -607,8 +549,8 @@ void StandarForCX::DefaultStandard() {
     if (!applied.applied) return;
     if (applied.rows.empty()) {
         // An empty list would hide the limits "生成" stores: keep it as it was.
-        ShowBox(this, {QStringLiteral("全标准模块没有给出任何限值,列表未改变!"),
-                       QStringLiteral("提示"), generator::MessageIcon::kExclamation});
+        ShowBox(this, {GbkToQString(texts::kDefaultGaveNothing), Prompt(),
+                       generator::MessageIcon::kExclamation});
         return;
     }
     ShowDefaultRows(applied.rows);
@@ -621,28 +563,24 @@ void StandarForCX::ClearStandards() {
     try {
         counts = session_.CountStandards();
     } catch (const stationdb::DatabaseError &error) {
-        ShowError(this, QStringLiteral("读取标准失败!"), error);
+        ShowError(this, texts::kReadStandardsFailed, error);
         return;
     }
-    BoxRequest question{QStringLiteral("标准将全部清除!清除后将无法恢复!\n"
-                                       "(共 %1 条: 国家标准 %2 条, 车型标准 %3 条)")
-                            .arg(counts.Total())
-                            .arg(counts.national)
-                            .arg(counts.series),
-                        QStringLiteral("确认"), generator::MessageIcon::kNone, true};
+    BoxRequest question{GbkToQString(generator::ClearQuestion(counts)),
+                        GbkToQString(texts::kConfirmCaption), generator::MessageIcon::kNone, true};
     question.negativeDefault = true;  // Enter must not delete the table
     if (!ShowBox(this, question)) return;
     clear_->setEnabled(false);
-    clear_->setText(QStringLiteral("删除中..."));
+    clear_->setText(GbkToQString(texts::kClearStandardsBusy));
     clear_->repaint();
     bool cleared = false;
     try {
         session_.ClearStandards();
         cleared = true;
     } catch (const stationdb::DatabaseError &error) {
-        ShowError(this, QStringLiteral("清除标准失败!"), error);
+        ShowError(this, texts::kClearStandardsFailed, error);
     }
-    clear_->setText(QStringLiteral("清除标准"));
+    clear_->setText(GbkToQString(texts::kClearStandardsButton));
     clear_->setEnabled(true);
     if (!cleared) return;
     // The list shows what a generation would store: the stored limits (now
@@ -651,7 +589,7 @@ void StandarForCX::ClearStandards() {
         FillList(content_->currentText());
     else
         LoadSeries(loadedBrand_, loadedSeries_);
-    ShowBox(this, {QStringLiteral("标准已经全部清除!"), QStringLiteral("提示")});
+    ShowBox(this, {GbkToQString(texts::kClearStandardsDone), Prompt()});
 }
 
 void StandarForCX::ShowMask() {

@@ -7,9 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <algorithm>
-#include <cmath>
-#include <cstdlib>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -20,20 +17,19 @@
 #include "dialogs/resource_ids.h"
 #include "dialogs/val_set.h"
 #include "engine/registration_params.h"
-#include "platform/value_text.h"
+#include "gbk_texts.h"
+#include "generator/editor_flow.h"
 
 namespace dialogs {
 namespace {
 
 namespace ids = conditions_ids;
 
-constexpr int kNamesPerBase = 200;
 constexpr qsizetype kFieldChars = generator::kConditionTextChars - 1;
 
-// One labelled field: its label's text, the names of field and label, the
-// field's resource number and its place in dialog units.
+// One labelled field (its label is generator::ConditionLabel): the names of
+// field and label, the field's resource number and its place in dialog units.
 struct FieldPlace {
-    const char16_t *label;
     const char16_t *fieldName;
     const char16_t *labelName;
     int id;
@@ -45,49 +41,22 @@ struct FieldPlace {
 constexpr int kLeft = 10, kRight = 158, kLabelWidth = 44, kFieldWidth = 86;
 // Listed in the order of generator::kVehicleConditionIds.
 constexpr FieldPlace kPlaces[] = {
-    {u"最大总质量", u"totalMassEdit", u"totalMassLabel", ids::kTotalMassEdit, false, kLeft, 10},
-    {u"满载比", u"loadRatioEdit", u"loadRatioLabel", ids::kLoadRatioEdit, false, kLeft, 64},
-    {u"乘员数", u"seatsEdit", u"seatsLabel", ids::kSeatsEdit, false, kLeft, 28},
-    {u"最高车速", u"maxSpeedEdit", u"maxSpeedLabel", ids::kMaxSpeedEdit, false, kLeft, 82},
-    {u"整备质量", u"curbMassEdit", u"curbMassLabel", ids::kCurbMassEdit, false, kLeft, 46},
-    {u"驱动方式", u"driveTypeBox", u"driveTypeLabel", ids::kDriveTypeBox, true, kRight, 10},
-    {u"车辆种类", u"vehicleKindBox", u"vehicleKindLabel", ids::kVehicleKindBox, true, kRight, 28},
-    {u"燃油方式", u"fuelBox", u"fuelLabel", ids::kFuelBox, true, kRight, 78},
-    {u"灯制", u"lampSystemBox", u"lampSystemLabel", ids::kLampSystemBox, true, kRight, 46},
-    {u"三元催化", u"catalystBox", u"catalystLabel", ids::kCatalystBox, true, kRight, 114},
-    {u"进气方式", u"intakeBox", u"intakeLabel", ids::kIntakeBox, true, kRight, 96},
+    {u"totalMassEdit", u"totalMassLabel", ids::kTotalMassEdit, false, kLeft, 10},
+    {u"loadRatioEdit", u"loadRatioLabel", ids::kLoadRatioEdit, false, kLeft, 64},
+    {u"seatsEdit", u"seatsLabel", ids::kSeatsEdit, false, kLeft, 28},
+    {u"maxSpeedEdit", u"maxSpeedLabel", ids::kMaxSpeedEdit, false, kLeft, 82},
+    {u"curbMassEdit", u"curbMassLabel", ids::kCurbMassEdit, false, kLeft, 46},
+    {u"driveTypeBox", u"driveTypeLabel", ids::kDriveTypeBox, true, kRight, 10},
+    {u"vehicleKindBox", u"vehicleKindLabel", ids::kVehicleKindBox, true, kRight, 28},
+    {u"fuelBox", u"fuelLabel", ids::kFuelBox, true, kRight, 78},
+    {u"lampSystemBox", u"lampSystemLabel", ids::kLampSystemBox, true, kRight, 46},
+    {u"catalystBox", u"catalystLabel", ids::kCatalystBox, true, kRight, 114},
+    {u"intakeBox", u"intakeLabel", ids::kIntakeBox, true, kRight, 96},
 };
 static_assert(std::size(kPlaces) == generator::kVehicleConditionIds.size());
 
-std::string TrimSpaces(const char *text) {
-    std::string s(text);
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-// The vehicle's numbers (the first five fields): which must be given.
+// The vehicle's numbers are the first five fields.
 constexpr std::size_t kNumberFields = 5;
-constexpr bool kRequired[kNumberFields] = {true, false, false, false, true};
-
-// A number as typed: blanks at both ends ignored, full-width digits, signs
-// and point (an input method's) read as their ASCII forms. "" when the text
-// is not one finite decimal number.
-QString NumberText(const QString &typed) {
-    QString ascii;
-    for (QChar ch : typed.trimmed()) {
-        const char16_t c = ch.unicode();
-        if (c >= u'\uFF01' && c <= u'\uFF5E') ch = QChar(char16_t(c - 0xFEE0));  // full width
-        ascii += ch;
-    }
-    for (QChar ch : ascii)
-        if (!(ch.isDigit() && ch.unicode() < 0x80) && ch != u'.' && ch != u'-' && ch != u'+' &&
-            ch != u'e' && ch != u'E')
-            return {};
-    bool ok = false;
-    const double value = ascii.toDouble(&ok);
-    return ok && std::isfinite(value) ? ascii : QString();
-}
 
 QString FieldText(const QWidget *field) {
     if (const auto *edit = qobject_cast<const QLineEdit *>(field)) return edit->text();
@@ -113,7 +82,7 @@ StdInfoDlg::StdInfoDlg(generator::EditorSession &session, QWidget *parent)
 
     for (std::size_t n = 0; n < fields_.size(); ++n) {
         const FieldPlace &place = kPlaces[n];
-        auto *label = new QLabel(QString::fromUtf16(place.label), this);
+        auto *label = new QLabel(GbkToQString(generator::ConditionLabel(n)), this);
         label->setObjectName(QString::fromUtf16(place.labelName));
         label->setGeometry(du.Rect(place.x, place.y + 2, kLabelWidth, 10));
         QWidget *field;
@@ -169,16 +138,8 @@ StdInfoDlg::StdInfoDlg(generator::EditorSession &session, QWidget *parent)
 // at either end, in GBK byte order (the order of a Chinese sorted list).
 void StdInfoDlg::FillNames(QComboBox *box, int param) {
     box->clear();
-    std::vector<std::string> names;
-    const int first = engine::ParamCode(param, 1);
-    for (int i = 0; i < kNamesPerBase; ++i) {
-        char name[PLINTH_NAME_BYTES] = {};
-        if (session_.Plinth().GetZK2IDInfo(first + i, name) <= 0) continue;
-        std::string trimmed = TrimSpaces(name);
-        if (!trimmed.empty()) names.push_back(std::move(trimmed));
-    }
-    std::sort(names.begin(), names.end());
-    for (const std::string &name : names) box->addItem(GbkToQString(name));
+    for (const std::string &name : generator::ConditionNames(session_.Plinth(), param))
+        box->addItem(GbkToQString(name));
     box->setCurrentIndex(-1);
     box->clearEditText();
 }
@@ -186,12 +147,9 @@ void StdInfoDlg::FillNames(QComboBox *box, int param) {
 // Diesel engines take an intake type; the others a three-way catalyst.
 void StdInfoDlg::FuelChanged(int index) {
     if (index < 0) return;
-    bool diesel = false;
     std::string gbk;
-    char code[PLINTH_NAME_BYTES] = {};
-    if (QStringToGbk(fuel_->itemText(index), gbk) &&
-        session_.Plinth().GetParamIDByName(gbk.c_str(), engine::kParamFuel, code) > 0)
-        diesel = platform::IntegerOf(code) == engine::kFuelDiesel;
+    const bool diesel = QStringToGbk(fuel_->itemText(index), gbk) &&
+                        generator::IsDieselFuel(session_.Plinth(), gbk);
     intake_->setEnabled(diesel);
     catalyst_->setEnabled(!diesel);
 }
@@ -207,26 +165,24 @@ generator::VehicleConditions StdInfoDlg::Conditions() const {
 // named to the user (focus to its field); a number typed in full-width
 // characters is put back in ASCII, as the module reads it.
 bool StdInfoDlg::CheckNumbers() {
+    generator::VehicleConditions typed;
+    std::array<QLineEdit *, kNumberFields> edits{};
     for (std::size_t n = 0; n < kNumberFields; ++n) {
-        auto *edit = qobject_cast<QLineEdit *>(fields_[n]);
-        if (edit == nullptr) continue;
-        const QString name = QString::fromUtf16(kPlaces[n].label);
-        const QString typed = edit->text().trimmed();
-        QString problem;
-        if (typed.isEmpty()) {
-            if (kRequired[n]) problem = QStringLiteral("%1不能为空!").arg(name);
-        } else if (const QString number = NumberText(typed); number.isEmpty()) {
-            problem = QStringLiteral("%1 \"%2\" 不是数字!").arg(name, typed);
-        } else if (number != edit->text()) {
-            edit->setText(number);
-        }
-        if (problem.isEmpty()) continue;
-        ShowBox(this, {problem, QStringLiteral("提示"), generator::MessageIcon::kExclamation});
-        edit->setFocus();
-        edit->selectAll();
-        return false;
+        edits[n] = qobject_cast<QLineEdit *>(fields_[n]);
+        if (edits[n] != nullptr) typed[n] = TypedGbk(edits[n]->text());
     }
-    return true;
+    generator::VehicleConditions checked = typed;
+    const generator::ConditionsCheck check = generator::CheckConditionNumbers(checked);
+    for (std::size_t n = 0; n < kNumberFields; ++n)
+        if (edits[n] != nullptr && checked[n] != typed[n])
+            edits[n]->setText(GbkToQString(checked[n]));
+    if (check) return true;
+    QLineEdit *edit = edits[static_cast<std::size_t>(check.field)];
+    ShowBox(this, {TypedMessage(check.problem, edit->text()), GbkToQString(texts::kPromptCaption),
+                   generator::MessageIcon::kExclamation});
+    edit->setFocus();
+    edit->selectAll();
+    return false;
 }
 
 void StdInfoDlg::accept() {

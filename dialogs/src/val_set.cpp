@@ -9,6 +9,8 @@
 #include "dialogs/qt_messages.h"
 #include "dialogs/qt_text.h"
 #include "dialogs/resource_ids.h"
+#include "gbk_texts.h"
+#include "generator/editor_flow.h"
 
 namespace dialogs {
 
@@ -68,7 +70,7 @@ void ValSet::SetParameter(const QString &name) {
                                   : QStringLiteral("限值修改 - ") + name);
 }
 
-bool ValSet::ReadField(QLineEdit *edit, const QString &field, generator::LimitInput &limit) {
+bool ValSet::ReadField(QLineEdit *edit, generator::LimitField field, generator::LimitInput &limit) {
     const QString text = edit->text().left(kMaxChars);
     std::string gbk;
     if (QStringToGbk(text, gbk)) {
@@ -78,18 +80,16 @@ bool ValSet::ReadField(QLineEdit *edit, const QString &field, generator::LimitIn
         limit.error = generator::LimitInputError::kNotANumber;
     }
     if (limit) return true;
-    ShowBox(this, {QStringLiteral("%1 \"%2\" %3!")
-                       .arg(field, text.trimmed(),
-                            GbkToQString(generator::LimitInputReason(limit.error))),
-                   QStringLiteral("提示"), generator::MessageIcon::kExclamation});
+    ShowBox(this, {TypedMessage(generator::LimitProblem(field, TypedGbk(text), limit.error), text),
+                   GbkToQString(texts::kPromptCaption), generator::MessageIcon::kExclamation});
     edit->setFocus();
     edit->selectAll();
     return false;
 }
 
 void ValSet::accept() {
-    if (!ReadField(upperEdit_, QStringLiteral("上限"), upperLimit_) ||
-        !ReadField(lowerEdit_, QStringLiteral("下限"), lowerLimit_))
+    if (!ReadField(upperEdit_, generator::LimitField::kUpper, upperLimit_) ||
+        !ReadField(lowerEdit_, generator::LimitField::kLower, lowerLimit_))
         return;
     upper_ = upperEdit_->text().left(kMaxChars);
     lower_ = lowerEdit_->text().left(kMaxChars);

@@ -1,6 +1,7 @@
 #include "generator/catalogue.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "gbk_texts.h"
 #include "platform/gbk.h"
@@ -109,6 +110,10 @@ std::size_t Catalogue::ParamCount() const {
 }
 
 CatalogueParam *Catalogue::Find(const ParamPosition &at) {
+    return const_cast<CatalogueParam *>(std::as_const(*this).Find(at));
+}
+
+const CatalogueParam *Catalogue::Find(const ParamPosition &at) const {
     if (at.device < 0 || static_cast<std::size_t>(at.device) >= devices.size()) return nullptr;
     auto &items = devices[static_cast<std::size_t>(at.device)].items;
     if (at.item < 0 || static_cast<std::size_t>(at.item) >= items.size()) return nullptr;

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "dialogs/move_control.h"
+#include "generator/editor_flow.h"
 #include "generator/editor_session.h"
 #include "generator/sergen_module.h"
 
@@ -61,6 +62,7 @@ class StandarForCX : public QDialog {
     void FillList(const QString &filter);
     // The rows of a default standard: every parameter it set, all devices.
     void ShowDefaultRows(const std::vector<generator::StandardRow> &rows);
+    void ShowRows(const std::vector<generator::ListRow> &rows);
     // The catalogue position a row shows (its hidden index columns).
     generator::ParamPosition RowPosition(int row) const;
     // Rewrites the limits of every row of the parameter at `at` (all its

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QString>
 
+#include "generator/editor_flow.h"
 #include "generator/limit_input.h"
 
 class QLineEdit;
@@ -34,7 +35,7 @@ class ValSet : public QDialog {
 
   private:
     // The limit of one field, or a message naming it (focus to it) and false.
-    bool ReadField(QLineEdit *edit, const QString &field, generator::LimitInput &limit);
+    bool ReadField(QLineEdit *edit, generator::LimitField field, generator::LimitInput &limit);
 
     QString upper_;
     QString lower_;

@@ -56,6 +56,7 @@ struct Catalogue {
     std::size_t ParamCount() const;
     // The parameter at `at`, or null when a position is out of range.
     CatalogueParam *Find(const ParamPosition &at);
+    const CatalogueParam *Find(const ParamPosition &at) const;
     // The first parameter with this id, or null.
     CatalogueParam *FindParam(int32_t paramid);
     // Calls fn(device, item, param, position) for every parameter in order.
