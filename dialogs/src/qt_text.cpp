@@ -48,7 +48,7 @@ std::string GbkKey(const QString &text) {
 
 std::string TypedGbk(const QString &typed) {
     std::string gbk;
-    if (QStringToGbk(typed, gbk)) return gbk;
+    if (QStringToGbk(typed, gbk) || QStringToGbk(typed.trimmed(), gbk)) return gbk;
     return std::string(1, kNoGbkMark);
 }
 

@@ -173,9 +173,13 @@ bool StdInfoDlg::CheckNumbers() {
     }
     generator::VehicleConditions checked = typed;
     const generator::ConditionsCheck check = generator::CheckConditionNumbers(checked);
-    for (std::size_t n = 0; n < kNumberFields; ++n)
-        if (edits[n] != nullptr && checked[n] != typed[n])
-            edits[n]->setText(GbkToQString(checked[n]));
+    // The numbers before the first refused field, as the module reads them.
+    const std::size_t usable = check ? kNumberFields : static_cast<std::size_t>(check.field);
+    for (std::size_t n = 0; n < usable; ++n) {
+        if (edits[n] == nullptr || edits[n]->text().trimmed().isEmpty()) continue;
+        const QString number = GbkToQString(checked[n]);
+        if (number != edits[n]->text()) edits[n]->setText(number);
+    }
     if (check) return true;
     QLineEdit *edit = edits[static_cast<std::size_t>(check.field)];
     ShowBox(this, {TypedMessage(check.problem, edit->text()), GbkToQString(texts::kPromptCaption),

@@ -17,8 +17,10 @@ bool QStringToGbk(const QString &text, std::string &gbk);
 // other text.
 std::string GbkKey(const QString &text);
 
-// A typed text for the core's checks of numbers: its GBK form, or, for a
-// text with none, a control byte no check takes for a number or a blank.
+// A typed text for the core's checks of numbers: its GBK form; for a text
+// with none, that of the text without blanks at its ends (Qt's blanks
+// include some GBK lacks), else a control byte no check takes for a number
+// or a blank.
 std::string TypedGbk(const QString &typed);
 // The core's message about `typed` (given to it as TypedGbk) as Qt text:
 // the typed text, blanks at its ends cut, stands where the core saw the mark.
