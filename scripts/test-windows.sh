@@ -128,13 +128,34 @@ export STATION_NO_DIALOGS=1
 # The Wine runs are SQLite only (CI's PostgreSQL source has no i386 driver
 # here), and nothing of the caller's station reaches them.
 unset STATION_TEST_PG STATION_SYSDIR PLINTH_ENV PLINTH_CODES STATION_TRACE STATION_DIR
+# A display of its own for every Wine run: the prefix's desktop is made by
+# the first program that needs one, and without a display it stays without
+# one for the whole session (the editor's dialogs then cannot be created).
+display=$((100 + $$ % 400))
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
+    display=$((display + 1))
+done
+Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display"
 cleanup() {
     wineserver -k >/dev/null 2>&1 || true
+    kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
+for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
 wineboot -i >/dev/null 2>&1
 wineserver -p 2>/dev/null || true  # one server for every run below
+# Chinese in every dialog whatever the prefix's locale: the editor's dialog
+# font "幼圆" (a Windows font) and the faces of Wine's own dialogs and
+# message boxes are taken from WenQuanYi Micro Hei. Without a window manager
+# Wine draws the windows' frames and captions itself.
+for face in 幼圆 Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
+        /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+done
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 mkdir -p "$work/tmp" "$work/odbc" "$work/results"
 export TMPDIR=$work/tmp
 # Wine's odbc32 hands every call to the machine's unixODBC (i386), which
@@ -249,26 +270,17 @@ sedan=$root/host/sample-station/vehicles/1-sedan.vehicle
 # The station's moduleDirectory holds the full standard module of its
 # platform: here the Windows one.
 cp "$win_build/Zk2GBStdALL.std" "$editor_station/modules/Zk2GBStdALL.std"
-# A display of its own for the dialogs.
-display=$((100 + $$ % 400))
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-# Chinese in every dialog whatever the prefix's locale: the dialog font
-# "幼圆" (a Windows font) and the faces of Wine's own dialogs and message
-# boxes are taken from WenQuanYi Micro Hei.
-for face in 幼圆 Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
-    DISPLAY=":$display" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" \
-        /t REG_SZ /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
-done
+# The program with the DLLs it loads, in a directory of their own as a line
+# program is installed.
 mkdir -p "$work/editor" "$work/screens"
+cp "$win_build/tests/sergen_host.exe" "$win_build/Sergen.dll" "$win_build/Plinth.dll" \
+    "$win_build/plinth-codes.tsv" "$win_build/stationdb.dll" "$work/editor/"
 screens=()
 [ -n "${STATION_WINE_SCREENS:-}" ] && screens=("$(winpath "$work/screens")")
 rc=0
-(cd "$work/editor" && DISPLAY=":$display" ODBCINI="$editor_station/odbc.ini" \
-    STATION_TRACE="$work/editor/trace.log" timeout 600 wine "$win_build/tests/sergen_host.exe" \
+(cd "$work/editor" && env -u WINEPATH ODBCINI="$editor_station/odbc.ini" \
+    STATION_TRACE="$work/editor/trace.log" timeout 600 wine sergen_host.exe \
     "$editor_station" "$sedan" "${screens[@]}" >"$work/editor/output.txt" 2>&1) || rc=$?
-kill "$xvfb_pid" 2>/dev/null || true
 editor_out=$(sed 's/\r$//' "$work/editor/output.txt" | grep -v '^[0-9a-f]*:\(err\|fixme\)' || true)
 printf '%s\n' "$editor_out"
 editor_ok=1

@@ -88,33 +88,33 @@ void Settle() {
     ::Sleep(400);
 }
 
+struct DialogSearch {
+    int id;
+    const wchar_t *kind;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM l) {
+    auto *s = reinterpret_cast<DialogSearch *>(l);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    if (process != ::GetCurrentProcessId() || !::IsWindowVisible(window) ||
+        ::lstrcmpW(name, L"#32770") != 0)
+        return TRUE;
+    HWND control = ::GetDlgItem(window, s->id);
+    wchar_t controlClass[64] = {};
+    if (control != nullptr) ::GetClassNameW(control, controlClass, 64);
+    if (control == nullptr || ::lstrcmpiW(controlClass, s->kind) != 0) return TRUE;
+    s->found = window;
+    return FALSE;
+}
+
 // A visible dialog of this process with control `id` of class `kind`.
 HWND FindDialog(int id, const wchar_t *kind) {
-    struct Search {
-        int id;
-        const wchar_t *kind;
-        HWND found;
-    } search{id, kind, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM l) -> BOOL {
-            auto *s = reinterpret_cast<Search *>(l);
-            DWORD process = 0;
-            ::GetWindowThreadProcessId(window, &process);
-            wchar_t name[64] = {};
-            ::GetClassNameW(window, name, 64);
-            if (process != ::GetCurrentProcessId() || !::IsWindowVisible(window) ||
-                ::lstrcmpW(name, L"#32770") != 0)
-                return TRUE;
-            HWND control = ::GetDlgItem(window, s->id);
-            wchar_t controlClass[64] = {};
-            if (control != nullptr) ::GetClassNameW(control, controlClass, 64);
-            if (control != nullptr && ::lstrcmpiW(controlClass, s->kind) == 0) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    DialogSearch search{id, kind, nullptr};
+    ::EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -244,8 +244,11 @@ void ChooseSeries(HWND main) {
     HWND brand = ::GetDlgItem(main, 8002);
     HWND edit = ::FindWindowExW(brand, nullptr, L"Edit", nullptr);
     if (edit == nullptr) Fail("the brand box has no edit field");
-    // Typing: the edit field's change reaches the dialog as the box's.
-    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kBrandTyped));
+    // Typed key by key into the box's edit field.
+    for (const wchar_t *key = kBrandTyped; *key != L'\0'; ++key) {
+        ::PostMessageW(edit, WM_CHAR, static_cast<WPARAM>(*key), 1);
+        Settle();
+    }
     WaitUntil([brand] { return ::SendMessageW(brand, CB_GETCOUNT, 0, 0) > 0; },
               "the brands of \"dz\"");
     std::printf("brands-offered %d\n", static_cast<int>(::SendMessageW(brand, CB_GETCOUNT, 0, 0)));

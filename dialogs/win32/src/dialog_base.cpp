@@ -15,14 +15,23 @@ DialogBase::~DialogBase() {
 
 INT_PTR DialogBase::RunModal(HINSTANCE instance, int templateId, HWND owner) {
     instance_ = instance;
-    return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, &DialogBase::Procedure,
-                             reinterpret_cast<LPARAM>(this));
+    const INT_PTR result =
+        ::DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, &DialogBase::Procedure,
+                          reinterpret_cast<LPARAM>(this));
+    if (result == -1)
+        platform::TraceF("Sergen: dialog %d cannot be created (error %lu)\n", templateId,
+                         static_cast<unsigned long>(::GetLastError()));
+    return result;
 }
 
 HWND DialogBase::CreateModeless(HINSTANCE instance, int templateId, HWND owner) {
     instance_ = instance;
-    return ::CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId), owner,
-                                &DialogBase::Procedure, reinterpret_cast<LPARAM>(this));
+    HWND window = ::CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId), owner,
+                                       &DialogBase::Procedure, reinterpret_cast<LPARAM>(this));
+    if (window == nullptr)
+        platform::TraceF("Sergen: dialog %d cannot be created (error %lu)\n", templateId,
+                         static_cast<unsigned long>(::GetLastError()));
+    return window;
 }
 
 INT_PTR DialogBase::ColourControl(UINT message, WPARAM dc) {

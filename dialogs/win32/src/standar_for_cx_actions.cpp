@@ -1,5 +1,7 @@
 // The main standards dialog's actions: the series boxes, the limit edit,
 // "生成", "缺省标准", "清除标准", the mask dialog and "返回".
+#include <windows.h>
+
 #include <commctrl.h>
 
 #include <optional>
@@ -35,7 +37,7 @@ void StandarForCX::BrandEdited() {
         if (found.result == 1) {
             MoveControl::ResizeDropDown(brand);
             ::SendMessageW(brand, CB_SHOWDROPDOWN, TRUE, 0);
-            ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+            ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
         } else {
             ::SendMessageW(brand, CB_SHOWDROPDOWN, FALSE, 0);
         }
@@ -175,7 +177,7 @@ void StandarForCX::WriteSeries(const std::string &brand, const std::string &seri
     ::EnableWindow(button, FALSE);
     SetWindowTextGbk(button, texts::kPleaseWait);
     ::UpdateWindow(button);
-    HCURSOR before = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    HCURSOR before = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
     std::optional<generator::GenerationResult> written;
     try {
         written = session_.Generate(brand, series);
