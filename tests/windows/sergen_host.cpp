@@ -137,6 +137,12 @@ std::wstring AnswerBox(int button, const std::string &what) {
     return text;
 }
 
+void Expect(const std::wstring &shown, const std::wstring &expected) {
+    if (shown.find(expected) == std::wstring::npos)
+        Fail("the box says \"" + Utf8(shown) + "\", not \"" + Utf8(expected) + "\"");
+    std::printf("box %s\n", Utf8(expected).c_str());
+}
+
 void Picture(HWND window, const std::wstring &dir, const wchar_t *name) {
     if (dir.empty()) return;
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -285,6 +291,11 @@ void EditLimit(Drive &drive, HWND main) {
     doubleClick = {list, 8001, static_cast<UINT>(NM_DBLCLK)};
     ::PostMessageW(main, WM_NOTIFY, 8001, reinterpret_cast<LPARAM>(&doubleClick));
     HWND limits = WaitFor([] { return FindDialog(8000, L"Edit"); }, "the limit dialog");
+    // A limit that is not a number is refused and the dialog stays.
+    ::SendMessageW(::GetDlgItem(limits, 8000), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"12,5"));
+    Click(limits, IDOK);
+    Expect(AnswerBox(IDOK, "refusing 12,5"), L"上限 \"12,5\" 不是数字!");
+    if (!::IsWindowVisible(limits)) Fail("the limit dialog closed on a refused limit");
     ::SendMessageW(::GetDlgItem(limits, 8000), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kUpper));
     ::SendMessageW(::GetDlgItem(limits, 8001), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kLower));
     Picture(limits, drive.screens, L"windows-limit.bmp");
@@ -299,6 +310,11 @@ void EditLimit(Drive &drive, HWND main) {
 
 void Generate(Drive &drive, HWND main) {
     Picture(main, drive.screens, L"windows-main.bmp");
+    // "返回" with edits not yet generated asks; No keeps the editor open.
+    Click(main, 2);
+    Expect(AnswerBox(IDNO, "about edits not generated"), L"修改尚未生成,是否放弃?");
+    Settle();
+    if (!::IsWindowVisible(main)) Fail("the editor closed with edits not generated");
     Click(main, 8005);
     const std::wstring report = AnswerBox(IDOK, "after 生成");
     std::printf("generated %s\n", Utf8(report.substr(0, report.find(L'\n'))).c_str());
@@ -332,6 +348,8 @@ void DriveEditor(Drive &drive) {
     HWND list = ::GetDlgItem(main, 8001);
     WaitUntil([list] { return ListCount(list) > 0; }, "the first load");
     std::printf("catalogue-rows %d\n", ListCount(list));
+    Click(main, 8005);  // 生成 without a brand
+    Expect(AnswerBox(IDOK, "of 生成 without a brand"), L"没有厂牌名称!");
     ChooseSeries(main);
     DefaultStandard(drive, main);
     EditLimit(drive, main);
