@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Cross-builds the 32-bit Windows deliverables from the same sources with
 # MinGW-w64 (i686, posix threads): build-win32/ then holds Limbank.dll, its
-# copy Zk2GBStdALL.std, Plinth.dll with plinth-codes.tsv, stationdb.dll,
-# stdhost.exe and share/station-limits/. Each runs on 32- and 64-bit Windows
-# and under Wine, and needs no compiler runtime DLL.
+# copy Zk2GBStdALL.std, Sergen.dll (the series editor with Win32 dialogs),
+# Plinth.dll with plinth-codes.tsv, stationdb.dll, stdhost.exe and
+# share/station-limits/. Each runs on 32- and 64-bit Windows and under Wine,
+# and needs no compiler runtime DLL.
 #
 #   scripts/build-windows.sh [--tests] [BUILD_DIR]
 #
 # --tests also cross-builds GoogleTest from Debian's googletest sources with
 # the same toolchain and the test programs (build-win32/tests/*.exe).
 # Installs the Debian packages it needs with apt-get (through sudo when not
-# root). The series editor (Sergen) and `stdhost editor` need Qt, which is
-# not packaged for this target: they stay Linux-only.
+# root). `stdhost editor` needs Qt, which is not packaged for this target:
+# it stays Linux-only; a line program opens Sergen.dll itself.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -65,4 +66,4 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DSTATION_BUILD_TESTS="$tests" "${gtest_option[@]}" >/dev/null
 cmake --build "$build" -j"$jobs"
 
-echo "build-windows.sh: $(cd "$build" && ls Limbank.dll Zk2GBStdALL.std Plinth.dll stationdb.dll stdhost.exe 2>/dev/null | tr '\n' ' ')in $build"
+echo "build-windows.sh: $(cd "$build" && ls Limbank.dll Zk2GBStdALL.std Sergen.dll Plinth.dll stationdb.dll stdhost.exe 2>/dev/null | tr '\n' ' ')in $build"
