@@ -156,6 +156,10 @@ for face in 幼圆 Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"
         /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
 done
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+# The captions' buttons are drawn in Marlett, which Debian's Wine keeps
+# outside the prefix.
+[ -f /usr/share/wine/fonts/marlett.ttf ] &&
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 mkdir -p "$work/tmp" "$work/odbc" "$work/results"
 export TMPDIR=$work/tmp
 # Wine's odbc32 hands every call to the machine's unixODBC (i386), which
