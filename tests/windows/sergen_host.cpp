@@ -318,6 +318,9 @@ void Generate(Drive &drive, HWND main) {
     Click(main, 8005);
     const std::wstring report = AnswerBox(IDOK, "after 生成");
     std::printf("generated %s\n", Utf8(report.substr(0, report.find(L'\n'))).c_str());
+    // "清除标准" names what it would delete; Cancel (the default) keeps it.
+    Click(main, 8018);
+    Expect(AnswerBox(IDCANCEL, "of 清除标准"), L"标准将全部清除!清除后将无法恢复!");
 }
 
 void Mask(Drive &drive, HWND main) {
