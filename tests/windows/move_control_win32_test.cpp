@@ -29,7 +29,7 @@ class Win32Layout : public ::testing::Test {
                                     nullptr, nullptr);
         ASSERT_NE(parent_, nullptr) << "no window: is there a display?";
         label_ = Child(L"Static", 10, 10, 60, 4);  // lower than its text
-        edit_ = Child(L"Edit", 100, 10, 80, 20);
+        edit_ = Child(L"Edit", 100, 10, 80, 30);   // taller than its text
         list_ = Child(WC_LISTVIEWW, 10, 50, 380, 200);
         hidden_ = ::CreateWindowExW(0, L"Button", L"x", WS_CHILD, 300, 10, 40, 20, parent_, nullptr,
                                     nullptr, nullptr);
