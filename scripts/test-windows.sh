@@ -150,12 +150,17 @@ wineserver -p 2>/dev/null || true  # one server for every run below
 # Chinese in every dialog whatever the prefix's locale: the editor's dialog
 # font "幼圆" (a Windows font) and the faces of Wine's own dialogs and
 # message boxes are taken from WenQuanYi Micro Hei. Without a window manager
-# Wine draws the windows' frames and captions itself.
-for face in 幼圆 Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
-    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
-        /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
-done
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+# Wine draws the windows' frames and captions itself. A UTF-16 .reg file:
+# `wine reg add` would pass "幼圆" through the Unix locale's code page.
+{
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    for face in 幼圆 Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+        printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"
+    done
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
+} | iconv -f UTF-8 -t UTF-16LE | { printf '\377\376'; cat; } >"$work/wine-settings.reg"
+wine regedit /S "$(winepath -w "$work/wine-settings.reg" 2>/dev/null)" >/dev/null 2>&1
 # The captions' buttons are drawn in Marlett, which Debian's Wine keeps
 # outside the prefix.
 [ -f /usr/share/wine/fonts/marlett.ttf ] &&
