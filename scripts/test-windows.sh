@@ -160,7 +160,7 @@ wineserver -p 2>/dev/null || true  # one server for every run below
     done
     printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
 } | iconv -f UTF-8 -t UTF-16LE | { printf '\377\376'; cat; } >"$work/wine-settings.reg"
-wine regedit /S "$(winepath -w "$work/wine-settings.reg" 2>/dev/null)" >/dev/null 2>&1
+wine regedit /S "Z:${work//\//\\}\\wine-settings.reg" >/dev/null 2>&1
 # The captions' buttons are drawn in Marlett, which Debian's Wine keeps
 # outside the prefix.
 [ -f /usr/share/wine/fonts/marlett.ttf ] &&
@@ -176,7 +176,12 @@ Driver = $sqlite_driver
 DontDLClose = 1
 INI
 export ODBCSYSINI=$work/odbc
-winpath() { winepath -w "$1" 2>/dev/null; }
+# The Windows form of an absolute path: a fresh prefix maps drive Z: to the
+# root (winepath asks the server, and under load it has answered nothing).
+winpath() {
+    local path=$1
+    case "$path" in /*) printf 'Z:%s\n' "${path//\//\\}" ;; *) winepath -w "$path" 2>/dev/null ;; esac
+}
 export WINEPATH
 WINEPATH=$(winpath "$win_build")
 status=0
