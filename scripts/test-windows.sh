@@ -120,6 +120,11 @@ linux_stdhost=$linux_build/bin/stdhost
 # --- a fresh Wine prefix ------------------------------------------------
 step "a fresh Wine prefix"
 work=$(mktemp -d "${TMPDIR:-/tmp}/station-wine-XXXXXX")
+# Before the first Wine command: the server's socket lives under TMPDIR, and
+# a command run with another one would start a second server for the prefix
+# that has not seen what the first one holds (the settings below).
+mkdir -p "$work/tmp" "$work/odbc" "$work/results"
+export TMPDIR=$work/tmp
 export WINEPREFIX=$work/prefix
 export WINEDEBUG=-all
 # No Mono or Gecko installer dialogs while the prefix is made.
@@ -165,8 +170,6 @@ wine regedit /S "Z:${work//\//\\}\\wine-settings.reg" >/dev/null 2>&1
 # outside the prefix.
 [ -f /usr/share/wine/fonts/marlett.ttf ] &&
     cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-mkdir -p "$work/tmp" "$work/odbc" "$work/results"
-export TMPDIR=$work/tmp
 # Wine's odbc32 hands every call to the machine's unixODBC (i386), which
 # reads ODBCSYSINI and ODBCINI from the environment Wine starts with.
 cat >"$work/odbc/odbcinst.ini" <<INI
