@@ -4,13 +4,13 @@
 
 namespace dialogs::win32 {
 
-void ReportList::SetColumns(const std::wstring &spec) {
+void ReportList::SetColumns(const std::wstring &layout) {
     int column = 0;
     std::size_t start = 0;
-    while (start < spec.size()) {
-        std::size_t end = spec.find(L';', start);
-        if (end == std::wstring::npos) end = spec.size();
-        const std::wstring entry = spec.substr(start, end - start);
+    while (start < layout.size()) {
+        std::size_t end = layout.find(L';', start);
+        if (end == std::wstring::npos) end = layout.size();
+        const std::wstring entry = layout.substr(start, end - start);
         start = end + 1;
         const std::size_t comma = entry.rfind(L',');
         if (comma == std::wstring::npos) continue;

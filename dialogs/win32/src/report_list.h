@@ -17,7 +17,7 @@ class ReportList {
     HWND Window() const { return list_; }
 
     // "设备名称,100;设备下标,0;...": a column per name and width, left-aligned.
-    void SetColumns(const std::wstring &spec);
+    void SetColumns(const std::wstring &layout);
     // LVS_EX_* styles added to the list's.
     void AddExtendedStyle(DWORD style);
     // Text and background of every row that is not selected.
