@@ -180,7 +180,7 @@ DontDLClose = 1
 INI
 export ODBCSYSINI=$work/odbc
 # The Windows form of an absolute path: a fresh prefix maps drive Z: to the
-# root (winepath asks the server, and under load it has answered nothing).
+# root, so it is formed here without starting a Wine program per path.
 winpath() {
     local path=$1
     case "$path" in /*) printf 'Z:%s\n' "${path//\//\\}" ;; *) winepath -w "$path" 2>/dev/null ;; esac
